@@ -1,0 +1,18 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reading a typed reference value: the leading number of any text.
+#pragma once
+
+#include <string_view>
+
+namespace pontiva {
+
+// Blanks, tabs and line feeds are skipped wherever they stand; then an
+// optional sign, digits with "." as the decimal point (whatever the locale)
+// and an optional exponent ("E" or "e", optional sign, digits). Reading stops
+// at the first character that cannot continue the number; no leading number
+// gives 0. A value beyond the double range comes back as +/-infinity so that
+// callers can refuse it rather than read a wrong finite number.
+double parseNumber(std::string_view text);
+
+} // namespace pontiva

@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs what Pontiva needs to build, run and test on Debian 12.
+set -e
+SUDO=
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+PACKAGES="build-essential cmake qt6-base-dev qt6-base-dev-tools libgl-dev \
+  libgtest-dev libbenchmark-dev \
+  fonts-dejavu-core fonts-liberation2 \
+  xvfb xauth desktop-file-utils appstream"
+missing=
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+fi
