@@ -1,0 +1,150 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Builds the pixel-to-data transform and applies it to a pointer position.
+#include "calibration/transform.h"
+
+#include "calibration/log10.h"
+
+#include <cmath>
+#include <initializer_list>
+
+namespace pontiva {
+
+namespace {
+
+// The coefficients are single precision by design: readings must agree with
+// the established arithmetic, which evaluates in double and stores to single.
+// IEEE conversion turns a double beyond the float range into an infinity,
+// which the range checks below then catch.
+float toSingle(double value)
+{
+    return static_cast<float>(value);
+}
+
+struct AxisScale {
+    AxisStatus status = AxisStatus::Valid;
+    double span = 0; // data units (or decades) between the two typed values
+};
+
+// Returns the axis span, or why there is none. Equal values keep priority
+// because the window reacts to them (it resets the point); the other failures
+// only mean there is nothing sound to read.
+AxisScale axisScale(double first, double second, bool log)
+{
+    if (first == second)
+        return {AxisStatus::EqualValues, 0};
+    if (!std::isfinite(first) || !std::isfinite(second))
+        return {AxisStatus::NoSoundValue, 0};
+    // Zero is allowed on a log axis and behaves as 1 (Log10(0) is 0); a
+    // negative value has no logarithm.
+    if (log && (first < 0 || second < 0))
+        return {AxisStatus::NoSoundValue, 0};
+    double span = 0;
+    if (log) {
+        const double logSecond = Log10(second); // this order, as the readings were calibrated
+        const double logFirst = Log10(first);
+        span = logSecond - logFirst;
+    } else {
+        span = second - first;
+    }
+    // A zero span (0 and 1 on a log axis) would divide by zero; an infinite one
+    // (1e308 and -1e308) would flatten the axis to a single reading.
+    if (span == 0 || !std::isfinite(span))
+        return {AxisStatus::NoSoundValue, 0};
+    return {AxisStatus::Valid, span};
+}
+
+bool allFinite(std::initializer_list<float> values)
+{
+    for (const float v : values)
+        if (!std::isfinite(v))
+            return false;
+    return true;
+}
+
+// A reading is a finite number or nothing: an overflow of 10^x, or arithmetic
+// on an infinite pointer offset, becomes "no value".
+std::optional<double> finiteOrNothing(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> mapAxis(double origin, float kAlongX, float kAlongY, float px, float py,
+                              bool log)
+{
+    if (log) {
+        // Each product is rounded to single first, like the stored terms the
+        // readings were calibrated against.
+        const double exponent = Log10(origin) + double(toSingle(double(kAlongX) * double(px)))
+            + double(toSingle(double(kAlongY) * double(py)));
+        return finiteOrNothing(std::pow(10.0, exponent));
+    }
+    return finiteOrNothing((origin + double(kAlongX) * double(px)) + double(kAlongY) * double(py));
+}
+
+} // namespace
+
+Transform computeTransform(const CalibrationInputs &in)
+{
+    Transform t;
+    float A = 0, B = 0, C = 0, D = 0;
+
+    const AxisScale xs = axisScale(in.x0, in.x1, in.xLog);
+    t.xAxis = xs.status;
+    if (xs.status == AxisStatus::Valid) {
+        A = toSingle((double(in.XCanto1) - double(in.XCanto0)) / xs.span);
+        B = toSingle((double(in.YCanto1) - double(in.YCanto0)) / xs.span);
+    }
+
+    const AxisScale ys = axisScale(in.y0, in.y2, in.yLog);
+    t.yAxis = ys.status;
+    if (ys.status == AxisStatus::Valid) {
+        C = toSingle((double(in.XCanto2) - double(in.XCanto0)) / ys.span);
+        D = toSingle((double(in.YCanto2) - double(in.YCanto0)) / ys.span);
+    }
+
+    const float delta = toSingle(double(A) * double(D) - double(B) * double(C));
+    if (!allFinite({A, B, C, D, delta})) {
+        t.inRange = false;
+        return t;
+    }
+    // A zero determinant (collinear points, or a failed axis) leaves all four
+    // at 0: every position then reads the typed values of point 0.
+    if (delta == 0)
+        return t;
+
+    const float kXX = toSingle(double(D) / double(delta));
+    const float kXY = toSingle(double(-C) / double(delta));
+    const float kYX = toSingle(double(-B) / double(delta));
+    const float kYY = toSingle(double(A) / double(delta));
+    if (!allFinite({kXX, kXY, kYX, kYY})) {
+        t.inRange = false;
+        return t;
+    }
+    t.kXX = kXX;
+    t.kXY = kXY;
+    t.kYX = kYX;
+    t.kYY = kYY;
+    return t;
+}
+
+DataReading mapToData(const Transform &t, float x, float y, float XCanto0, float YCanto0,
+                      double x0, double y0, bool xLog, bool yLog)
+{
+    DataReading r;
+    if (!t.inRange)
+        return r;
+    const float px = x - XCanto0;
+    const float py = y - YCanto0;
+    // An axis that failed (equal values included) has no reading; the window
+    // does not show one in that state anyway.
+    if (t.xAxis == AxisStatus::Valid)
+        r.x = mapAxis(x0, t.kXX, t.kXY, px, py, xLog);
+    if (t.yAxis == AxisStatus::Valid)
+        r.y = mapAxis(y0, t.kYX, t.kYY, px, py, yLog);
+    return r;
+}
+
+} // namespace pontiva
