@@ -1,0 +1,102 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every caption, tooltip and message in both languages, and how one is chosen.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+struct Bilingual {
+    const char *portugues;
+    const char *ingles;
+};
+
+// Two separate tests against the exact literals: with any other Idioma there
+// is no text (the caption keeps what it had, a message box is not shown).
+std::optional<QString> textByBothTests(const Bilingual &text);
+
+// Portuguese for "Portugues", English for anything else.
+QString textPortugueseOrEnglish(const Bilingual &text);
+
+namespace Texts {
+// Pieces of captions composed at run time.
+inline constexpr Bilingual Calibrado{"Calibrado", "Calibrated"};
+inline constexpr Bilingual NaoCalibrado{"Não calibrado", "Not calibrated"};
+inline constexpr Bilingual PontosGravados{" pontos gravados", " saved points"};
+inline constexpr Bilingual Ficheiro{"Ficheiro: ", "File: "};
+
+// Message line and message boxes of the main window.
+inline constexpr Bilingual LerImagem{"Leia um ficheiro de imagem contendo o gráfico",
+                                     "Read an image file containing the graphic"};
+inline constexpr Bilingual ModoCalibracao{
+    "Para calibrar o gráfico, especifique as coordenadas de três pontos e clique a posição "
+    "respectiva na imagem",
+    "To calibrate the graphic, specify the coordinates of three points and click the "
+    "corresponding position on the image"};
+inline constexpr Bilingual ModoLeitura{
+    "Clicando na imagem, as coordenadas dos pontos seleccionados são gravadas no ficheiro",
+    "By clicking on the image, the points coordinates are stored in the specified file"};
+inline constexpr Bilingual LogPositivos{
+    "Só são permitidas coordenadas logarítmicas com valores positivos.",
+    "Logarithmic coordinates are allowed only with positive values."};
+inline constexpr Bilingual ErroCalibracao{"Erro na calibração", "Calibration error"};
+inline constexpr Bilingual SairPergunta{"Deseja fechar o programa ?", "Do you wish to exit ?"};
+inline constexpr Bilingual SairTitulo{"Atenção !", "Warning !"};
+
+// About box.
+inline constexpr Bilingual Versao{"Versão ", "Version "};
+} // namespace Texts
+
+// Captions that the English procedure puts on named controls, in order; the
+// Portuguese column is the design caption.
+struct NamedText {
+    const char *control;
+    Bilingual text;
+};
+
+inline constexpr NamedText CaptionTable[] = {
+    {"Option_Calibracao", {"Calibração", "Calibration"}},
+    {"Option_LeituraDados", {"Leitura de dados", "Read data"}},
+    {"Frame_Modo", {"Modo", "Mode"}},
+    {"Frame_Calibracao", {"Calibração", "Calibration"}},
+    {"Option_Canto0", {"Ponto 0", "Point 0"}},
+    {"Option_Canto1", {"Ponto 1", "Point 1"}},
+    {"Option_Canto2", {"Ponto 2", "Point 2"}},
+    {"Frame_Leitura", {"Leitura", "Data"}},
+    {"Frame6", {"Tipo de coordenadas", "Coordinate types"}},
+    {"Check_XLog", {"X logarítmico", "Logarithmic X"}},
+    {"Check_YLog", {"Y logarítmico", "Logarithmic Y"}},
+    {"Frame4", {"Coordenadas locais", "Local coordinates"}},
+    {"Frame_Gravacao", {"Gravação de dados", "Data storage"}},
+    {"Command3", {"Escolher Ficheiro", "File"}},
+    {"Ficheiro", {"Ficheiro", "File"}},
+    {"Ler", {"Ler", "Load"}},
+    {"Sair", {"Sair", "Exit"}},
+};
+
+// The texts (typos included) are the ones users have always seen.
+inline constexpr NamedText TooltipTable[] = {
+    {"Option_Calibracao", {"Fazer a calibração do gráfico", "Perfom the graphics calibration"}},
+    {"Option_LeituraDados", {"Analisar o gráfico", "Analyse the graphic"}},
+    {"Text_X0", {"Coordenada X do ponto 0", "X coordinate of point 0"}},
+    {"Text_X1", {"Coordenada X do ponto 1", "X coordinate of point 1"}},
+    {"Text_X2", {"Coordenada X do ponto 2", "X coordinate of point 2"}},
+    {"Text_Y0", {"Coordenada Y do ponto 0", "Y coordinate of point 0"}},
+    {"Text_Y1", {"Coordenada Y do ponto 1", "Y coordinate of point 1"}},
+    {"Text_Y2", {"Coordenada Y do ponto 2", "Y coordinate of point 2"}},
+    {"Label0", {"Estado do ponto 0", "State of point 0"}},
+    {"Label1", {"Estado do ponto 1", "State of point 1"}},
+    {"Label2", {"Estado do ponto 2", "State of point 2"}},
+    {"Label_Leitura_X",
+     {"Coordenada X na localização do cursor", "X coordinate at the mouse pointer location"}},
+    {"Label_Leitura_Y",
+     {"Coordenada Y na localização do cursor", "Y coordinate at the mouse pointer location"}},
+    {"Check_XLog",
+     {"Activar se o eixo X tiver coordenadas logarítmicas",
+      "Activate if the X-axis has logarithmic coordinates"}},
+    {"Check_YLog",
+     {"Activar se o eixo T tiver coordenadas logarítmicas",
+      "Activate if the Y-axis has logarithmic coordinates"}},
+    {"Command3",
+     {"Pressione para escolher o ficheiro pra gravação de dados", "Press to choose file to store data"}},
+};

@@ -1,0 +1,34 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Program start: language, single instance, the main window.
+#include "app/idioma.h"
+#include "app/singleinstance.h"
+#include "ui/form1.h"
+#include "ui/qtuserdialogs.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    Idioma = QStringLiteral("Ingles");
+
+    // A second start ends at once, before any window exists.
+    const SingleInstance instance;
+    if (!instance.isFirst())
+        return 0;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pontiva"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(PONTIVA_VERSION_MAJOR)
+                                            .arg(PONTIVA_VERSION_MINOR)
+                                            .arg(PONTIVA_VERSION_PATCH));
+    // One look on every desktop, so the fixed control sizes fit their captions.
+    QApplication::setStyle(QStringLiteral("Fusion"));
+
+    QtUserDialogs dialogs;
+    Form1 window(dialogs);
+    dialogs.setParent(&window);
+    window.Form_Load();
+    return app.exec();
+}

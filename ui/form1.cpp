@@ -1,0 +1,643 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window: every control of the tool and the handlers that route its events.
+#include "ui/form1.h"
+
+#include "app/idioma.h"
+#include "calibration/positiverule.h"
+#include "ui/layout.h"
+#include "ui/userdialogs.h"
+#include "view/pictureloader.h"
+#include "view/picturepanel.h"
+#include "view/viewportclip.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSessionManager>
+
+namespace {
+
+const QColor Red(255, 0, 0);
+const QColor Green(0, 200, 0);
+const QColor Blue(0, 0, 255);
+
+const char *const TwipsProperty = "twips";
+
+void placeInTwips(QWidget *control, const TwipsRect &r)
+{
+    control->setProperty(TwipsProperty, r.toRectF());
+    control->setGeometry(r.toPixels());
+}
+
+template<class Control>
+Control *make(QWidget *parent, const char *name, double left, double top, double width, double height)
+{
+    auto *control = new Control(parent);
+    control->setObjectName(QLatin1String(name));
+    placeInTwips(control, {left, top, width, height});
+    return control;
+}
+
+template<class Control>
+Control *make(QWidget *parent, const char *name, const QString &caption, double left, double top,
+              double width, double height)
+{
+    auto *control = make<Control>(parent, name, left, top, width, height);
+    if constexpr (std::is_same_v<Control, QGroupBox>)
+        control->setTitle(caption);
+    else
+        control->setText(caption);
+    return control;
+}
+
+void setTextColour(QWidget *control, const QColor &colour)
+{
+    QPalette p = control->palette();
+    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::ButtonText, colour);
+    control->setPalette(p);
+}
+
+// Where a first run keeps its points: coords.txt in the user's home folder.
+QString defaultDataFilePath()
+{
+    return QDir::homePath() + QStringLiteral("/coords.txt");
+}
+
+std::string utf8(const QLineEdit *field)
+{
+    return field->text().toStdString();
+}
+
+} // namespace
+
+Form1::Form1(UserDialogs &dialogs, QWidget *parent)
+    : QMainWindow(parent)
+    , Dialogs(dialogs)
+{
+    endProgram = [] { QCoreApplication::quit(); };
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Pontiva"));
+    setWindowIcon(QIcon(QStringLiteral(":/pontiva/icon-64.png")));
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setPointSizeF(8.25);
+    setFont(font);
+    createControls();
+    connectHandlers();
+    if (qApp) {
+        connect(qApp, &QGuiApplication::commitDataRequest, this,
+                [this](QSessionManager &) { SessionEnding = true; });
+    }
+}
+
+Form1::~Form1()
+{
+    closeDataFile();
+}
+
+TwipsRect Form1::twipsOf(const QWidget *control)
+{
+    const QRectF r = control->property(TwipsProperty).toRectF();
+    return {r.left(), r.top(), r.width(), r.height()};
+}
+
+void Form1::createControls()
+{
+    Central = new QWidget(this);
+    Central->setObjectName(QStringLiteral("Form1Client"));
+    setCentralWidget(Central);
+    // Design client area: 15240 x 10710 twips below the menu bar.
+    Central->setFixedSize(twipsToPixels(15240), twipsToPixels(10710));
+    QWidget *w = Central;
+
+    Frame_Leitura = make<QGroupBox>(w, "Frame_Leitura", QStringLiteral("Leitura"), 7470, 120, 4455, 1815);
+    Frame6 = make<QGroupBox>(Frame_Leitura, "Frame6", QStringLiteral("Tipo de coordenadas"), 270, 360, 2115, 1215);
+    Check_XLog = make<QCheckBox>(Frame6, "Check_XLog", QStringLiteral("X logarítmico"), 240, 360, 1515, 255);
+    Check_YLog = make<QCheckBox>(Frame6, "Check_YLog", QStringLiteral("Y logarítmico"), 240, 690, 1515, 255);
+    Frame4 = make<QGroupBox>(Frame_Leitura, "Frame4", QStringLiteral("Coordenadas locais"), 2550, 360, 1635, 1185);
+    Label_Leitura_Y = make<QLabel>(Frame4, "Label_Leitura_Y", QStringLiteral("----"), 360, 720, 1155, 315);
+    Label_Leitura_X = make<QLabel>(Frame4, "Label_Leitura_X", QStringLiteral("----"), 360, 300, 1155, 315);
+    Label6 = make<QLabel>(Frame4, "Label6", QStringLiteral("Y"), 120, 750, 615, 255);
+    Label7 = make<QLabel>(Frame4, "Label7", QStringLiteral("X"), 120, 360, 615, 255);
+    Frame_Leitura->hide();
+
+    Frame_Calibracao = make<QGroupBox>(w, "Frame_Calibracao", QStringLiteral("Calibração"), 2820, 120, 4185, 1755);
+    QWidget *c = Frame_Calibracao;
+    Text_Y2 = make<QLineEdit>(c, "Text_Y2", QStringLiteral("1"), 2940, 1080, 975, 315);
+    Text_X2 = make<QLineEdit>(c, "Text_X2", QStringLiteral("0"), 2940, 660, 975, 315);
+    Option_Canto2 = make<QRadioButton>(c, "Option_Canto2", QStringLiteral("Ponto 2"), 2940, 360, 915, 195);
+    Option_Canto1 = make<QRadioButton>(c, "Option_Canto1", QStringLiteral("Ponto 1"), 1710, 360, 915, 195);
+    Option_Canto0 = make<QRadioButton>(c, "Option_Canto0", QStringLiteral("Ponto 0"), 540, 360, 915, 195);
+    Text_Y1 = make<QLineEdit>(c, "Text_Y1", QStringLiteral("0"), 1710, 1080, 975, 315);
+    Text_X1 = make<QLineEdit>(c, "Text_X1", QStringLiteral("1"), 1710, 660, 975, 315);
+    Text_Y0 = make<QLineEdit>(c, "Text_Y0", QStringLiteral("0"), 540, 1080, 975, 315);
+    Text_X0 = make<QLineEdit>(c, "Text_X0", QStringLiteral("0"), 540, 660, 975, 315);
+    Label1 = make<QLabel>(c, "Label1", QStringLiteral("Não calibrado"), 1680, 1440, 1095, 195);
+    Label2 = make<QLabel>(c, "Label2", QStringLiteral("Não calibrado"), 2940, 1440, 1095, 195);
+    Label0 = make<QLabel>(c, "Label0", QStringLiteral("Não calibrado"), 510, 1440, 1035, 195);
+    Label_X0 = make<QLabel>(c, "Label_X0", QStringLiteral("X"), 300, 690, 615, 255);
+    Label_Y0 = make<QLabel>(c, "Label_Y0", QStringLiteral("Y"), 300, 1110, 615, 255);
+    Text_Y2->setEnabled(false);
+    Text_X2->setEnabled(false);
+    Text_Y1->setEnabled(false);
+    Text_X1->setEnabled(false);
+    Frame_Calibracao->hide();
+
+    Picture1 = make<QFrame>(w, "Picture1", 240, 1680, 10410, 5775);
+    Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Picture1->setLineWidth(2);
+    Picture1Client = new ViewportClip(Picture1);
+    Picture1Client->setObjectName(QStringLiteral("Picture1Client"));
+    Picture2 = make<PicturePanel>(Picture1Client, "Picture2", 0, 0, 8415, 4755);
+    Picture2->hide();
+    VScroll1 = make<QScrollBar>(w, "VScroll1", 13320, 6360, 315, 3435);
+    VScroll1->setOrientation(Qt::Vertical);
+    VScroll1->hide();
+    HScroll1 = make<QScrollBar>(w, "HScroll1", 210, 9150, 4935, 315);
+    HScroll1->setOrientation(Qt::Horizontal);
+    HScroll1->hide();
+    Picture1Client->setScrollBars(HScroll1, VScroll1);
+
+    Frame_Modo = make<QGroupBox>(w, "Frame_Modo", QStringLiteral("Modo"), 240, 120, 2415, 1335);
+    Option_LeituraDados = make<QRadioButton>(Frame_Modo, "Option_LeituraDados", QStringLiteral("Leitura de dados"), 180, 810, 1695, 195);
+    Option_Calibracao = make<QRadioButton>(Frame_Modo, "Option_Calibracao", QStringLiteral("Calibração"), 180, 390, 1515, 195);
+    Option_LeituraDados->setEnabled(false);
+    Option_Calibracao->setEnabled(false);
+
+    Frame_Gravacao = make<QGroupBox>(w, "Frame_Gravacao", QStringLiteral("Gravação de dados"), 12060, 120, 4095, 1815);
+    Command3 = make<QPushButton>(Frame_Gravacao, "Command3", QStringLiteral("Escolher Ficheiro"), 1320, 360, 1425, 555);
+    Label_PontosGravados = make<QLabel>(Frame_Gravacao, "Label_PontosGravados", QStringLiteral("Numero de pontos gravados = 0"), 120, 1440, 2565, 255);
+    Label_Ficheiro = make<QLabel>(Frame_Gravacao, "Label_Ficheiro", QString(), 120, 1080, 3825, 255);
+    Frame_Gravacao->hide();
+
+    Picture_Desenho = make<PicturePanel>(w, "Picture_Desenho", 12060, 360, 1755, 1455);
+    Picture_Desenho->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Picture_Desenho->setLineWidth(2);
+    Picture_Desenho->hide();
+
+    Label_Mensagem = make<QLabel>(w, "Label_Mensagem", QStringLiteral("Mensagem :"), 6540, 9180, 1035, 195);
+    QFont bold = Label_Mensagem->font();
+    bold.setBold(true);
+    Label_Mensagem->setFont(bold);
+    setTextColour(Label_Mensagem, palette().color(QPalette::Highlight));
+    Label_Mensagem->adjustSize();
+
+    // Every control shows the arrow; only the bare window surface shows the
+    // crosshair set at load.
+    for (QWidget *child : Central->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        child->setCursor(Qt::ArrowCursor);
+
+    Ficheiro = menuBar()->addMenu(QStringLiteral("Ficheiro"));
+    Ficheiro->setObjectName(QStringLiteral("Ficheiro"));
+    Ler = Ficheiro->addAction(QStringLiteral("Ler"));
+    Ler->setObjectName(QStringLiteral("Ler"));
+    Sair = Ficheiro->addAction(QStringLiteral("Sair"));
+    Sair->setObjectName(QStringLiteral("Sair"));
+    Info = menuBar()->addMenu(QStringLiteral("Info"));
+    Info->setObjectName(QStringLiteral("Info"));
+    Credits = Info->addAction(QStringLiteral("Credits"));
+    Credits->setObjectName(QStringLiteral("Credits"));
+}
+
+// Option buttons act on toggled(true): it runs at once inside setChecked(true)
+// from code and not at all for the option already selected, exactly like a
+// user's choice. Check boxes act on every change of value; text boxes on every
+// change, typed or not.
+void Form1::connectHandlers()
+{
+    auto onSelect = [this](QRadioButton *option, void (Form1::*handler)()) {
+        connect(option, &QRadioButton::toggled, this, [this, handler](bool on) {
+            if (on)
+                (this->*handler)();
+        });
+    };
+    onSelect(Option_Canto0, &Form1::Option_Canto0_Click);
+    onSelect(Option_Canto1, &Form1::Option_Canto1_Click);
+    onSelect(Option_Canto2, &Form1::Option_Canto2_Click);
+    onSelect(Option_Calibracao, &Form1::Option_Calibracao_Click);
+    onSelect(Option_LeituraDados, &Form1::Option_LeituraDados_Click);
+    connect(Check_XLog, &QCheckBox::toggled, this, &Form1::Check_XLog_Click);
+    connect(Check_YLog, &QCheckBox::toggled, this, &Form1::Check_YLog_Click);
+    connect(Text_X0, &QLineEdit::textChanged, this, &Form1::Text_X0_Change);
+    connect(Text_Y0, &QLineEdit::textChanged, this, &Form1::Text_Y0_Change);
+    connect(HScroll1, &QScrollBar::valueChanged, this, &Form1::HScroll1_Change);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
+    connect(Picture2, &PicturePanel::mouseMoved, this, &Form1::Picture2_MouseMove);
+    connect(Picture2, &PicturePanel::mousePressed, this, &Form1::Picture2_MouseDown);
+    connect(Ler, &QAction::triggered, this, &Form1::Ler_Click);
+    connect(Sair, &QAction::triggered, this, &Form1::Sair_Click);
+    connect(Credits, &QAction::triggered, this, &Form1::Credits_Click);
+}
+
+void Form1::Form_Load()
+{
+    if (Idioma == QLatin1String("Portugues"))
+        PorEmPortugues();
+    if (Idioma == QLatin1String("Ingles"))
+        PorEmIngles();
+
+    // Start attribute: the crosshair over the bare window surface; the window
+    // opens at its design size.
+    Central->setCursor(Qt::CrossCursor);
+    show();
+
+    layOut();
+
+    if (auto text = textByBothTests(Texts::LerImagem))
+        setMessageLine(*text);
+    NomeFicheiro = defaultDataFilePath();
+    Label_Ficheiro->setText(TextoFicheiro + NomeFicheiro);
+    ImagemCarregada = false;
+    setTextColour(Label0, Red);
+    setTextColour(Option_Canto0, Red);
+    setTextColour(Label1, Green);
+    setTextColour(Option_Canto1, Green);
+    setTextColour(Label2, Blue);
+    setTextColour(Option_Canto2, Blue);
+    DesenhaAjuda();
+    Inicializacao();
+}
+
+void Form1::PorEmIngles()
+{
+    TextoCalibrado = QString::fromUtf8(Texts::Calibrado.ingles);
+    TextoNaoCalibrado = QString::fromUtf8(Texts::NaoCalibrado.ingles);
+    TextoPontosGravados = QString::fromUtf8(Texts::PontosGravados.ingles);
+    TextoFicheiro = QString::fromUtf8(Texts::Ficheiro.ingles);
+    for (const NamedText &caption : CaptionTable) {
+        const QString text = QString::fromUtf8(caption.text.ingles);
+        const QString name = QLatin1String(caption.control);
+        if (auto *group = findChild<QGroupBox *>(name))
+            group->setTitle(text);
+        else if (auto *button = findChild<QAbstractButton *>(name))
+            button->setText(text);
+        else if (auto *menu = findChild<QMenu *>(name))
+            menu->setTitle(text);
+        else if (auto *action = findChild<QAction *>(name))
+            action->setText(text);
+    }
+    for (const NamedText &tip : TooltipTable)
+        if (auto *control = findChild<QWidget *>(QLatin1String(tip.control)))
+            control->setToolTip(QString::fromUtf8(tip.text.ingles));
+}
+
+void Form1::PorEmPortugues()
+{
+    TextoCalibrado = QString::fromUtf8(Texts::Calibrado.portugues);
+    TextoNaoCalibrado = QString::fromUtf8(Texts::NaoCalibrado.portugues);
+    TextoPontosGravados = QString::fromUtf8(Texts::PontosGravados.portugues);
+    TextoFicheiro = QString::fromUtf8(Texts::Ficheiro.portugues);
+    for (const NamedText &tip : TooltipTable)
+        if (auto *control = findChild<QWidget *>(QLatin1String(tip.control)))
+            control->setToolTip(QString::fromUtf8(tip.text.portugues));
+}
+
+void Form1::layOut()
+{
+    MainLayout design{twipsOf(Frame_Modo), twipsOf(Frame_Calibracao), twipsOf(Frame_Leitura),
+                      twipsOf(Frame_Gravacao), twipsOf(Picture1), twipsOf(Picture_Desenho),
+                      twipsOf(HScroll1), twipsOf(VScroll1), twipsOf(Label_Mensagem)};
+    // The outer size, borders, title and menu bar included.
+    const QSize outer = frameGeometry().size();
+    const MainLayout l = layOutMainWindow(design, pixelsToTwips(outer.width()), pixelsToTwips(outer.height()));
+    placeInTwips(Frame_Modo, l.Frame_Modo);
+    placeInTwips(Frame_Calibracao, l.Frame_Calibracao);
+    placeInTwips(Frame_Leitura, l.Frame_Leitura);
+    placeInTwips(Frame_Gravacao, l.Frame_Gravacao);
+    placeInTwips(Picture1, l.Picture1);
+    placeInTwips(Picture_Desenho, l.Picture_Desenho);
+    placeInTwips(HScroll1, l.HScroll1);
+    placeInTwips(VScroll1, l.VScroll1);
+    placeInTwips(Label_Mensagem, l.Label_Mensagem);
+    Label_Mensagem->adjustSize();
+    Picture1Client->setGeometry(Picture1->contentsRect());
+}
+
+void Form1::setMessageLine(const QString &text)
+{
+    Label_Mensagem->setText(text);
+    Label_Mensagem->adjustSize(); // one line, as long as the message
+}
+
+void Form1::showMessageBothTests(const Bilingual &text)
+{
+    if (auto chosen = textByBothTests(text))
+        Dialogs.message(*chosen);
+}
+
+// ---- Menus and closing ------------------------------------------------------
+
+bool Form1::askExitConfirmation()
+{
+    return Dialogs.question(textPortugueseOrEnglish(Texts::SairPergunta),
+                            textPortugueseOrEnglish(Texts::SairTitulo));
+}
+
+void Form1::terminate()
+{
+    closeDataFile();
+    Ending = true;
+    close();
+    endProgram();
+}
+
+void Form1::Sair_Click()
+{
+    if (askExitConfirmation())
+        terminate();
+}
+
+void Form1::Credits_Click()
+{
+    Dialogs.about();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    if (Ending) {
+        event->accept();
+        return;
+    }
+    // A spontaneous close comes from the window's own close box, system menu
+    // or Alt+F4; a close from code or from a session ending is not asked about.
+    const int unloadMode = event->spontaneous() && !SessionEnding ? 0 : 1;
+    bool cancel = false;
+    Form_QueryUnload(cancel, unloadMode);
+    if (cancel) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void Form1::Form_QueryUnload(bool &cancel, int unloadMode)
+{
+    if (unloadMode == 0) {
+        if (!askExitConfirmation()) {
+            cancel = true;
+            return;
+        }
+        closeDataFile();
+        Ending = true;
+        endProgram();
+        return;
+    }
+    closeDataFile();
+}
+
+// ---- Picture viewport -------------------------------------------------------
+
+void Form1::Ler_Click()
+{
+    const FileDialogRequest request{QStringLiteral("File name"),
+                                    QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp"), 1};
+    const std::optional<QString> path = Dialogs.openPictureFile(request);
+    if (!path)
+        return; // cancelled: nothing changes
+    std::optional<QImage> picture = loadPicture(*path);
+    if (!picture)
+        return; // unreadable or not a picture: nothing changes, silently
+
+    // The new picture replaces the old one and every mark drawn on it.
+    Picture2->setPicture(std::move(*picture));
+    Picture2->show();
+    Picture2->setAutoSize(true);
+    // Qt's scroll bars hold 32-bit values, so even a picture that exceeds the
+    // viewport by more than 32767 pixels stays reachable to its far edge.
+    const QSize view = Picture1Client->size();
+    const int hMax = Picture2->width() - view.width();
+    const int vMax = Picture2->height() - view.height();
+    HScroll1->setRange(0, std::max(0, hMax));
+    VScroll1->setRange(0, std::max(0, vMax));
+    HScroll1->setPageStep(std::max(1, view.width() * 9 / 10));
+    VScroll1->setPageStep(std::max(1, view.height() * 9 / 10));
+    HScroll1->setSingleStep(16);
+    VScroll1->setSingleStep(16);
+    VScroll1->setVisible(view.height() < Picture2->height());
+    HScroll1->setVisible(view.width() < Picture2->width());
+    HScroll1_Change();
+    VScroll1_Change();
+
+    Option_Calibracao->setEnabled(true);
+    Option_Calibracao->setChecked(true);
+    ImagemCarregada = true;
+    Picture2->setScale(0, 100, 100, 0);
+    Inicializacao();
+}
+
+void Form1::HScroll1_Change()
+{
+    Picture2->move(-HScroll1->value(), Picture2->y());
+}
+
+void Form1::VScroll1_Change()
+{
+    Picture2->move(Picture2->x(), -VScroll1->value());
+}
+
+// ---- Calibration workflow ---------------------------------------------------
+
+int Form1::selectedPoint() const
+{
+    if (Option_Canto0->isChecked())
+        return 0;
+    if (Option_Canto1->isChecked())
+        return 1;
+    if (Option_Canto2->isChecked())
+        return 2;
+    return -1;
+}
+
+void Form1::applyEditableFields(int point)
+{
+    const pontiva::EditableFields f = pontiva::editableFieldsFor(point);
+    Text_X0->setEnabled(f.x0);
+    Text_Y0->setEnabled(f.y0);
+    Text_X1->setEnabled(f.x1);
+    Text_Y2->setEnabled(f.y2);
+}
+
+void Form1::showModeGroups(pontiva::Mode mode)
+{
+    const pontiva::ModeGroups g = pontiva::groupsFor(mode);
+    Label_Leitura_X->setEnabled(g.readoutEnabled);
+    Label_Leitura_Y->setEnabled(g.readoutEnabled);
+    // Shown before hidden, so the reading groups stand behind any message
+    // that entering the mode raises next.
+    Frame_Calibracao->setVisible(g.calibration);
+    Picture_Desenho->setVisible(g.helpSketch);
+    Frame_Leitura->setVisible(g.reading);
+    Frame_Gravacao->setVisible(g.storage);
+}
+
+void Form1::Inicializacao()
+{
+    NumPontosGravados = 0;
+    Calibracao.reset();
+    Label0->setText(TextoNaoCalibrado);
+    Label1->setText(TextoNaoCalibrado);
+    Label2->setText(TextoNaoCalibrado);
+    Option_Canto0->setChecked(true);
+    Option_LeituraDados->setEnabled(false);
+    Label_PontosGravados->setText(QStringLiteral("0") + TextoPontosGravados);
+    startDataSet();
+}
+
+void Form1::Option_Canto0_Click()
+{
+    applyEditableFields(0);
+}
+
+void Form1::Option_Canto1_Click()
+{
+    applyEditableFields(1);
+}
+
+void Form1::Option_Canto2_Click()
+{
+    applyEditableFields(2);
+}
+
+void Form1::Text_X0_Change()
+{
+    Text_X2->setText(Text_X0->text());
+}
+
+void Form1::Text_Y0_Change()
+{
+    Text_Y1->setText(Text_Y0->text());
+}
+
+void Form1::applyPositiveRuleX()
+{
+    if (pontiva::breaksPositiveRule(Check_XLog->isChecked() ? 1 : 0, utf8(Text_X0), utf8(Text_X1))) {
+        showMessageBothTests(Texts::LogPositivos);
+        Check_XLog->setChecked(false); // runs Check_XLog_Click, which finds the box clear
+    }
+}
+
+void Form1::applyPositiveRuleY()
+{
+    if (pontiva::breaksPositiveRule(Check_YLog->isChecked() ? 1 : 0, utf8(Text_Y0), utf8(Text_Y2))) {
+        showMessageBothTests(Texts::LogPositivos);
+        Check_YLog->setChecked(false);
+    }
+}
+
+void Form1::Check_XLog_Click()
+{
+    applyPositiveRuleX();
+}
+
+void Form1::Check_YLog_Click()
+{
+    applyPositiveRuleY();
+}
+
+void Form1::Option_Calibracao_Click()
+{
+    applyEditableFields(selectedPoint());
+    showModeGroups(pontiva::Mode::Calibration);
+    if (auto text = textByBothTests(Texts::ModoCalibracao))
+        setMessageLine(*text);
+}
+
+void Form1::Option_LeituraDados_Click()
+{
+    showModeGroups(pontiva::Mode::Reading);
+    applyPositiveRuleX();
+    applyPositiveRuleY();
+    if (auto text = textByBothTests(Texts::ModoLeitura))
+        setMessageLine(*text);
+}
+
+// ---- Picture events ---------------------------------------------------------
+
+void Form1::Picture2_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, float, float)
+{
+    if (!ImagemCarregada)
+        return;
+    if (Option_Calibracao->isChecked() && selectedPoint() < 0) {
+        Picture2->setCursor(Qt::ArrowCursor);
+        return;
+    }
+    Picture2->setCursor(Qt::CrossCursor);
+}
+
+void Form1::Picture2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y)
+{
+    if (Option_Calibracao->isChecked()) {
+        QLabel *const statusLabels[] = {Label0, Label1, Label2};
+        const int point = selectedPoint();
+        if (point >= 0) {
+            Calibracao.place(point, x, y);
+            statusLabels[point]->setText(TextoCalibrado);
+            RepresentaPontos();
+        }
+        if (Calibracao.allDefined())
+            Option_LeituraDados->setEnabled(true);
+    }
+}
+
+void Form1::RepresentaPontos()
+{
+    Picture2->clearDrawing();
+    Picture2->setDrawWidth(5);
+    if (Calibracao.CantoDefinido0) {
+        Picture2->setForeColor(Red);
+        Picture2->drawDot({Calibracao.XCanto0, Calibracao.YCanto0});
+    }
+    if (Calibracao.CantoDefinido1) {
+        Picture2->setForeColor(Green);
+        Picture2->drawDot({Calibracao.XCanto1, Calibracao.YCanto1});
+    }
+    if (Calibracao.CantoDefinido2) {
+        Picture2->setForeColor(Blue);
+        Picture2->drawDot({Calibracao.XCanto2, Calibracao.YCanto2});
+    }
+}
+
+void Form1::DesenhaAjuda()
+{
+    PicturePanel *p = Picture_Desenho;
+    p->setScale(0, 100, 100, 0);
+    p->drawLine({20, 20}, {80, 20});
+    p->drawLine({20, 20}, {20, 80});
+    p->setDrawWidth(5);
+    p->setForeColor(Red);
+    p->drawDot({20, 20});
+    p->setForeColor(Blue);
+    p->drawDot({20, 60});
+    p->setForeColor(Green);
+    p->drawDot({60, 20});
+    p->setForeColor(Qt::black);
+    p->drawText({77, 15}, QStringLiteral("X"));
+    p->drawText({10, 80}, QStringLiteral("Y"));
+    p->setForeColor(Red);
+    p->drawText({13, 14}, QStringLiteral("0"));
+    p->setForeColor(Green);
+    p->drawText({55, 14}, QStringLiteral("1"));
+    p->setForeColor(Blue);
+    p->drawText({11, 60}, QStringLiteral("2"));
+}
+
+// ---- Data file --------------------------------------------------------------
+
+void Form1::startDataSet()
+{
+}
+
+void Form1::closeDataFile()
+{
+}

@@ -1,0 +1,144 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window: every control of the tool and the handlers that route its events.
+#pragma once
+
+// Map of the window
+//   Menus        Ler_Click (open a picture), Sair_Click (exit question),
+//                Credits_Click (About box); Form_QueryUnload guards the close box.
+//   Mode         Option_Calibracao_Click, Option_LeituraDados_Click show the
+//                groups of each mode.
+//   Calibration  Option_Canto0..2_Click choose the point a click places;
+//                Text_X0/Y0_Change mirror point 0 into the shared fields;
+//                Picture2_MouseDown (calibrating) stores the point and
+//                RepresentaPontos redraws the markers.
+//   Reading      Check_XLog/YLog_Click guard log axes; Picture2_MouseMove
+//                recomputes the transform and shows the readout;
+//                Picture2_MouseDown (reading) appends the readout to the data
+//                file; Command3_Click chooses another data file.
+//   Viewport     HScroll1/VScroll1 move Picture2 inside Picture1.
+//
+// One click while reading: PicturePanel reports the press in logical picture
+// coordinates -> Picture2_MouseDown -> the two readout captions are written
+// as one line to the data file and synced to disk -> the count and its label
+// change -> a red dot marks the spot.
+
+#include "app/languagetexts.h"
+#include "calibration/calibrationworkflow.h"
+#include "ui/twips.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class PicturePanel;
+class UserDialogs;
+class ViewportClip;
+
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Form1(UserDialogs &dialogs, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Runs once, right after construction: captions, show, layout, start state.
+    void Form_Load();
+
+    // How the program ends once the user confirmed; tests replace it.
+    std::function<void()> endProgram;
+
+    // Window state, under the names the whole program uses.
+    bool ImagemCarregada = false;
+    pontiva::CalibrationState Calibracao;
+    QString NomeFicheiro;
+    qint64 NumPontosGravados = 0;
+    QString TextoCalibrado, TextoNaoCalibrado, TextoPontosGravados, TextoFicheiro;
+
+    // The design-unit geometry a control was given, in twips.
+    static TwipsRect twipsOf(const QWidget *control);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+    void PorEmIngles();
+    void PorEmPortugues();
+    void layOut();
+    void setMessageLine(const QString &text);
+    void showMessageBothTests(const Bilingual &text);
+    bool askExitConfirmation();
+    void terminate();
+
+    // Menus and closing.
+    void Ler_Click();
+    void Sair_Click();
+    void Credits_Click();
+    void Form_QueryUnload(bool &cancel, int unloadMode);
+
+    // Viewport.
+    void HScroll1_Change();
+    void VScroll1_Change();
+
+    // Calibration workflow.
+    void Inicializacao();
+    void Option_Canto0_Click();
+    void Option_Canto1_Click();
+    void Option_Canto2_Click();
+    void Text_X0_Change();
+    void Text_Y0_Change();
+    void Check_XLog_Click();
+    void Check_YLog_Click();
+    void Option_Calibracao_Click();
+    void Option_LeituraDados_Click();
+    void applyPositiveRuleX();
+    void applyPositiveRuleY();
+    int selectedPoint() const;
+    void applyEditableFields(int point);
+    void showModeGroups(pontiva::Mode mode);
+
+    // Picture events and drawing.
+    void Picture2_MouseMove(Qt::MouseButtons button, Qt::KeyboardModifiers shift, float x, float y);
+    void Picture2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
+    void RepresentaPontos();
+    void DesenhaAjuda();
+
+    // Data file.
+    void startDataSet();
+    void closeDataFile();
+
+    UserDialogs &Dialogs;
+    bool Ending = false;        // a confirmed exit is closing the window
+    bool SessionEnding = false; // the desktop session asks every window to close
+
+    QWidget *Central = nullptr;
+    QGroupBox *Frame_Leitura, *Frame6, *Frame4, *Frame_Calibracao, *Frame_Modo, *Frame_Gravacao;
+    QCheckBox *Check_XLog, *Check_YLog;
+    QLabel *Label_Leitura_Y, *Label_Leitura_X, *Label6, *Label7;
+    QLineEdit *Text_Y2, *Text_X2, *Text_Y1, *Text_X1, *Text_Y0, *Text_X0;
+    QRadioButton *Option_Canto2, *Option_Canto1, *Option_Canto0;
+    QLabel *Label1, *Label2, *Label0, *Label_X0, *Label_Y0;
+    QFrame *Picture1;
+    ViewportClip *Picture1Client;
+    PicturePanel *Picture2;
+    QScrollBar *VScroll1, *HScroll1;
+    QRadioButton *Option_LeituraDados, *Option_Calibracao;
+    QPushButton *Command3;
+    QLabel *Label_PontosGravados, *Label_Ficheiro;
+    PicturePanel *Picture_Desenho;
+    QLabel *Label_Mensagem;
+    QMenu *Ficheiro, *Info;
+    QAction *Ler, *Sair, *Credits;
+};

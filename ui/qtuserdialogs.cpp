@@ -1,0 +1,106 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The real modal dialogs: Qt's file dialogs, message boxes and the About box.
+#include "ui/qtuserdialogs.h"
+
+#include "ui/frmabout.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+
+QStringList qtNameFilters(const QString &filter)
+{
+    QStringList result;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString display = parts[i];
+        QString pattern = parts[i + 1] == QLatin1String("*.*") ? QStringLiteral("*") : parts[i + 1];
+        if (!display.contains(QLatin1Char('(')))
+            display += QStringLiteral(" (%1)").arg(pattern);
+        result << display;
+    }
+    return result;
+}
+
+QtUserDialogs::QtUserDialogs(QWidget *parent)
+    : Parent(parent)
+{
+}
+
+QtUserDialogs::~QtUserDialogs() = default;
+
+static std::unique_ptr<QFileDialog> makeDialog(QWidget *parent, const FileDialogRequest &request,
+                                               const QString &last)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent);
+    // Qt's own dialog matches filter patterns regardless of letter case, so
+    // CHART.JPG shows under "*.jpg"; desktop portals do not.
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setOption(QFileDialog::ReadOnly, false);
+    if (!request.title.isEmpty())
+        dialog->setWindowTitle(request.title);
+    const QStringList filters = qtNameFilters(request.filter);
+    dialog->setNameFilters(filters);
+    const int index = request.selectedFilter - 1;
+    if (index >= 0 && index < filters.size())
+        dialog->selectNameFilter(filters[index]);
+    if (!last.isEmpty())
+        dialog->selectFile(last);
+    return dialog;
+}
+
+std::unique_ptr<QFileDialog> QtUserDialogs::makeOpenDialog(const FileDialogRequest &request) const
+{
+    auto dialog = makeDialog(Parent, request, LastPicture);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    return dialog;
+}
+
+std::unique_ptr<QFileDialog> QtUserDialogs::makeSaveDialog(const FileDialogRequest &request) const
+{
+    auto dialog = makeDialog(Parent, request, LastDataFile);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    return dialog;
+}
+
+std::optional<QString> QtUserDialogs::openPictureFile(const FileDialogRequest &request)
+{
+    auto dialog = makeOpenDialog(request);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return std::nullopt;
+    LastPicture = dialog->selectedFiles().constFirst();
+    return LastPicture;
+}
+
+std::optional<QString> QtUserDialogs::saveDataFile(const FileDialogRequest &request)
+{
+    auto dialog = makeSaveDialog(request);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return std::nullopt;
+    LastDataFile = dialog->selectedFiles().constFirst();
+    return LastDataFile;
+}
+
+void QtUserDialogs::message(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pontiva"), text, QMessageBox::Ok, Parent);
+    box.exec();
+}
+
+bool QtUserDialogs::question(const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, Parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtUserDialogs::about()
+{
+    // Made anew on every opening; it keeps nothing between them.
+    frmAbout dialog(Parent);
+    dialog.exec();
+}

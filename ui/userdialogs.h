@@ -1,0 +1,32 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every modal interaction of the main window, behind one interface.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// A filter list written "Display|pattern|Display|pattern", as the window
+// states it; `selectedFilter` counts from 1.
+struct FileDialogRequest {
+    QString title; // empty: the dialog's own title
+    QString filter;
+    int selectedFilter = 1;
+};
+
+// The window is given one of these: the real one opens Qt's dialogs, tests
+// pass a scripted one that answers without a person.
+class UserDialogs
+{
+public:
+    virtual ~UserDialogs() = default;
+    // An existing file in an existing folder; nothing on cancel.
+    virtual std::optional<QString> openPictureFile(const FileDialogRequest &request) = 0;
+    // Asks before returning an existing file; the folder must exist; nothing on cancel.
+    virtual std::optional<QString> saveDataFile(const FileDialogRequest &request) = 0;
+    // OK only, no icon, under the application title.
+    virtual void message(const QString &text) = 0;
+    // Yes/No with its own title, Yes the default; true for Yes.
+    virtual bool question(const QString &text, const QString &title) = 0;
+    virtual void about() = 0;
+};

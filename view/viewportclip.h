@@ -1,0 +1,25 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The clipping area of the picture viewport.
+#pragma once
+
+#include <QWidget>
+
+class QScrollBar;
+
+// Clips the picture panel that moves inside it, and turns the mouse wheel
+// over the picture into scroll-bar steps, as users expect of any viewer.
+class ViewportClip : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ViewportClip(QWidget *parent = nullptr);
+    void setScrollBars(QScrollBar *horizontal, QScrollBar *vertical);
+
+protected:
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    QScrollBar *Horizontal = nullptr;
+    QScrollBar *Vertical = nullptr;
+};
