@@ -1,0 +1,114 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// libFuzzer harness: typed texts and clicks through to the readout text.
+#include "calibration/numberparsing.h"
+#include "calibration/positiverule.h"
+#include "calibration/transform.h"
+#include "reading/numberformat.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <regex>
+#include <string>
+#include <string_view>
+
+using namespace pontiva;
+
+namespace {
+
+// Input layout: one flag byte, the eight coordinates of the three clicked
+// points and the pointer, then the four field texts separated by '\x01'.
+// Coordinates are single bytes on the 0..100 picture (easy for the fuzzer to
+// make sensible frames) or, with flag 8, raw floats (NaN, huge, denormal).
+struct Reader {
+    const std::uint8_t *data;
+    std::size_t size;
+
+    bool take(void *out, std::size_t n)
+    {
+        if (size < n)
+            return false;
+        std::memcpy(out, data, n);
+        data += n;
+        size -= n;
+        return true;
+    }
+};
+
+void checkText(const std::optional<double> &v, char sep)
+{
+    if (!v)
+        return;
+    if (!std::isfinite(*v))
+        std::abort();
+    static const std::regex shape("^-?[0-9][.,][0-9]{4}E[+-][0-9]{2,3}$");
+    const std::string text = formatReading(*v, sep);
+    if (!std::regex_match(text, shape))
+        std::abort();
+    // A zero mantissa only for zero itself, never "10.0000" after a carry.
+    if ((*v == 0) != (text[text[0] == '-' ? 1 : 0] == '0'))
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    Reader in{data, size};
+    std::uint8_t flags = 0;
+    float f[8];
+    if (!in.take(&flags, 1))
+        return 0;
+    if (flags & 8) {
+        if (!in.take(f, sizeof f))
+            return 0;
+    } else {
+        std::uint8_t b[8];
+        if (!in.take(b, sizeof b))
+            return 0;
+        for (int i = 0; i < 8; ++i)
+            f[i] = float(b[i]) * (100.0f / 255.0f);
+    }
+
+    std::string_view rest(reinterpret_cast<const char *>(in.data), in.size);
+    std::string_view fields[4];
+    for (int i = 0; i < 4; ++i) {
+        const std::size_t cut = rest.find('\x01');
+        fields[i] = rest.substr(0, cut);
+        rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
+    }
+
+    CalibrationInputs c;
+    c.x0 = parseNumber(fields[0]);
+    c.x1 = parseNumber(fields[1]);
+    c.y0 = parseNumber(fields[2]);
+    c.y2 = parseNumber(fields[3]);
+    c.xLog = flags & 1;
+    c.yLog = flags & 2;
+    c.XCanto0 = f[0];
+    c.YCanto0 = f[1];
+    c.XCanto1 = f[2];
+    c.YCanto1 = f[3];
+    c.XCanto2 = f[4];
+    c.YCanto2 = f[5];
+
+    (void)checkPositiveRule(c.xLog, c.yLog, fields[0], fields[1], fields[2], fields[3]);
+
+    const Transform t = computeTransform(c);
+    const float k[] = {t.kXX, t.kXY, t.kYX, t.kYY};
+    for (const float v : k)
+        if (!std::isfinite(v) || (!t.inRange && v != 0))
+            std::abort();
+
+    const DataReading r = mapToData(t, f[6], f[7], c.XCanto0, c.YCanto0, c.x0, c.y0, c.xLog, c.yLog);
+    if ((r.x && t.xAxis != AxisStatus::Valid) || (r.y && t.yAxis != AxisStatus::Valid))
+        std::abort();
+    const char sep = flags & 4 ? ',' : '.';
+    checkText(r.x, sep);
+    checkText(r.y, sep);
+    return 0;
+}
