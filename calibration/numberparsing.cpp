@@ -75,7 +75,7 @@ double parseNumber(std::string_view text)
         cur.advance();
     }
 
-    std::array<char, kKeptDigits + 1 + 32> buf{};
+    std::array<char, kKeptDigits + 1 + 32> buf; // only the written prefix is read
     std::size_t kept = 0;
     bool sticky = false;          // a non-zero digit was dropped beyond kKeptDigits
     bool sawDigit = false;
