@@ -12,7 +12,8 @@ namespace pontiva {
 // and an optional exponent ("E" or "e", optional sign, digits). Reading stops
 // at the first character that cannot continue the number; no leading number
 // gives 0. A value beyond the double range comes back as +/-infinity so that
-// callers can refuse it rather than read a wrong finite number.
+// callers can refuse it rather than read a wrong finite number; one too
+// small for a double reads as 0. The result is never NaN or negative zero.
 double parseNumber(std::string_view text);
 
 } // namespace pontiva
