@@ -35,5 +35,10 @@ QString SingleInstance::defaultLockPath()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
+    return defaultLockPathIn(folder);
+}
+
+QString SingleInstance::defaultLockPathIn(const QString &folder)
+{
     return folder + QStringLiteral("/pontiva-%1.lock").arg(::getuid());
 }

@@ -20,6 +20,7 @@ public:
     bool isFirst() const { return !OtherRunning; }
 
     static QString defaultLockPath();
+    static QString defaultLockPathIn(const QString &folder);
 
 private:
     int Fd = -1;

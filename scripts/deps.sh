@@ -3,7 +3,7 @@
 set -e
 SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
-PACKAGES="build-essential cmake qt6-base-dev qt6-base-dev-tools libgl-dev \
+PACKAGES="build-essential cmake qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev \
   libgtest-dev libbenchmark-dev \
   fonts-dejavu-core fonts-liberation2 \
   xvfb xauth desktop-file-utils appstream"

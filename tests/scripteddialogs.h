@@ -1,0 +1,64 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Answers the window's dialogs from a script and records what was asked.
+#pragma once
+
+#include "ui/userdialogs.h"
+
+#include <QList>
+#include <QPair>
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+class ScriptedDialogs : public UserDialogs
+{
+public:
+    std::deque<std::optional<QString>> pictureAnswers;
+    std::deque<std::optional<QString>> dataFileAnswers;
+    std::deque<bool> questionAnswers;
+
+    QList<FileDialogRequest> openRequests, saveRequests;
+    QStringList messages;
+    QList<QPair<QString, QString>> questions; // text, title
+    int aboutCount = 0;
+    // Runs while a message is "on screen", to look at the window behind it.
+    std::function<void(const QString &)> onMessage;
+
+    std::optional<QString> openPictureFile(const FileDialogRequest &request) override
+    {
+        openRequests << request;
+        return take(pictureAnswers, "picture file");
+    }
+    std::optional<QString> saveDataFile(const FileDialogRequest &request) override
+    {
+        saveRequests << request;
+        return take(dataFileAnswers, "data file");
+    }
+    void message(const QString &text) override
+    {
+        messages << text;
+        if (onMessage)
+            onMessage(text);
+    }
+    bool question(const QString &text, const QString &title) override
+    {
+        questions << qMakePair(text, title);
+        if (questionAnswers.empty())
+            qFatal("unexpected question: %s", qPrintable(text));
+        const bool answer = questionAnswers.front();
+        questionAnswers.pop_front();
+        return answer;
+    }
+    void about() override { ++aboutCount; }
+
+private:
+    static std::optional<QString> take(std::deque<std::optional<QString>> &answers, const char *what)
+    {
+        if (answers.empty())
+            qFatal("unexpected %s dialog", what);
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
