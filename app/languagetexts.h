@@ -43,6 +43,21 @@ inline constexpr Bilingual ErroCalibracao{"Erro na calibração", "Calibration e
 inline constexpr Bilingual SairPergunta{"Deseja fechar o programa ?", "Do you wish to exit ?"};
 inline constexpr Bilingual SairTitulo{"Atenção !", "Warning !"};
 
+// The data file and readings without a value.
+inline constexpr Bilingual FicheiroNaoAbre{
+    "Não é possível criar ou abrir o ficheiro de dados:\n%1\nEscolha outro ficheiro para gravar os pontos.",
+    "The data file cannot be created or opened:\n%1\nChoose another file to store the points."};
+inline constexpr Bilingual FicheiroNaoGrava{
+    "Não foi possível gravar o ponto no ficheiro de dados:\n%1\nO ponto não foi gravado. Escolha outro "
+    "ficheiro para continuar.",
+    "The point could not be written to the data file:\n%1\nThe point was not stored. Choose another file "
+    "to go on."};
+inline constexpr Bilingual SemValor{"sem valor", "no value"};
+inline constexpr Bilingual PontoSemValor{
+    "Não há valor neste ponto: a calibração não dá aqui um resultado válido. O ponto não foi gravado.",
+    "There is no value at this point: the calibration gives no valid result here. The point was not "
+    "stored."};
+
 // About box.
 inline constexpr Bilingual Versao{"Versão ", "Version "};
 } // namespace Texts

@@ -4,7 +4,9 @@
 #include "ui/form1.h"
 
 #include "app/idioma.h"
+#include "calibration/numberparsing.h"
 #include "calibration/positiverule.h"
+#include "reading/numberformat.h"
 #include "ui/layout.h"
 #include "ui/userdialogs.h"
 #include "view/pictureloader.h"
@@ -15,9 +17,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -235,6 +239,7 @@ void Form1::connectHandlers()
     connect(VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
     connect(Picture2, &PicturePanel::mouseMoved, this, &Form1::Picture2_MouseMove);
     connect(Picture2, &PicturePanel::mousePressed, this, &Form1::Picture2_MouseDown);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Ler, &QAction::triggered, this, &Form1::Ler_Click);
     connect(Sair, &QAction::triggered, this, &Form1::Sair_Click);
     connect(Credits, &QAction::triggered, this, &Form1::Credits_Click);
@@ -564,7 +569,7 @@ void Form1::Option_LeituraDados_Click()
 
 // ---- Picture events ---------------------------------------------------------
 
-void Form1::Picture2_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, float, float)
+void Form1::Picture2_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, float x, float y)
 {
     if (!ImagemCarregada)
         return;
@@ -573,6 +578,70 @@ void Form1::Picture2_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, float, f
         return;
     }
     Picture2->setCursor(Qt::CrossCursor);
+
+    const pontiva::Transform t = pontiva::computeTransform(currentInputs());
+    if (t.xAxis == pontiva::AxisStatus::EqualValues)
+        failAxis(1);
+    // Tested afresh: after an X failure the window is calibrating already, so
+    // a Y failure in the same move neither asks again nor moves to point 2.
+    if (t.yAxis == pontiva::AxisStatus::EqualValues)
+        failAxis(2);
+
+    if (!Option_LeituraDados->isChecked())
+        return;
+    Picture2->setCursor(Qt::CrossCursor);
+    // The fields and boxes are read again at this moment.
+    const pontiva::DataReading r =
+        pontiva::mapToData(t, x, y, Calibracao.XCanto0, Calibracao.YCanto0,
+                           pontiva::parseNumber(utf8(Text_X0)), pontiva::parseNumber(utf8(Text_Y0)),
+                           Check_XLog->isChecked(), Check_YLog->isChecked());
+    const QChar decimalPoint = QLocale().decimalPoint().at(0);
+    showReading(Label_Leitura_X, r.x, decimalPoint);
+    showReading(Label_Leitura_Y, r.y, decimalPoint);
+    ReadoutHasValue = r.x.has_value() && r.y.has_value();
+}
+
+pontiva::CalibrationInputs Form1::currentInputs() const
+{
+    pontiva::CalibrationInputs in;
+    in.x0 = pontiva::parseNumber(utf8(Text_X0));
+    in.x1 = pontiva::parseNumber(utf8(Text_X1));
+    in.y0 = pontiva::parseNumber(utf8(Text_Y0));
+    in.y2 = pontiva::parseNumber(utf8(Text_Y2));
+    in.xLog = Check_XLog->isChecked();
+    in.yLog = Check_YLog->isChecked();
+    in.XCanto0 = Calibracao.XCanto0;
+    in.YCanto0 = Calibracao.YCanto0;
+    in.XCanto1 = Calibracao.XCanto1;
+    in.YCanto1 = Calibracao.YCanto1;
+    in.XCanto2 = Calibracao.XCanto2;
+    in.YCanto2 = Calibracao.YCanto2;
+    return in;
+}
+
+// Point 1 for the X axis, point 2 for the Y axis: it counts as not clicked
+// again, and a user who was reading is sent back to place it anew.
+void Form1::failAxis(int point)
+{
+    Calibracao.unclick(point);
+    (point == 1 ? Label1 : Label2)->setText(TextoNaoCalibrado);
+    Option_LeituraDados->setEnabled(false);
+    if (!Option_Calibracao->isChecked()) {
+        showMessageBothTests(Texts::ErroCalibracao);
+        Option_Calibracao->setChecked(true);
+        (point == 1 ? Option_Canto1 : Option_Canto2)->setChecked(true);
+    }
+}
+
+void Form1::showReading(QLabel *label, const std::optional<double> &value, QChar decimalPoint)
+{
+    if (!value) {
+        // Never a number that is not one: the text says so, and a click refuses it.
+        label->setText(textByBothTests(Texts::SemValor).value_or(QStringLiteral("----")));
+        return;
+    }
+    const char separator = decimalPoint.unicode() < 128 ? char(decimalPoint.unicode()) : '.';
+    label->setText(QString::fromLatin1(pontiva::formatReading(*value, separator)));
 }
 
 void Form1::Picture2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y)
@@ -588,6 +657,34 @@ void Form1::Picture2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, 
         if (Calibracao.allDefined())
             Option_LeituraDados->setEnabled(true);
     }
+    if (Option_LeituraDados->isChecked())
+        recordPoint(x, y);
+}
+
+void Form1::recordPoint(float x, float y)
+{
+    if (!ReadoutHasValue) {
+        showMessageBothTests(Texts::PontoSemValor);
+        return;
+    }
+    if (!DataFileWorks) {
+        dataFileFailed(Texts::FicheiroNaoGrava);
+        return;
+    }
+    // The captions exactly as they stand, even if no move refreshed them.
+    const QByteArray xText = Label_Leitura_X->text().toLatin1();
+    const QByteArray yText = Label_Leitura_Y->text().toLatin1();
+    if (!Dados.appendLine(xText.toStdString(), "\t", yText.toStdString())) {
+        DataFileWorks = false;
+        dataFileFailed(Texts::FicheiroNaoGrava);
+        return; // not on disk: not counted, not marked
+    }
+    ++NumPontosGravados;
+    // A blank where a minus sign would stand, then the count.
+    Label_PontosGravados->setText(QLatin1Char(' ') + QString::number(NumPontosGravados) + TextoPontosGravados);
+    Picture2->setDrawWidth(4);
+    Picture2->setForeColor(Red);
+    Picture2->drawDot({x, y});
 }
 
 void Form1::RepresentaPontos()
@@ -634,10 +731,43 @@ void Form1::DesenhaAjuda()
 
 // ---- Data file --------------------------------------------------------------
 
+void Form1::Command3_Click()
+{
+    const FileDialogRequest request{QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2};
+    const std::optional<QString> path = Dialogs.saveDataFile(request);
+    if (!path)
+        return; // cancelled: the file, its name, the labels and the count stay
+    closeDataFile();
+    NomeFicheiro = *path;
+    Label_Ficheiro->setText(TextoFicheiro + NomeFicheiro.right(25));
+    NumPontosGravados = 0;
+    Label_PontosGravados->setText(QStringLiteral("0") + TextoPontosGravados);
+    createDataFile();
+}
+
+// A new data set goes after the lines the file holds already: points of an
+// earlier run or an earlier picture are never emptied without asking.
 void Form1::startDataSet()
 {
+    DataFileWorks = Dados.openForAppend(QFile::encodeName(NomeFicheiro).toStdString());
+    if (!DataFileWorks)
+        dataFileFailed(Texts::FicheiroNaoAbre);
+}
+
+void Form1::createDataFile()
+{
+    DataFileWorks = Dados.createEmpty(QFile::encodeName(NomeFicheiro).toStdString());
+    if (!DataFileWorks)
+        dataFileFailed(Texts::FicheiroNaoAbre);
+}
+
+void Form1::dataFileFailed(const Bilingual &text)
+{
+    if (auto chosen = textByBothTests(text))
+        Dialogs.message(chosen->arg(NomeFicheiro));
 }
 
 void Form1::closeDataFile()
 {
+    Dados.close();
 }

@@ -25,11 +25,14 @@
 
 #include "app/languagetexts.h"
 #include "calibration/calibrationworkflow.h"
+#include "calibration/transform.h"
+#include "reading/datafile.h"
 #include "ui/twips.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -115,11 +118,21 @@ private:
     void RepresentaPontos();
     void DesenhaAjuda();
 
-    // Data file.
+    // Readout and data file.
+    pontiva::CalibrationInputs currentInputs() const;
+    void failAxis(int point);
+    void showReading(QLabel *label, const std::optional<double> &value, QChar decimalPoint);
+    void Command3_Click();
     void startDataSet();
+    void createDataFile();
+    void dataFileFailed(const Bilingual &text);
     void closeDataFile();
+    void recordPoint(float x, float y);
 
     UserDialogs &Dialogs;
+    pontiva::DataFile Dados;
+    bool DataFileWorks = false;   // clicks are refused until a file is usable again
+    bool ReadoutHasValue = false; // both readout captions hold numbers
     bool Ending = false;        // a confirmed exit is closing the window
     bool SessionEnding = false; // the desktop session asks every window to close
 
