@@ -138,12 +138,12 @@ DataReading mapToData(const Transform &t, float x, float y, float XCanto0, float
         return r;
     const float px = x - XCanto0;
     const float py = y - YCanto0;
-    // An axis that failed (equal values included) has no reading; the window
-    // does not show one in that state anyway.
-    if (t.xAxis == AxisStatus::Valid)
-        r.x = mapAxis(x0, t.kXX, t.kXY, px, py, xLog);
-    if (t.yAxis == AxisStatus::Valid)
-        r.y = mapAxis(y0, t.kYX, t.kYY, px, py, yLog);
+    // Both axes enter every coefficient: when one has no scale, the other
+    // would read its reference value everywhere, a number that is wrong.
+    if (t.xAxis != AxisStatus::Valid || t.yAxis != AxisStatus::Valid)
+        return r;
+    r.x = mapAxis(x0, t.kXX, t.kXY, px, py, xLog);
+    r.y = mapAxis(y0, t.kYX, t.kYY, px, py, yLog);
     return r;
 }
 
