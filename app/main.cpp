@@ -23,6 +23,8 @@ int main(int argc, char *argv[])
                                             .arg(PONTIVA_VERSION_MAJOR)
                                             .arg(PONTIVA_VERSION_MINOR)
                                             .arg(PONTIVA_VERSION_PATCH));
+    // Lets Wayland shells match the window to its launcher and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.pontiva.pontiva"));
     // One look on every desktop, so the fixed control sizes fit their captions.
     QApplication::setStyle(QStringLiteral("Fusion"));
 

@@ -160,7 +160,7 @@ void tst_Viewport::cornersReadZeroAndHundred()
     // Through the window, so each corner must be scrolled into view first.
     auto readAt = [&](QPoint pixel) {
         seen.clear();
-        QTest::mouseMove(f.form.get(), f.picture()->mapTo(f.form.get(), pixel));
+        QTest::mouseMove(f.form->windowHandle(), f.picture()->mapTo(f.form.get(), pixel));
         QCOMPARE(seen.size(), 1);
     };
     v->setValue(v->maximum());
@@ -199,7 +199,8 @@ void tst_Viewport::marksSurviveHideShowAndScroll()
     QCOMPARE(colourAt(pixel + QPoint(10, 0)), QColor(Qt::white));
     // On screen, where the viewport now shows it.
     const QImage shown = f.viewport()->grab().toImage();
-    QCOMPARE(shown.pixelColor(pixel - QPoint(200, 100)), QColor(255, 0, 0));
+    const QPoint onScreen = (pixel - QPoint(200, 100)) * shown.devicePixelRatio();
+    QCOMPARE(shown.pixelColor(onScreen), QColor(255, 0, 0));
 }
 
 void tst_Viewport::optionSelectedFromCodeRunsItsHandlerOnce()

@@ -17,7 +17,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMimeData>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -77,6 +81,16 @@ QString defaultDataFilePath()
     return QDir::homePath() + QStringLiteral("/coords.txt");
 }
 
+// The desktop's own keys; some platforms define none for Quit, and users of
+// every Linux desktop expect Ctrl+Q there.
+QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, QKeyCombination fallback)
+{
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (keys.isEmpty())
+        keys << QKeySequence(fallback);
+    return keys;
+}
+
 std::string utf8(const QLineEdit *field)
 {
     return field->text().toStdString();
@@ -99,6 +113,7 @@ Form1::Form1(UserDialogs &dialogs, QWidget *parent)
     setFont(font);
     createControls();
     connectHandlers();
+    setAcceptDrops(true);
     if (qApp) {
         connect(qApp, &QGuiApplication::commitDataRequest, this,
                 [this](QSessionManager &) { SessionEnding = true; });
@@ -206,8 +221,10 @@ void Form1::createControls()
     Ficheiro->setObjectName(QStringLiteral("Ficheiro"));
     Ler = Ficheiro->addAction(QStringLiteral("Ler"));
     Ler->setObjectName(QStringLiteral("Ler"));
+    Ler->setShortcuts(standardKeys(QKeySequence::Open, Qt::CTRL | Qt::Key_O));
     Sair = Ficheiro->addAction(QStringLiteral("Sair"));
     Sair->setObjectName(QStringLiteral("Sair"));
+    Sair->setShortcuts(standardKeys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
     Info = menuBar()->addMenu(QStringLiteral("Info"));
     Info->setObjectName(QStringLiteral("Info"));
     Credits = Info->addAction(QStringLiteral("Credits"));
@@ -403,6 +420,45 @@ void Form1::Form_QueryUnload(bool &cancel, int unloadMode)
 
 // ---- Picture viewport -------------------------------------------------------
 
+// One local file that the picture decoder recognises; anything else is
+// refused while it is still being dragged.
+static std::optional<QString> droppablePicture(const QMimeData *data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+        return std::nullopt;
+    const QString path = data->urls().first().toLocalFile();
+    if (!QFileInfo(path).isFile() || QImageReader::imageFormat(path).isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (droppablePicture(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (droppablePicture(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void Form1::dropEvent(QDropEvent *event)
+{
+    const std::optional<QString> path = droppablePicture(event->mimeData());
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    openPicture(*path);
+}
+
 void Form1::Ler_Click()
 {
     const FileDialogRequest request{QStringLiteral("File name"),
@@ -410,7 +466,13 @@ void Form1::Ler_Click()
     const std::optional<QString> path = Dialogs.openPictureFile(request);
     if (!path)
         return; // cancelled: nothing changes
-    std::optional<QImage> picture = loadPicture(*path);
+    openPicture(*path);
+}
+
+// The load sequence from decoding on, for the dialog and for a dropped file.
+void Form1::openPicture(const QString &path)
+{
+    std::optional<QImage> picture = loadPicture(path);
     if (!picture)
         return; // unreadable or not a picture: nothing changes, silently
 

@@ -16,7 +16,8 @@
 //                recomputes the transform and shows the readout;
 //                Picture2_MouseDown (reading) appends the readout to the data
 //                file; Command3_Click chooses another data file.
-//   Viewport     HScroll1/VScroll1 move Picture2 inside Picture1.
+//   Viewport     HScroll1/VScroll1 move Picture2 inside Picture1; a picture
+//                file dropped on the window loads as if chosen in the dialog.
 //
 // One click while reading: PicturePanel reports the press in logical picture
 // coordinates -> Picture2_MouseDown -> the two readout captions are written
@@ -73,6 +74,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createControls();
@@ -87,6 +91,7 @@ private:
 
     // Menus and closing.
     void Ler_Click();
+    void openPicture(const QString &path);
     void Sair_Click();
     void Credits_Click();
     void Form_QueryUnload(bool &cancel, int unloadMode);
