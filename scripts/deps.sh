@@ -6,7 +6,7 @@ SUDO=
 PACKAGES="build-essential cmake qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev \
   libgtest-dev libbenchmark-dev \
   fonts-dejavu-core fonts-liberation2 \
-  xvfb xauth desktop-file-utils appstream"
+  xvfb xauth xdotool desktop-file-utils appstream"
 missing=
 for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
