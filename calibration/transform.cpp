@@ -54,6 +54,13 @@ AxisScale axisScale(double first, double second, bool log)
     return {AxisStatus::Valid, span};
 }
 
+// A nonzero scale that single precision rounds to 0 (a span of 1e308, say)
+// would pass for collinear points and read point 0 everywhere.
+bool underflows(double value, float single)
+{
+    return value != 0 && single == 0;
+}
+
 bool allFinite(std::initializer_list<float> values)
 {
     for (const float v : values)
@@ -90,23 +97,31 @@ Transform computeTransform(const CalibrationInputs &in)
 {
     Transform t;
     float A = 0, B = 0, C = 0, D = 0;
+    bool lostScale = false;
+    auto scale = [&lostScale](double offset, double span) {
+        const double exact = offset / span;
+        const float single = toSingle(exact);
+        lostScale = lostScale || underflows(exact, single);
+        return single;
+    };
 
     const AxisScale xs = axisScale(in.x0, in.x1, in.xLog);
     t.xAxis = xs.status;
     if (xs.status == AxisStatus::Valid) {
-        A = toSingle((double(in.XCanto1) - double(in.XCanto0)) / xs.span);
-        B = toSingle((double(in.YCanto1) - double(in.YCanto0)) / xs.span);
+        A = scale(double(in.XCanto1) - double(in.XCanto0), xs.span);
+        B = scale(double(in.YCanto1) - double(in.YCanto0), xs.span);
     }
 
     const AxisScale ys = axisScale(in.y0, in.y2, in.yLog);
     t.yAxis = ys.status;
     if (ys.status == AxisStatus::Valid) {
-        C = toSingle((double(in.XCanto2) - double(in.XCanto0)) / ys.span);
-        D = toSingle((double(in.YCanto2) - double(in.YCanto0)) / ys.span);
+        C = scale(double(in.XCanto2) - double(in.XCanto0), ys.span);
+        D = scale(double(in.YCanto2) - double(in.YCanto0), ys.span);
     }
 
-    const float delta = toSingle(double(A) * double(D) - double(B) * double(C));
-    if (!allFinite({A, B, C, D, delta})) {
+    const double exactDelta = double(A) * double(D) - double(B) * double(C);
+    const float delta = toSingle(exactDelta);
+    if (!allFinite({A, B, C, D, delta}) || lostScale || underflows(exactDelta, delta)) {
         t.inRange = false;
         return t;
     }

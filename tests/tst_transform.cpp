@@ -183,6 +183,8 @@ void tst_Transform::readout_data()
 
     QTest::newRow("scale beyond float range")
         << aligned("0", "1e-300", "0", "4") << 50.f << 30.f << "none" << "none";
+    QTest::newRow("scale below float range")
+        << aligned("0", "1e300", "0", "4") << 50.f << 30.f << "none" << "none";
     QTest::newRow("determinant beyond float range")
         << aligned("0", "1e-18", "0", "1e-18") << 50.f << 30.f << "none" << "none";
     QTest::newRow("coefficient beyond float range")
@@ -245,6 +247,10 @@ void tst_Transform::axisStatus_data()
                                              << true;
     QTest::newRow("scale beyond float range") << aligned("0", "1e-300", "0", "4")
                                               << AxisStatus::Valid << AxisStatus::Valid << false;
+    QTest::newRow("scale below float range") << aligned("0", "1e300", "0", "4")
+                                             << AxisStatus::Valid << AxisStatus::Valid << false;
+    QTest::newRow("determinant below float range") << aligned("0", "1e30", "0", "1e30")
+                                                   << AxisStatus::Valid << AxisStatus::Valid << false;
 }
 
 void tst_Transform::axisStatus()
