@@ -4,6 +4,7 @@
 #include "app/idioma.h"
 #include "app/singleinstance.h"
 #include "ui/form1.h"
+#include "ui/pontivastyle.h"
 #include "ui/qtuserdialogs.h"
 
 #include <QApplication>
@@ -26,7 +27,7 @@ int main(int argc, char *argv[])
     // Lets Wayland shells match the window to its launcher and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pontiva.pontiva"));
     // One look on every desktop, so the fixed control sizes fit their captions.
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setStyle(new PontivaStyle);
 
     QtUserDialogs dialogs;
     Form1 window(dialogs);

@@ -6,6 +6,7 @@
 //   FOLDER holds HOME and so the data file (default: a new temporary folder);
 //   point it at the disk you care about, since each click waits for fdatasync.
 #include "app/idioma.h"
+#include "ui/pontivastyle.h"
 #include "ui/form1.h"
 #include "ui/userdialogs.h"
 #include "view/picturepanel.h"
@@ -119,7 +120,7 @@ int main(int argc, char **argv)
     qputenv("HOME", QFile::encodeName(home.path()));
 
     QApplication app(argc, argv);
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setStyle(new PontivaStyle); // as the program does
     Idioma = QStringLiteral("Ingles");
 
     // Large enough that the panel scrolls, as a real scan would.

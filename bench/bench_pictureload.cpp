@@ -4,6 +4,7 @@
 #include "benchsupport.h"
 
 #include "app/idioma.h"
+#include "ui/pontivastyle.h"
 #include "ui/form1.h"
 #include "ui/userdialogs.h"
 #include "view/pictureloader.h"
@@ -151,7 +152,7 @@ private:
 int throughWindow(const QString &path)
 {
     Idioma = QStringLiteral("Ingles");
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setStyle(new PontivaStyle); // as the program does
     ScriptedDialogs dialogs(path);
     Form1 window(dialogs);
     window.endProgram = [] {};

@@ -5,6 +5,7 @@
 
 #include "app/idioma.h"
 #include "app/singleinstance.h"
+#include "ui/pontivastyle.h"
 #include "ui/form1.h"
 #include "ui/qtuserdialogs.h"
 
@@ -32,7 +33,7 @@ int main(int argc, char *argv[])
                                             .arg(PONTIVA_VERSION_MAJOR)
                                             .arg(PONTIVA_VERSION_MINOR)
                                             .arg(PONTIVA_VERSION_PATCH));
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setStyle(new PontivaStyle); // as the program does
     const double styled = bench::nowMs();
 
     QtUserDialogs dialogs;

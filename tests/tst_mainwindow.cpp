@@ -63,6 +63,9 @@ void tst_MainWindow::layoutOfTheTopRowAndViewport()
     // Pixels follow the twips at 15 to the pixel.
     QCOMPARE(f.get<QWidget>("Frame_Calibracao")->x(), 188); // 2815 / 15 rounded
     QCOMPARE(f.get<QWidget>("Picture1")->width(), qRound(viewport.width / 15));
+    // The icon arrives once the window has painted.
+    QTRY_VERIFY(!f.form->windowIcon().isNull());
+    QCOMPARE(f.form->windowIcon().availableSizes().value(0), QSize(64, 64));
 }
 
 void tst_MainWindow::resizingMovesNothing()

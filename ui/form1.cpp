@@ -31,6 +31,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSessionManager>
+#include <QTimer>
 
 namespace {
 
@@ -105,7 +106,6 @@ Form1::Form1(UserDialogs &dialogs, QWidget *parent)
     endProgram = [] { QCoreApplication::quit(); };
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Pontiva"));
-    setWindowIcon(QIcon(QStringLiteral(":/pontiva/icon-64.png")));
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
                       QStringLiteral("DejaVu Sans")});
@@ -383,6 +383,17 @@ void Form1::Sair_Click()
 void Form1::Credits_Click()
 {
     Dialogs.about();
+}
+
+void Form1::paintEvent(QPaintEvent *event)
+{
+    QMainWindow::paintEvent(event);
+    // Decoding the icon loads every image plugin: after the first paint, it
+    // no longer holds the window back.
+    if (!IconSet) {
+        IconSet = true;
+        QTimer::singleShot(0, this, [this] { setWindowIcon(QIcon(QStringLiteral(":/pontiva/icon-64.png"))); });
+    }
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -74,6 +74,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -138,6 +139,7 @@ private:
     pontiva::DataFile Dados;
     bool DataFileWorks = false;   // clicks are refused until a file is usable again
     bool ReadoutHasValue = false; // both readout captions hold numbers
+    bool IconSet = false;
     bool Ending = false;        // a confirmed exit is closing the window
     bool SessionEnding = false; // the desktop session asks every window to close
 
