@@ -445,10 +445,7 @@ static std::optional<QString> droppablePicture(const QMimeData *data)
 
 void Form1::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (droppablePicture(event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    dragMoveEvent(event);
 }
 
 void Form1::dragMoveEvent(QDragMoveEvent *event)
