@@ -67,22 +67,23 @@ std::unique_ptr<QFileDialog> QtUserDialogs::makeSaveDialog(const FileDialogReque
     return dialog;
 }
 
+// The chosen path, remembered for the dialog's next opening; nothing on cancel.
+static std::optional<QString> runFileDialog(QFileDialog &dialog, QString &last)
+{
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    last = dialog.selectedFiles().constFirst();
+    return last;
+}
+
 std::optional<QString> QtUserDialogs::openPictureFile(const FileDialogRequest &request)
 {
-    auto dialog = makeOpenDialog(request);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
-        return std::nullopt;
-    LastPicture = dialog->selectedFiles().constFirst();
-    return LastPicture;
+    return runFileDialog(*makeOpenDialog(request), LastPicture);
 }
 
 std::optional<QString> QtUserDialogs::saveDataFile(const FileDialogRequest &request)
 {
-    auto dialog = makeSaveDialog(request);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
-        return std::nullopt;
-    LastDataFile = dialog->selectedFiles().constFirst();
-    return LastDataFile;
+    return runFileDialog(*makeSaveDialog(request), LastDataFile);
 }
 
 void QtUserDialogs::message(const QString &text)
