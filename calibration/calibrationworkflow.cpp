@@ -57,13 +57,4 @@ ModeGroups groupsFor(Mode mode)
     return g;
 }
 
-WorkingState workingState(bool imageLoaded, Mode mode, bool allPointsDefined)
-{
-    if (!imageLoaded)
-        return WorkingState::NoImage;
-    if (mode == Mode::Reading)
-        return WorkingState::Reading;
-    return allPointsDefined ? WorkingState::Ready : WorkingState::Calibrating;
-}
-
 } // namespace pontiva

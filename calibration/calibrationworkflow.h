@@ -29,7 +29,7 @@ struct EditableFields {
 };
 EditableFields editableFieldsFor(int selectedPoint);
 
-enum class Mode { None, Calibration, Reading };
+enum class Mode { Calibration, Reading };
 
 // What each mode shows: the reference-point table and help sketch while
 // calibrating, the axis types, readout and data file while reading.
@@ -41,8 +41,5 @@ struct ModeGroups {
     bool readoutEnabled = false;
 };
 ModeGroups groupsFor(Mode mode);
-
-enum class WorkingState { NoImage, Calibrating, Ready, Reading };
-WorkingState workingState(bool imageLoaded, Mode mode, bool allPointsDefined);
 
 } // namespace pontiva

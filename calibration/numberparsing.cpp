@@ -161,4 +161,35 @@ double parseNumber(std::string_view text)
     return negative ? -value : value;
 }
 
+bool readsWhole(std::string_view text)
+{
+    Cursor cur(text);
+    if (cur.peek() == '+' || cur.peek() == '-')
+        cur.advance();
+    bool sawDigit = false;
+    while (isDigit(cur.peek())) {
+        sawDigit = true;
+        cur.advance();
+    }
+    if (cur.peek() == '.') {
+        cur.advance();
+        while (isDigit(cur.peek())) {
+            sawDigit = true;
+            cur.advance();
+        }
+    }
+    if (!sawDigit)
+        return false;
+    if (cur.peek() == 'e' || cur.peek() == 'E') {
+        cur.advance();
+        if (cur.peek() == '+' || cur.peek() == '-')
+            cur.advance();
+        if (!isDigit(cur.peek()))
+            return false; // "1e", "1e+": the exponent is not read
+        while (isDigit(cur.peek()))
+            cur.advance();
+    }
+    return cur.atEnd();
+}
+
 } // namespace pontiva

@@ -16,4 +16,9 @@ namespace pontiva {
 // small for a double reads as 0. The result is never NaN or negative zero.
 double parseNumber(std::string_view text);
 
+// True when parseNumber reads the whole text (blanks aside): "1.5", " -2 E3".
+// False when something is left over or nothing is a number: "1,5" (read as
+// 1), "\u22125" with a Unicode minus (read as 0), "1e", "", "-".
+bool readsWhole(std::string_view text);
+
 } // namespace pontiva

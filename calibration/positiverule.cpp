@@ -14,11 +14,4 @@ bool breaksPositiveRule(int boxValue, std::string_view first, std::string_view s
     return boxValue == 1 && (a <= 0 || b <= 0);
 }
 
-PositiveRuleVerdict checkPositiveRule(int xBox, int yBox, std::string_view textX0,
-                                      std::string_view textX1, std::string_view textY0,
-                                      std::string_view textY2)
-{
-    return {breaksPositiveRule(xBox, textX0, textX1), breaksPositiveRule(yBox, textY0, textY2)};
-}
-
 } // namespace pontiva

@@ -125,10 +125,13 @@ Transform computeTransform(const CalibrationInputs &in)
         t.inRange = false;
         return t;
     }
-    // A zero determinant (collinear points, or a failed axis) leaves all four
-    // at 0: every position then reads the typed values of point 0.
-    if (delta == 0)
+    // A zero determinant: collinear or coincident points (or a failed axis,
+    // which reads nothing anyway). Every position would read point 0's typed
+    // values, a constant that looks like data.
+    if (delta == 0) {
+        t.collinear = t.xAxis == AxisStatus::Valid && t.yAxis == AxisStatus::Valid;
         return t;
+    }
 
     const float kXX = toSingle(double(D) / double(delta));
     const float kXY = toSingle(double(-C) / double(delta));
@@ -149,7 +152,7 @@ DataReading mapToData(const Transform &t, float x, float y, float XCanto0, float
                       double x0, double y0, bool xLog, bool yLog)
 {
     DataReading r;
-    if (!t.inRange)
+    if (!t.inRange || t.collinear)
         return r;
     const float px = x - XCanto0;
     const float py = y - YCanto0;

@@ -32,6 +32,9 @@ struct Transform {
     // False when a scale, the determinant or a coefficient left the float
     // range: then no reading is sound on either axis.
     bool inRange = true;
+    // Both axes have a scale but the clicked points lie on one line (or
+    // coincide): the frame spans no area, so no position has a reading.
+    bool collinear = false;
 };
 
 Transform computeTransform(const CalibrationInputs &in);

@@ -96,7 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     c.XCanto2 = f[4];
     c.YCanto2 = f[5];
 
-    (void)checkPositiveRule(c.xLog, c.yLog, fields[0], fields[1], fields[2], fields[3]);
+    (void)breaksPositiveRule(c.xLog, fields[0], fields[1]);
+    (void)breaksPositiveRule(c.yLog, fields[2], fields[3]);
+    (void)readsWhole(fields[0]);
 
     const Transform t = computeTransform(c);
     const float k[] = {t.kXX, t.kXY, t.kYX, t.kYY};
@@ -106,6 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const DataReading r = mapToData(t, f[6], f[7], c.XCanto0, c.YCanto0, c.x0, c.y0, c.xLog, c.yLog);
     if ((r.x && t.xAxis != AxisStatus::Valid) || (r.y && t.yAxis != AxisStatus::Valid))
+        std::abort();
+    // Points on one line must never read point 0's values as data.
+    if (t.collinear && (r.x || r.y))
         std::abort();
     const char sep = flags & 4 ? ',' : '.';
     checkText(r.x, sep);

@@ -29,6 +29,8 @@ private slots:
     void readsLeadingNumber();
     void zeroIsNeverNegative();
     void staysInsideView();
+    void wholeOrPartlyRead_data();
+    void wholeOrPartlyRead();
 };
 
 void tst_NumberParsing::readsLeadingNumber_data()
@@ -142,6 +144,34 @@ void tst_NumberParsing::staysInsideView()
     QCOMPARE(parseNumber(std::string_view(text, 0)), 0.0);
     const char exponent[] = "1e5";
     QCOMPARE(parseNumber(std::string_view(exponent, 2)), 1.0);
+}
+
+// What the fields flag to the user: text the parser reads only in part.
+void tst_NumberParsing::wholeOrPartlyRead_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("whole");
+
+    QTest::newRow("integer") << QByteArray("42") << true;
+    QTest::newRow("blanks around and inside") << QByteArray(" - 1 . 5 e - 3 ") << true;
+    QTest::newRow("no integer part") << QByteArray(".5") << true;
+    QTest::newRow("no fraction part") << QByteArray("5.") << true;
+    QTest::newRow("comma decimal") << QByteArray("1,5") << false;
+    QTest::newRow("unicode minus") << QByteArray("\xe2\x88\x92" "5") << false;
+    QTest::newRow("second point") << QByteArray("1.2.3") << false;
+    QTest::newRow("exponent without digits") << QByteArray("1e") << false;
+    QTest::newRow("exponent with sign only") << QByteArray("1E-") << false;
+    QTest::newRow("unit after the number") << QByteArray("10 kPa") << false;
+    QTest::newRow("empty") << QByteArray("") << false;
+    QTest::newRow("sign alone") << QByteArray("-") << false;
+    QTest::newRow("point alone") << QByteArray(".") << false;
+}
+
+void tst_NumberParsing::wholeOrPartlyRead()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, whole);
+    QCOMPARE(pontiva::readsWhole(std::string_view(text.constData(), size_t(text.size()))), whole);
 }
 
 QTEST_APPLESS_MAIN(tst_NumberParsing)

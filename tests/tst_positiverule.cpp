@@ -12,7 +12,6 @@ class tst_PositiveRule : public QObject {
 private slots:
     void rule_data();
     void rule();
-    void axesAreJudgedApart();
 };
 
 void tst_PositiveRule::rule_data()
@@ -44,20 +43,6 @@ void tst_PositiveRule::rule()
     QFETCH(QByteArray, second);
     QFETCH(bool, breaks);
     QCOMPARE(breaksPositiveRule(box, first.toStdString(), second.toStdString()), breaks);
-}
-
-void tst_PositiveRule::axesAreJudgedApart()
-{
-    // Each verdict must come from its own box and its own two fields.
-    PositiveRuleVerdict v = checkPositiveRule(1, 0, "0", "10", "-1", "-1");
-    QVERIFY(v.xBreaks);
-    QVERIFY(!v.yBreaks);
-    v = checkPositiveRule(0, 1, "-1", "-1", "1", "0");
-    QVERIFY(!v.xBreaks);
-    QVERIFY(v.yBreaks);
-    v = checkPositiveRule(1, 1, "2", "20", "0.5", "5");
-    QVERIFY(!v.xBreaks);
-    QVERIFY(!v.yBreaks);
 }
 
 QTEST_APPLESS_MAIN(tst_PositiveRule)

@@ -87,6 +87,7 @@ private slots:
     void readout_data();
     void readout();
     void shearedFrameReadsItsPoints();
+    void collinearIsToldApartFromAFailedAxis();
     void axisStatus_data();
     void axisStatus();
     void readsBackReferencePoints_data();
@@ -155,16 +156,23 @@ void tst_Transform::readout_data()
     QTest::newRow("log reading below the first value")
         << kExampleC << 0.f << 10.f << "4.2170E-01" << "0.0000E+00";
 
-    // A zero determinant is not a failure: every position reads point 0.
+    // Points on one line span no area: no position has a reading, instead
+    // of point 0's values everywhere.
     QTest::newRow("collinear points")
         << Setup{"2", "10", "3", "7", false, false, 10, 10, 50, 50, 90, 90} << 37.f << 61.f
-        << "2.0000E+00" << "3.0000E+00";
+        << "none" << "none";
     QTest::newRow("collinear points, log axes")
         << Setup{"5", "50", "0.2", "20", true, true, 10, 10, 50, 50, 90, 90} << 37.f << 61.f
-        << "5.0000E+00" << "2.0000E-01";
+        << "none" << "none";
     QTest::newRow("point 1 on point 0")
         << Setup{"2", "10", "3", "7", false, false, 10, 10, 10, 10, 10, 90} << 37.f << 61.f
-        << "2.0000E+00" << "3.0000E+00";
+        << "none" << "none";
+    QTest::newRow("all three on one spot")
+        << Setup{"2", "10", "3", "7", false, false, 50, 50, 50, 50, 50, 50} << 50.f << 50.f
+        << "none" << "none";
+    QTest::newRow("point 2 on the X axis")
+        << Setup{"0", "10", "0", "5", false, false, 10, 10, 90, 10, 50, 10} << 50.f << 30.f
+        << "none" << "none";
 
     // A failed axis leaves the frame without a scale: neither axis has a
     // reading (the other would otherwise read its first value everywhere).
@@ -215,6 +223,20 @@ void tst_Transform::shearedFrameReadsItsPoints()
     QVERIFY2(closeTo(*onPoint1.y, 0, 1e-6), QByteArray::number(*onPoint1.y, 'g', 12));
     QVERIFY2(closeTo(*onPoint2.x, 0, 1e-6), QByteArray::number(*onPoint2.x, 'g', 12));
     QVERIFY2(closeTo(*onPoint2.y, 5, 1e-6), QByteArray::number(*onPoint2.y, 'g', 12));
+}
+
+// The window words its refusal differently for points on one line (place
+// them again) and for an axis with equal values (which it resets itself).
+void tst_Transform::collinearIsToldApartFromAFailedAxis()
+{
+    const Setup onALine{"2", "10", "3", "7", false, false, 10, 10, 50, 50, 90, 90};
+    QVERIFY(computeTransform(onALine.inputs()).collinear);
+    Setup equalX = onALine;
+    equalX.x1 = "2";
+    const Transform t = computeTransform(equalX.inputs());
+    QCOMPARE(t.xAxis, AxisStatus::EqualValues);
+    QVERIFY(!t.collinear);
+    QVERIFY(!computeTransform(kExampleB.inputs()).collinear);
 }
 
 void tst_Transform::axisStatus_data()
