@@ -5,10 +5,17 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace pontiva {
+
+StorageCalls systemStorageCalls()
+{
+    return {[](int fd) { return ::fdatasync(fd); },
+            [](int fd, off_t length) { return ::ftruncate(fd, length); }};
+}
 
 DataFile::~DataFile()
 {
@@ -18,13 +25,30 @@ DataFile::~DataFile()
 bool DataFile::open(const std::string &path, int flags)
 {
     close();
-    const int fd = ::open(path.c_str(), flags | O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        LastError = errno;
+    // O_NONBLOCK: a FIFO without a reader must not hang the window; anything
+    // but a regular file is refused below anyway. Reading is for undo, which
+    // checks the line it cuts; a file that may only be written still records.
+    flags |= O_CREAT | O_CLOEXEC | O_NONBLOCK;
+    int fd = ::open(path.c_str(), flags | O_RDWR, 0644);
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(path.c_str(), flags | O_WRONLY, 0644);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+        ::close(fd);
         return false;
     }
     Fd = fd;
-    LastError = 0;
+    Path = path;
+    Device = st.st_dev;
+    Inode = st.st_ino;
+    End = -1;
     return true;
 }
 
@@ -35,57 +59,95 @@ bool DataFile::openForAppend(const std::string &path)
 
 bool DataFile::createEmpty(const std::string &path)
 {
-    if (!open(path, O_TRUNC | O_APPEND))
+    // Truncated only once it is known to be a regular file.
+    if (!open(path, O_APPEND))
         return false;
     // The emptied file must be empty on disk too, not only in the cache.
-    if (::fsync(Fd) != 0) {
-        LastError = errno;
+    if (Calls.truncate(Fd, 0) != 0 || Calls.sync(Fd) != 0) {
         close();
         return false;
     }
     return true;
 }
 
+// A renamed or replaced file would take points the window's label does not
+// name; a deleted one would take points nobody can ever read.
+bool DataFile::stillNamedByPath() const
+{
+    struct stat open {}, named {};
+    if (::fstat(Fd, &open) != 0 || open.st_nlink == 0)
+        return false;
+    if (::stat(Path.c_str(), &named) != 0)
+        return false;
+    return named.st_dev == Device && named.st_ino == Inode;
+}
+
 bool DataFile::appendLine(std::string_view x, std::string_view separator, std::string_view y)
 {
-    if (Fd < 0) {
-        LastError = EBADF;
-        return false;
-    }
-    struct stat before {};
-    if (::fstat(Fd, &before) != 0) {
-        LastError = errno;
-        return false;
-    }
-    // Deleted while open: a write would land in a file nobody can read.
-    if (before.st_nlink == 0) {
-        LastError = ENOENT;
-        return false;
-    }
     Line.clear();
     Line.append(x).append(separator).append(y).append("\r\n");
+    return appendRecord(Line);
+}
+
+bool DataFile::appendRecord(std::string_view line)
+{
+    if (Fd < 0 || !stillNamedByPath())
+        return false;
+    struct stat before {};
+    if (::fstat(Fd, &before) != 0)
+        return false;
     std::size_t done = 0;
-    while (done < Line.size()) {
-        const ssize_t n = ::write(Fd, Line.data() + done, Line.size() - done);
+    while (done < line.size()) {
+        const ssize_t n = ::write(Fd, line.data() + done, line.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            LastError = n < 0 ? errno : ENOSPC;
-            if (done > 0 && ::ftruncate(Fd, before.st_size) != 0) {
+            if (done > 0 && Calls.truncate(Fd, before.st_size) != 0) {
                 // Nothing more can be done; the caller reports the failure.
             }
             return false;
         }
         done += std::size_t(n);
     }
-    if (::fdatasync(Fd) != 0) {
-        LastError = errno;
-        if (::ftruncate(Fd, before.st_size) != 0) {
+    if (Calls.sync(Fd) != 0) {
+        if (Calls.truncate(Fd, before.st_size) != 0) {
             // As above: the failure is reported either way.
         }
         return false;
     }
+    End = before.st_size + off_t(line.size());
     return true;
+}
+
+DataFile::CutResult DataFile::cutLastRecord(std::string_view line)
+{
+    if (Fd < 0 || End < off_t(line.size()) || !stillNamedByPath())
+        return CutResult::FileChanged;
+    struct stat now {};
+    if (::fstat(Fd, &now) != 0)
+        return CutResult::Failed;
+    // Something written after this program's last line, or the file cut or
+    // rewritten: what it ends with is not ours to take.
+    if (now.st_size != End)
+        return CutResult::FileChanged;
+    const off_t start = End - off_t(line.size());
+    std::string tail(line.size(), '\0');
+    const ssize_t n = ::pread(Fd, tail.data(), tail.size(), start);
+    if (n < 0)
+        return CutResult::Failed;
+    if (std::size_t(n) != tail.size() || tail != line)
+        return CutResult::FileChanged;
+    if (Calls.truncate(Fd, start) != 0)
+        return CutResult::Failed;
+    if (Calls.sync(Fd) != 0) {
+        // Not durable: put the line back so that the file agrees with the
+        // count the window keeps showing.
+        if (::pwrite(Fd, line.data(), line.size(), start) == ssize_t(line.size()))
+            (void)Calls.sync(Fd);
+        return CutResult::Failed;
+    }
+    End = start;
+    return CutResult::Cut;
 }
 
 void DataFile::close()
@@ -94,6 +156,7 @@ void DataFile::close()
         ::close(Fd);
         Fd = -1;
     }
+    End = -1;
 }
 
 } // namespace pontiva
