@@ -57,6 +57,33 @@ inline constexpr Bilingual PontoSemValor{
     "Não há valor neste ponto: a calibração não dá aqui um resultado válido. O ponto não foi gravado.",
     "There is no value at this point: the calibration gives no valid result here. The point was not "
     "stored."};
+inline constexpr Bilingual PontoColinear{
+    "Os três pontos de referência estão sobre uma recta, por isso a calibração não dá valores. "
+    "Coloque os três pontos de modo a que não fiquem sobre uma recta. O ponto não foi gravado.",
+    "The three reference points lie on one line, so the calibration gives no values. Place the "
+    "three points so that they are not on one line. The point was not stored."};
+inline constexpr Bilingual PontoSemLeitura{
+    "A leitura ainda não mostra valores: mova primeiro o cursor sobre a imagem. O ponto não foi "
+    "gravado.",
+    "The readout shows no values yet: move the pointer over the picture first. The point was not "
+    "stored."};
+// Taking a point back out of the data file.
+inline constexpr Bilingual DesfazerAlterado{
+    "O ficheiro de dados já não termina com o último ponto gravado:\n%1\nOutro programa pode tê-lo "
+    "alterado ou substituído. Nada foi removido.",
+    "The data file no longer ends with the last recorded point:\n%1\nAnother program may have "
+    "changed or replaced it. Nothing was removed."};
+inline constexpr Bilingual DesfazerFalhou{
+    "Não foi possível remover o último ponto do ficheiro de dados:\n%1\nO ficheiro e a contagem "
+    "ficam como estavam.",
+    "The last point could not be removed from the data file:\n%1\nThe file and the count stay as "
+    "they were."};
+// A typed reference value that is not wholly a number, and a save dialog
+// given a folder that does not exist.
+inline constexpr Bilingual LidoComo{"Lido como %1", "Read as %1"};
+inline constexpr Bilingual PastaNaoExiste{
+    "A pasta não existe:\n%1\nEscolha uma pasta que exista.",
+    "The folder does not exist:\n%1\nChoose a folder that exists."};
 
 // About box.
 inline constexpr Bilingual Versao{"Versão ", "Version "};
@@ -87,6 +114,9 @@ inline constexpr NamedText CaptionTable[] = {
     {"Ficheiro", {"Ficheiro", "File"}},
     {"Ler", {"Ler", "Load"}},
     {"Sair", {"Sair", "Exit"}},
+    {"Editar", {"Editar", "Edit"}},
+    {"DesfazerPonto", {"Desfazer ponto", "Undo point"}},
+    {"RefazerPonto", {"Refazer ponto", "Redo point"}},
 };
 
 // The texts (typos included) are the ones users have always seen.

@@ -10,9 +10,12 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 struct FormFixture {
@@ -21,9 +24,13 @@ struct FormFixture {
     std::unique_ptr<Form1> form;
     int endCount = 0;
 
-    explicit FormFixture(const QString &idioma = QStringLiteral("Ingles"))
+    // `prepareHome` runs before the window loads, to lay out its home folder.
+    explicit FormFixture(const QString &idioma = QStringLiteral("Ingles"),
+                         const std::function<void(const QTemporaryDir &)> &prepareHome = {})
     {
         qputenv("HOME", home.path().toLocal8Bit());
+        if (prepareHome)
+            prepareHome(home);
         Idioma = idioma;
         form = std::make_unique<Form1>(dialogs);
         form->endProgram = [this] { ++endCount; };
@@ -57,6 +64,23 @@ struct FormFixture {
     {
         dialogs.pictureAnswers.push_back(path);
         get<QAction>("Ler")->trigger();
+    }
+
+    // Axes parallel to the edges: point 0 at (10, 10) reads (0, 0), point 1
+    // at (90, 10) reads (x1, 0) and point 2 at (10, 90) reads (0, y2) on a
+    // 1000 x 1000 picture, so logical positions fall on pixels. Ends in
+    // data-reading mode, entered with no pointer move since.
+    void calibrate(const QString &x1 = QStringLiteral("8"), const QString &y2 = QStringLiteral("4"))
+    {
+        load(makePicture(QStringLiteral("chart.bmp"), 1000, 1000));
+        click(10, 10);
+        get<QRadioButton>("Option_Canto1")->click();
+        get<QLineEdit>("Text_X1")->setText(x1);
+        click(90, 10);
+        get<QRadioButton>("Option_Canto2")->click();
+        get<QLineEdit>("Text_Y2")->setText(y2);
+        click(10, 90);
+        get<QRadioButton>("Option_LeituraDados")->click();
     }
 
     // Pixel position on the picture panel of logical picture coordinates.

@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QWindow>
 #include <qpa/qwindowsysteminterface.h>
+#include <private/qguiapplication_p.h>
 
 class tst_MainWindow : public QObject
 {
@@ -27,6 +28,8 @@ private slots:
     void exitQuestion_data();
     void exitQuestion();
     void closeFromCodeIsNotAsked();
+    void closeAfterACancelledLogoutAsks();
+    void messageLineNeverCoversTheScrollBar();
     void languages_data();
     void languages();
     void aboutBox_data();
@@ -124,6 +127,50 @@ void tst_MainWindow::closeFromCodeIsNotAsked()
     f.form->close();
     QVERIFY(f.dialogs.questions.isEmpty());
     QVERIFY(!f.form->isVisible());
+}
+
+// The flag that a session manager's save request sets used to stay for good,
+// so after a cancelled logout the close box ended the program unasked.
+void tst_MainWindow::closeAfterACancelledLogoutAsks()
+{
+    FormFixture f;
+    auto *app = QGuiApplicationPrivate::instance();
+    QVERIFY(app->session_manager);
+    app->commitData(); // the desktop asks to save: a logout begins
+    QCoreApplication::processEvents(); // ... and is cancelled
+    f.dialogs.questionAnswers.push_back(false);
+    QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(f.form->windowHandle());
+    QCOMPARE(f.dialogs.questions.size(), 1);
+    QVERIFY(f.form->isVisible());
+    QCOMPARE(f.endCount, 0);
+}
+
+// With a wide font the message ran over the horizontal bar and took its
+// clicks. Whatever the font, the bar's arrows and track stay reachable.
+void tst_MainWindow::messageLineNeverCoversTheScrollBar()
+{
+    FormFixture f;
+    auto *message = f.get<QLabel>("Label_Mensagem");
+    // DejaVu alone, as on a minimal desktop, and wider still.
+    QFont wide(QStringLiteral("DejaVu Sans"));
+    wide.setPointSizeF(9);
+    wide.setLetterSpacing(QFont::PercentageSpacing, 115);
+    wide.setBold(true);
+    message->setFont(wide);
+    f.load(f.makePicture(QStringLiteral("wide.bmp"), 3000, 3000)); // shows the bars and a long message
+    auto *bar = f.get<QScrollBar>("HScroll1");
+    QVERIFY(bar->isVisible());
+    QVERIFY(message->text().startsWith(QStringLiteral("To calibrate")));
+    QVERIFY(!message->geometry().intersects(bar->geometry()));
+    QWidget *client = f.get<QWidget>("Form1Client");
+    const QRect r = bar->geometry();
+    for (const QPoint p : {QPoint(r.left() + 2, r.center().y()), QPoint(r.center().x(), r.center().y()),
+                           QPoint(r.right() - 2, r.center().y())})
+        QCOMPARE(client->childAt(p), static_cast<QWidget *>(bar));
+    // The whole message is still there to read, on more than one line.
+    QVERIFY(message->wordWrap());
+    QVERIFY(message->height() > QFontMetrics(wide).height());
+    QVERIFY(message->geometry().bottom() < client->height());
 }
 
 void tst_MainWindow::languages_data()

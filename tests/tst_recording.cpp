@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The live readout, recording points and the data file's lifecycle.
 #include "formfixture.h"
+#include "ui/fieldfeedback.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QRadioButton>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 class tst_Recording : public QObject
 {
@@ -36,6 +38,13 @@ private slots:
     void unwritableFolderRefusesClicks();
     void fullDiskRefusesTheClick();
     void countGoesPast32767();
+    void fifoAsDataFileIsRefused();
+    void renamedFileRefusesTheClick();
+    void pointCountsOnlyAfterTheSync();
+    void pointsOnOneLineStoreNothing_data();
+    void pointsOnOneLineStoreNothing();
+    void clickBeforeAnyReadoutSaysToMoveFirst();
+    void partlyReadFieldShowsWhatItIsReadAs();
 
 private:
     static void calibrate(FormFixture &f, const QString &x1 = QStringLiteral("8"),
@@ -52,19 +61,9 @@ private:
     }
 };
 
-// Axes parallel to the edges: point 0 at (10, 10), point 1 at (90, 10) and
-// point 2 at (10, 90) on a 1000 x 1000 picture, so logical positions fall on pixels.
 void tst_Recording::calibrate(FormFixture &f, const QString &x1, const QString &y2)
 {
-    f.load(f.makePicture(QStringLiteral("chart.bmp"), 1000, 1000));
-    f.click(10, 10);
-    f.get<QRadioButton>("Option_Canto1")->click();
-    f.get<QLineEdit>("Text_X1")->setText(x1);
-    f.click(90, 10);
-    f.get<QRadioButton>("Option_Canto2")->click();
-    f.get<QLineEdit>("Text_Y2")->setText(y2);
-    f.click(10, 90);
-    f.get<QRadioButton>("Option_LeituraDados")->click();
+    f.calibrate(x1, y2);
 }
 
 void tst_Recording::readoutOfWorkedExamples_data()
@@ -410,6 +409,161 @@ void tst_Recording::countGoesPast32767()
     f.click(50, 30);
     QCOMPARE(f.get<QLabel>("Label_PontosGravados")->text(), QStringLiteral(" 32768 saved points"));
     QCOMPARE(dataFile(f).count("\r\n"), 1);
+}
+
+// A named pipe as the default file used to hang the window at start-up; as
+// a chosen file it hung the click that chose it.
+void tst_Recording::fifoAsDataFileIsRefused()
+{
+    FormFixture f(QStringLiteral("Ingles"), [](const QTemporaryDir &home) {
+        QVERIFY(::mkfifo(QFile::encodeName(home.filePath(QStringLiteral("coords.txt"))).constData(), 0644) == 0);
+    });
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QVERIFY(f.dialogs.messages.first().startsWith(QStringLiteral("The data file cannot be created or opened")));
+    calibrate(f); // a picture load opens the default file again, and refuses it again
+    QCOMPARE(f.dialogs.messages.size(), 2);
+    f.moveTo(50, 30);
+    f.click(50, 30);
+    QCOMPARE(f.dialogs.messages.size(), 3);
+    QVERIFY(f.dialogs.messages.last().startsWith(QStringLiteral("The point could not be written")));
+    QCOMPARE(f.form->NumPontosGravados, 0);
+
+    const QString fifo = f.home.filePath(QStringLiteral("chosen.fifo"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0644) == 0);
+    f.dialogs.dataFileAnswers.push_back(fifo);
+    f.get<QPushButton>("Command3")->click();
+    QCOMPARE(f.dialogs.messages.size(), 4);
+    QVERIFY(f.dialogs.messages.last().contains(fifo));
+}
+
+// Points must go where the label says, or nowhere.
+void tst_Recording::renamedFileRefusesTheClick()
+{
+    FormFixture f;
+    calibrate(f);
+    f.moveTo(50, 30);
+    f.click(50, 30);
+    const QString moved = f.home.filePath(QStringLiteral("moved.txt"));
+    QVERIFY(QFile::rename(f.form->NomeFicheiro, moved));
+    f.moveTo(90, 90);
+    f.click(90, 90);
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QVERIFY(f.dialogs.messages.first().startsWith(QStringLiteral("The point could not be written")));
+    QCOMPARE(f.form->NumPontosGravados, 1);
+    QCOMPARE(dataFile(f, moved), QByteArray("4.0000E+00\t1.0000E+00\r\n"));
+    QCOMPARE(f.picture()->drawingCount(), 4); // three markers and the first dot
+}
+
+// What a SIGKILL cannot tell apart: the line must be on storage before the
+// window counts or marks the point.
+void tst_Recording::pointCountsOnlyAfterTheSync()
+{
+    FormFixture f;
+    calibrate(f);
+    QStringList labelsAtSync;
+    QList<int> dotsAtSync;
+    QByteArrayList fileAtSync;
+    pontiva::StorageCalls calls = pontiva::systemStorageCalls();
+    const auto realSync = calls.sync;
+    calls.sync = [&](int fd) {
+        labelsAtSync << f.get<QLabel>("Label_PontosGravados")->text();
+        dotsAtSync << f.picture()->drawingCount();
+        fileAtSync << dataFile(f);
+        return realSync(fd);
+    };
+    f.form->Gravacao.file().setStorageCalls(calls);
+    f.moveTo(50, 30);
+    f.click(50, 30);
+    QCOMPARE(labelsAtSync, QStringList{QStringLiteral("0 saved points")});
+    QCOMPARE(dotsAtSync, QList<int>{3});
+    QCOMPARE(fileAtSync, QByteArrayList{"4.0000E+00\t1.0000E+00\r\n"});
+    QCOMPARE(f.get<QLabel>("Label_PontosGravados")->text(), QStringLiteral(" 1 saved points"));
+
+    // A sync that fails: nothing counts, the line is gone again.
+    calls.sync = [](int) { return -1; };
+    f.form->Gravacao.file().setStorageCalls(calls);
+    f.click(50, 30);
+    QCOMPARE(f.form->NumPontosGravados, 1);
+    QCOMPARE(dataFile(f), QByteArray("4.0000E+00\t1.0000E+00\r\n"));
+    QVERIFY(f.dialogs.messages.last().startsWith(QStringLiteral("The point could not be written")));
+}
+
+void tst_Recording::pointsOnOneLineStoreNothing_data()
+{
+    QTest::addColumn<float>("x2");
+    QTest::addColumn<float>("y2");
+    QTest::newRow("point 2 clicked on the X axis") << 50.f << 10.f;
+    QTest::newRow("point 2 on point 0") << 10.f << 10.f;
+    QTest::newRow("point 2 beyond point 1, on its line") << 95.f << 10.f;
+}
+
+// Every position used to read point 0's values, and every click stored them.
+void tst_Recording::pointsOnOneLineStoreNothing()
+{
+    QFETCH(float, x2);
+    QFETCH(float, y2);
+    FormFixture f;
+    f.load(f.makePicture(QStringLiteral("chart.bmp"), 1000, 1000));
+    f.click(10, 10);
+    f.get<QRadioButton>("Option_Canto1")->click();
+    f.get<QLineEdit>("Text_X1")->setText(QStringLiteral("8"));
+    f.click(90, 10);
+    f.get<QRadioButton>("Option_Canto2")->click();
+    f.get<QLineEdit>("Text_Y2")->setText(QStringLiteral("4"));
+    f.click(x2, y2);
+    f.get<QRadioButton>("Option_LeituraDados")->click();
+    f.moveTo(50, 30);
+    QCOMPARE(readout(f), QStringLiteral("no value no value"));
+    f.click(50, 30);
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QVERIFY2(f.dialogs.messages.first().contains(QStringLiteral("not on one line")), qPrintable(f.dialogs.messages.first()));
+    QCOMPARE(dataFile(f), QByteArray());
+    QCOMPARE(f.form->NumPontosGravados, 0);
+}
+
+void tst_Recording::clickBeforeAnyReadoutSaysToMoveFirst()
+{
+    FormFixture f;
+    calibrate(f); // reading mode entered by keyboard: the readout still shows "----"
+    f.click(50, 30);
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QVERIFY2(f.dialogs.messages.first().contains(QStringLiteral("move the pointer over the picture first")),
+             qPrintable(f.dialogs.messages.first()));
+    QCOMPARE(dataFile(f), QByteArray());
+}
+
+void tst_Recording::partlyReadFieldShowsWhatItIsReadAs()
+{
+    FormFixture f;
+    calibrate(f);
+    auto *x1 = f.get<QLineEdit>("Text_X1");
+    const QString plainTip = x1->toolTip();
+    const QColor plainBase = x1->palette().color(QPalette::Base);
+    f.get<QRadioButton>("Option_Calibracao")->click();
+    f.get<QRadioButton>("Option_Canto1")->click();
+    x1->setText(QStringLiteral("8,5"));
+    QVERIFY(fieldShowsPartlyRead(x1));
+    QVERIFY(x1->palette().color(QPalette::Base) != plainBase);
+    QVERIFY2(x1->toolTip().contains(QStringLiteral("Read as 8")), qPrintable(x1->toolTip()));
+    QVERIFY(x1->toolTip().startsWith(plainTip));
+    QVERIFY(f.dialogs.messages.isEmpty()); // seen, never a box
+    // What is computed does not change: 8,5 reads as 8.
+    f.get<QRadioButton>("Option_LeituraDados")->click();
+    f.moveTo(50, 30);
+    QCOMPARE(readout(f), QStringLiteral("4.0000E+00 1.0000E+00"));
+
+    // A Unicode minus on a mirrored field shows on its mirror too.
+    f.get<QRadioButton>("Option_Calibracao")->click();
+    f.get<QRadioButton>("Option_Canto0")->click();
+    f.get<QLineEdit>("Text_X0")->setText(QStringLiteral("\u22125"));
+    QVERIFY(fieldShowsPartlyRead(f.get<QLineEdit>("Text_X0")));
+    QVERIFY(fieldShowsPartlyRead(f.get<QLineEdit>("Text_X2")));
+    QVERIFY(f.get<QLineEdit>("Text_X0")->toolTip().contains(QStringLiteral("Read as 0")));
+
+    x1->setText(QStringLiteral("8.5"));
+    QVERIFY(!fieldShowsPartlyRead(x1));
+    QCOMPARE(x1->toolTip(), plainTip);
+    QCOMPARE(x1->palette().color(QPalette::Base), plainBase);
 }
 
 QTEST_MAIN(tst_Recording)

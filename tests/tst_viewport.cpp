@@ -9,6 +9,8 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -30,6 +32,7 @@ private slots:
     void absurdHeaderIsRefused();
     void filterMatchesAnyLetterCase();
     void nameFiltersShowTheirPatterns();
+    void saveDialogRefusesAMissingFolder();
 };
 
 void tst_Viewport::openDialogIsAskedForPicturesOnly()
@@ -286,6 +289,39 @@ void tst_Viewport::nameFiltersShowTheirPatterns()
     QCOMPARE(save->selectedNameFilter(), QStringLiteral("Text Files (*.txt)"));
     QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
     QVERIFY(!save->testOption(QFileDialog::DontConfirmOverwrite));
+}
+
+// The data file is only ever chosen in a folder that exists: the dialog
+// refuses any other and stays open, so the current file stays in use.
+void tst_Viewport::saveDialogRefusesAMissingFolder()
+{
+    QTemporaryDir dir;
+    Idioma = QStringLiteral("Ingles");
+    QtUserDialogs dialogs;
+    auto save = dialogs.makeSaveDialog({QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2});
+    save->setDirectory(dir.path());
+    QStringList chosen;
+    connect(save.get(), &QFileDialog::fileSelected, this, [&chosen](const QString &file) { chosen << file; });
+    QString warning;
+    QTimer::singleShot(0, this, [&warning] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box) {
+            warning = box->text();
+            box->accept();
+        }
+    });
+    save->show();
+    save->selectFile(dir.filePath(QStringLiteral("missing/data.txt")));
+    QMetaObject::invokeMethod(save.get(), "accept");
+    QVERIFY2(warning.startsWith(QStringLiteral("The folder does not exist")), qPrintable(warning));
+    QVERIFY(chosen.isEmpty());
+    QVERIFY(save->isVisible());
+    QCOMPARE(save->result(), 0);
+
+    save->selectFile(dir.filePath(QStringLiteral("data.txt")));
+    QMetaObject::invokeMethod(save.get(), "accept");
+    QCOMPARE(chosen, QStringList{dir.filePath(QStringLiteral("data.txt"))});
+    QCOMPARE(save->result(), int(QDialog::Accepted));
 }
 
 QTEST_MAIN(tst_Viewport)

@@ -7,10 +7,15 @@
 #include "calibration/numberparsing.h"
 #include "calibration/positiverule.h"
 #include "reading/numberformat.h"
+#include "ui/fieldfeedback.h"
 #include "ui/layout.h"
+#include "ui/twipscontrols.h"
 #include "ui/userdialogs.h"
+#include "view/picturedrop.h"
 #include "view/pictureloader.h"
+#include "view/calibrationsketch.h"
 #include "view/picturepanel.h"
+#include "view/pointcolours.h"
 #include "view/viewportclip.h"
 
 #include <QApplication>
@@ -19,9 +24,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
-#include <QMimeData>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,46 +37,9 @@
 
 namespace {
 
-const QColor Red(255, 0, 0);
-const QColor Green(0, 200, 0);
-const QColor Blue(0, 0, 255);
-
-const char *const TwipsProperty = "twips";
-
-void placeInTwips(QWidget *control, const TwipsRect &r)
-{
-    control->setProperty(TwipsProperty, r.toRectF());
-    control->setGeometry(r.toPixels());
-}
-
-template<class Control>
-Control *make(QWidget *parent, const char *name, double left, double top, double width, double height)
-{
-    auto *control = new Control(parent);
-    control->setObjectName(QLatin1String(name));
-    placeInTwips(control, {left, top, width, height});
-    return control;
-}
-
-template<class Control>
-Control *make(QWidget *parent, const char *name, const QString &caption, double left, double top,
-              double width, double height)
-{
-    auto *control = make<Control>(parent, name, left, top, width, height);
-    if constexpr (std::is_same_v<Control, QGroupBox>)
-        control->setTitle(caption);
-    else
-        control->setText(caption);
-    return control;
-}
-
-void setTextColour(QWidget *control, const QColor &colour)
-{
-    QPalette p = control->palette();
-    p.setColor(QPalette::WindowText, colour);
-    p.setColor(QPalette::ButtonText, colour);
-    control->setPalette(p);
-}
+const QColor &Red = Point0Colour;
+const QColor &Green = Point1Colour;
+const QColor &Blue = Point2Colour;
 
 // Where a first run keeps its points: coords.txt in the user's home folder.
 QString defaultDataFilePath()
@@ -97,6 +62,31 @@ std::string utf8(const QLineEdit *field)
     return field->text().toStdString();
 }
 
+// Why a click stores nothing, or nothing when the readout holds numbers.
+const Bilingual *refusalOfReadout(ReadoutState state)
+{
+    switch (state) {
+    case ReadoutState::NeverShown: return &Texts::PontoSemLeitura;
+    case ReadoutState::NoValue: return &Texts::PontoSemValor;
+    case ReadoutState::Collinear: return &Texts::PontoColinear;
+    case ReadoutState::Value: break;
+    }
+    return nullptr;
+}
+
+// The bytes of one line of the data file: X, a TAB, Y, CR LF.
+std::string dataLine(const QString &x, const QString &y)
+{
+    return (x.toLatin1() + '\t' + y.toLatin1() + "\r\n").toStdString();
+}
+
+const Bilingual *failureOfStep(pontiva::RecordedPoints::Outcome outcome, const Bilingual &changed,
+                               const Bilingual &failed)
+{
+    using Outcome = pontiva::RecordedPoints::Outcome;
+    return outcome == Outcome::FileChanged ? &changed : outcome == Outcome::Failed ? &failed : nullptr;
+}
+
 } // namespace
 
 Form1::Form1(UserDialogs &dialogs, QWidget *parent)
@@ -115,8 +105,13 @@ Form1::Form1(UserDialogs &dialogs, QWidget *parent)
     connectHandlers();
     setAcceptDrops(true);
     if (qApp) {
-        connect(qApp, &QGuiApplication::commitDataRequest, this,
-                [this](QSessionManager &) { SessionEnding = true; });
+        connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) {
+            SessionEnding = true;
+            // A session that really ends closes the window through the
+            // application's quit; a cancelled logout or a checkpoint comes
+            // back here, and later closes must ask again.
+            QTimer::singleShot(0, this, [this] { SessionEnding = false; });
+        });
     }
 }
 
@@ -210,7 +205,10 @@ void Form1::createControls()
     bold.setBold(true);
     Label_Mensagem->setFont(bold);
     setTextColour(Label_Mensagem, palette().color(QPalette::Highlight));
-    Label_Mensagem->adjustSize();
+    Label_Mensagem->setWordWrap(true);
+    // Whatever the message and the font, the bars stay clickable.
+    HScroll1->raise();
+    VScroll1->raise();
 
     // Every control shows the arrow; only the bare window surface shows the
     // crosshair set at load.
@@ -225,6 +223,17 @@ void Form1::createControls()
     Sair = Ficheiro->addAction(QStringLiteral("Sair"));
     Sair->setObjectName(QStringLiteral("Sair"));
     Sair->setShortcuts(standardKeys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
+    Editar = menuBar()->addMenu(QStringLiteral("Editar"));
+    Editar->setObjectName(QStringLiteral("Editar"));
+    DesfazerPonto = Editar->addAction(QStringLiteral("Desfazer ponto"));
+    DesfazerPonto->setObjectName(QStringLiteral("DesfazerPonto"));
+    DesfazerPonto->setShortcuts(standardKeys(QKeySequence::Undo, Qt::CTRL | Qt::Key_Z));
+    RefazerPonto = Editar->addAction(QStringLiteral("Refazer ponto"));
+    RefazerPonto->setObjectName(QStringLiteral("RefazerPonto"));
+    // Both spellings of redo that desktops use.
+    RefazerPonto->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    DesfazerPonto->setEnabled(false);
+    RefazerPonto->setEnabled(false);
     Info = menuBar()->addMenu(QStringLiteral("Info"));
     Info->setObjectName(QStringLiteral("Info"));
     Credits = Info->addAction(QStringLiteral("Credits"));
@@ -260,6 +269,10 @@ void Form1::connectHandlers()
     connect(Ler, &QAction::triggered, this, &Form1::Ler_Click);
     connect(Sair, &QAction::triggered, this, &Form1::Sair_Click);
     connect(Credits, &QAction::triggered, this, &Form1::Credits_Click);
+    connect(DesfazerPonto, &QAction::triggered, this, &Form1::DesfazerPonto_Click);
+    connect(RefazerPonto, &QAction::triggered, this, &Form1::RefazerPonto_Click);
+    for (QLineEdit *field : {Text_X0, Text_Y0, Text_X1, Text_Y1, Text_X2, Text_Y2})
+        connect(field, &QLineEdit::textChanged, this, [field] { showHowFieldReads(field); });
 }
 
 void Form1::Form_Load()
@@ -342,14 +355,25 @@ void Form1::layOut()
     placeInTwips(HScroll1, l.HScroll1);
     placeInTwips(VScroll1, l.VScroll1);
     placeInTwips(Label_Mensagem, l.Label_Mensagem);
-    Label_Mensagem->adjustSize();
+    fitMessageLine();
     Picture1Client->setGeometry(Picture1->contentsRect());
 }
 
 void Form1::setMessageLine(const QString &text)
 {
     Label_Mensagem->setText(text);
-    Label_Mensagem->adjustSize(); // one line, as long as the message
+    fitMessageLine();
+}
+
+// One line as long as the message, but never past where the horizontal bar
+// begins: a wide font wraps the message instead of covering the bar.
+void Form1::fitMessageLine()
+{
+    const int room = HScroll1->x() - twipsToPixels(120) - Label_Mensagem->x();
+    const int wanted = Label_Mensagem->fontMetrics().horizontalAdvance(Label_Mensagem->text())
+        + 2 * Label_Mensagem->margin() + 2;
+    const int width = std::max(1, std::min(wanted, room));
+    Label_Mensagem->resize(width, Label_Mensagem->heightForWidth(width));
 }
 
 void Form1::showMessageBothTests(const Bilingual &text)
@@ -431,18 +455,6 @@ void Form1::Form_QueryUnload(bool &cancel, int unloadMode)
 
 // ---- Picture viewport -------------------------------------------------------
 
-// One local file that the picture decoder recognises; anything else is
-// refused while it is still being dragged.
-static std::optional<QString> droppablePicture(const QMimeData *data)
-{
-    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
-        return std::nullopt;
-    const QString path = data->urls().first().toLocalFile();
-    if (!QFileInfo(path).isFile() || QImageReader::imageFormat(path).isEmpty())
-        return std::nullopt;
-    return path;
-}
-
 void Form1::dragEnterEvent(QDragEnterEvent *event)
 {
     dragMoveEvent(event);
@@ -488,19 +500,7 @@ void Form1::openPicture(const QString &path)
     Picture2->setPicture(std::move(*picture));
     Picture2->show();
     Picture2->setAutoSize(true);
-    // Qt's scroll bars hold 32-bit values, so even a picture that exceeds the
-    // viewport by more than 32767 pixels stays reachable to its far edge.
-    const QSize view = Picture1Client->size();
-    const int hMax = Picture2->width() - view.width();
-    const int vMax = Picture2->height() - view.height();
-    HScroll1->setRange(0, std::max(0, hMax));
-    VScroll1->setRange(0, std::max(0, vMax));
-    HScroll1->setPageStep(std::max(1, view.width() * 9 / 10));
-    VScroll1->setPageStep(std::max(1, view.height() * 9 / 10));
-    HScroll1->setSingleStep(16);
-    VScroll1->setSingleStep(16);
-    VScroll1->setVisible(view.height() < Picture2->height());
-    HScroll1->setVisible(view.width() < Picture2->width());
+    Picture1Client->fitScrollBarsTo(Picture2->size());
     HScroll1_Change();
     VScroll1_Change();
 
@@ -554,6 +554,7 @@ void Form1::showModeGroups(pontiva::Mode mode)
     Picture_Desenho->setVisible(g.helpSketch);
     Frame_Leitura->setVisible(g.reading);
     Frame_Gravacao->setVisible(g.storage);
+    updateEditActions();
 }
 
 void Form1::Inicializacao()
@@ -668,7 +669,8 @@ void Form1::Picture2_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, float x,
     const QChar decimalPoint = QLocale().decimalPoint().at(0);
     showReading(Label_Leitura_X, r.x, decimalPoint);
     showReading(Label_Leitura_Y, r.y, decimalPoint);
-    ReadoutHasValue = r.x.has_value() && r.y.has_value();
+    Readout = r.x && r.y ? ReadoutState::Value
+                         : (t.collinear ? ReadoutState::Collinear : ReadoutState::NoValue);
 }
 
 pontiva::CalibrationInputs Form1::currentInputs() const
@@ -733,28 +735,81 @@ void Form1::Picture2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, 
 
 void Form1::recordPoint(float x, float y)
 {
-    if (!ReadoutHasValue) {
-        showMessageBothTests(Texts::PontoSemValor);
+    if (const Bilingual *refusal = refusalOfReadout(Readout)) {
+        showMessageBothTests(*refusal);
         return;
     }
-    if (!DataFileWorks) {
+    if (!Gravacao.usable()) {
         dataFileFailed(Texts::FicheiroNaoGrava);
         return;
     }
     // The captions exactly as they stand, even if no move refreshed them.
-    const QByteArray xText = Label_Leitura_X->text().toLatin1();
-    const QByteArray yText = Label_Leitura_Y->text().toLatin1();
-    if (!Dados.appendLine(xText.toStdString(), "\t", yText.toStdString())) {
-        DataFileWorks = false;
+    pontiva::RecordedPoint point{dataLine(Label_Leitura_X->text(), Label_Leitura_Y->text()), x, y, 0};
+    if (!Gravacao.record(std::move(point))) {
         dataFileFailed(Texts::FicheiroNaoGrava);
         return; // not on disk: not counted, not marked
     }
     ++NumPontosGravados;
-    // A blank where a minus sign would stand, then the count.
-    Label_PontosGravados->setText(QLatin1Char(' ') + QString::number(NumPontosGravados) + TextoPontosGravados);
+    showCount();
+    Gravacao.setMarkOfLast(markRecorded(x, y));
+    updateEditActions();
+}
+
+// The red dot of a recorded point, at the clicked spot; the pen stays set.
+int Form1::markRecorded(float x, float y)
+{
     Picture2->setDrawWidth(4);
     Picture2->setForeColor(Red);
-    Picture2->drawDot({x, y});
+    return Picture2->drawDot({x, y});
+}
+
+// A blank where a minus sign would stand, then the count. An undo or a redo
+// shows the count the same way as a recording.
+void Form1::showCount()
+{
+    Label_PontosGravados->setText(QLatin1Char(' ') + QString::number(NumPontosGravados) + TextoPontosGravados);
+}
+
+void Form1::DesfazerPonto_Click()
+{
+    if (!Option_LeituraDados->isChecked())
+        return; // calibrating: nothing to take back, nothing to say
+    const pontiva::RecordedPoints::Step step = Gravacao.undo();
+    if (const Bilingual *failure = failureOfStep(step.outcome, Texts::DesfazerAlterado, Texts::DesfazerFalhou)) {
+        dataFileFailed(*failure);
+        return; // the file, the count and the marks stay
+    }
+    if (step.outcome != pontiva::RecordedPoints::Outcome::Done)
+        return;
+    --NumPontosGravados;
+    showCount();
+    Picture2->removeDrawing(step.point.mark);
+    updateEditActions();
+}
+
+void Form1::RefazerPonto_Click()
+{
+    if (!Option_LeituraDados->isChecked())
+        return;
+    const pontiva::RecordedPoints::Step step = Gravacao.redo();
+    if (const Bilingual *failure = failureOfStep(step.outcome, Texts::FicheiroNaoGrava, Texts::FicheiroNaoGrava)) {
+        dataFileFailed(*failure);
+        updateEditActions();
+        return;
+    }
+    if (step.outcome != pontiva::RecordedPoints::Outcome::Done)
+        return;
+    ++NumPontosGravados;
+    showCount();
+    Gravacao.setMarkOfLast(markRecorded(step.point.x, step.point.y));
+    updateEditActions();
+}
+
+void Form1::updateEditActions()
+{
+    const bool reading = Option_LeituraDados->isChecked();
+    DesfazerPonto->setEnabled(reading && Gravacao.canUndo());
+    RefazerPonto->setEnabled(reading && Gravacao.canRedo());
 }
 
 void Form1::RepresentaPontos()
@@ -777,26 +832,7 @@ void Form1::RepresentaPontos()
 
 void Form1::DesenhaAjuda()
 {
-    PicturePanel *p = Picture_Desenho;
-    p->setScale(0, 100, 100, 0);
-    p->drawLine({20, 20}, {80, 20});
-    p->drawLine({20, 20}, {20, 80});
-    p->setDrawWidth(5);
-    p->setForeColor(Red);
-    p->drawDot({20, 20});
-    p->setForeColor(Blue);
-    p->drawDot({20, 60});
-    p->setForeColor(Green);
-    p->drawDot({60, 20});
-    p->setForeColor(Qt::black);
-    p->drawText({77, 15}, QStringLiteral("X"));
-    p->drawText({10, 80}, QStringLiteral("Y"));
-    p->setForeColor(Red);
-    p->drawText({13, 14}, QStringLiteral("0"));
-    p->setForeColor(Green);
-    p->drawText({55, 14}, QStringLiteral("1"));
-    p->setForeColor(Blue);
-    p->drawText({11, 60}, QStringLiteral("2"));
+    drawCalibrationSketch(*Picture_Desenho);
 }
 
 // ---- Data file --------------------------------------------------------------
@@ -813,21 +849,21 @@ void Form1::Command3_Click()
     NumPontosGravados = 0;
     Label_PontosGravados->setText(QStringLiteral("0") + TextoPontosGravados);
     createDataFile();
+    updateEditActions();
 }
 
 // A new data set goes after the lines the file holds already: points of an
 // earlier run or an earlier picture are never emptied without asking.
 void Form1::startDataSet()
 {
-    DataFileWorks = Dados.openForAppend(QFile::encodeName(NomeFicheiro).toStdString());
-    if (!DataFileWorks)
+    if (!Gravacao.startAfterExisting(QFile::encodeName(NomeFicheiro).toStdString()))
         dataFileFailed(Texts::FicheiroNaoAbre);
+    updateEditActions();
 }
 
 void Form1::createDataFile()
 {
-    DataFileWorks = Dados.createEmpty(QFile::encodeName(NomeFicheiro).toStdString());
-    if (!DataFileWorks)
+    if (!Gravacao.startEmpty(QFile::encodeName(NomeFicheiro).toStdString()))
         dataFileFailed(Texts::FicheiroNaoAbre);
 }
 
@@ -839,5 +875,5 @@ void Form1::dataFileFailed(const Bilingual &text)
 
 void Form1::closeDataFile()
 {
-    Dados.close();
+    Gravacao.close();
 }

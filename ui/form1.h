@@ -16,6 +16,8 @@
 //                recomputes the transform and shows the readout;
 //                Picture2_MouseDown (reading) appends the readout to the data
 //                file; Command3_Click chooses another data file.
+//   Edit menu    DesfazerPonto_Click / RefazerPonto_Click take the last point
+//                of the data set out of the data file and put it back.
 //   Viewport     HScroll1/VScroll1 move Picture2 inside Picture1; a picture
 //                file dropped on the window loads as if chosen in the dialog.
 //
@@ -27,7 +29,7 @@
 #include "app/languagetexts.h"
 #include "calibration/calibrationworkflow.h"
 #include "calibration/transform.h"
-#include "reading/datafile.h"
+#include "reading/recordedpoints.h"
 #include "ui/twips.h"
 
 #include <QMainWindow>
@@ -49,6 +51,9 @@ class PicturePanel;
 class UserDialogs;
 class ViewportClip;
 
+// What the two readout captions hold, and so what a click may store.
+enum class ReadoutState { NeverShown, Value, NoValue, Collinear };
+
 class Form1 : public QMainWindow
 {
     Q_OBJECT
@@ -67,6 +72,8 @@ public:
     pontiva::CalibrationState Calibracao;
     QString NomeFicheiro;
     qint64 NumPontosGravados = 0;
+    // The data file and the points of the current data set in it.
+    pontiva::RecordedPoints Gravacao;
     QString TextoCalibrado, TextoNaoCalibrado, TextoPontosGravados, TextoFicheiro;
 
     // The design-unit geometry a control was given, in twips.
@@ -86,6 +93,7 @@ private:
     void PorEmPortugues();
     void layOut();
     void setMessageLine(const QString &text);
+    void fitMessageLine();
     void showMessageBothTests(const Bilingual &text);
     bool askExitConfirmation();
     void terminate();
@@ -94,6 +102,9 @@ private:
     void Ler_Click();
     void openPicture(const QString &path);
     void Sair_Click();
+    void DesfazerPonto_Click();
+    void RefazerPonto_Click();
+    void updateEditActions();
     void Credits_Click();
     void Form_QueryUnload(bool &cancel, int unloadMode);
 
@@ -134,11 +145,11 @@ private:
     void dataFileFailed(const Bilingual &text);
     void closeDataFile();
     void recordPoint(float x, float y);
+    void showCount();
+    int markRecorded(float x, float y);
 
     UserDialogs &Dialogs;
-    pontiva::DataFile Dados;
-    bool DataFileWorks = false;   // clicks are refused until a file is usable again
-    bool ReadoutHasValue = false; // both readout captions hold numbers
+    ReadoutState Readout = ReadoutState::NeverShown;
     bool IconSet = false;
     bool Ending = false;        // a confirmed exit is closing the window
     bool SessionEnding = false; // the desktop session asks every window to close
@@ -159,6 +170,6 @@ private:
     QLabel *Label_PontosGravados, *Label_Ficheiro;
     PicturePanel *Picture_Desenho;
     QLabel *Label_Mensagem;
-    QMenu *Ficheiro, *Info;
-    QAction *Ler, *Sair, *Credits;
+    QMenu *Ficheiro, *Editar, *Info;
+    QAction *Ler, *Sair, *DesfazerPonto, *RefazerPonto, *Credits;
 };

@@ -3,9 +3,12 @@
 // The real modal dialogs: Qt's file dialogs, message boxes and the About box.
 #include "ui/qtuserdialogs.h"
 
+#include "app/languagetexts.h"
 #include "ui/frmabout.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -30,10 +33,38 @@ QtUserDialogs::QtUserDialogs(QWidget *parent)
 
 QtUserDialogs::~QtUserDialogs() = default;
 
-static std::unique_ptr<QFileDialog> makeDialog(QWidget *parent, const FileDialogRequest &request,
+namespace {
+
+// Qt's save dialog returns a name in a folder that does not exist; this one
+// says so and stays open, as the open dialog does for a missing file.
+class SaveDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (!files.isEmpty()) {
+            const QDir folder = QFileInfo(files.constFirst()).absoluteDir();
+            if (!folder.exists()) {
+                if (auto text = textByBothTests(Texts::PastaNaoExiste)) {
+                    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pontiva"),
+                                    text->arg(QDir::toNativeSeparators(folder.path())), QMessageBox::Ok, this);
+                    box.exec();
+                }
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
+} // namespace
+
+static std::unique_ptr<QFileDialog> makeDialog(std::unique_ptr<QFileDialog> dialog, const FileDialogRequest &request,
                                                const QString &last)
 {
-    auto dialog = std::make_unique<QFileDialog>(parent);
     // Qt's own dialog matches filter patterns regardless of letter case, so
     // CHART.JPG shows under "*.jpg"; desktop portals do not.
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
@@ -52,7 +83,7 @@ static std::unique_ptr<QFileDialog> makeDialog(QWidget *parent, const FileDialog
 
 std::unique_ptr<QFileDialog> QtUserDialogs::makeOpenDialog(const FileDialogRequest &request) const
 {
-    auto dialog = makeDialog(Parent, request, LastPicture);
+    auto dialog = makeDialog(std::make_unique<QFileDialog>(Parent), request, LastPicture);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     return dialog;
@@ -60,7 +91,7 @@ std::unique_ptr<QFileDialog> QtUserDialogs::makeOpenDialog(const FileDialogReque
 
 std::unique_ptr<QFileDialog> QtUserDialogs::makeSaveDialog(const FileDialogRequest &request) const
 {
-    auto dialog = makeDialog(Parent, request, LastDataFile);
+    auto dialog = makeDialog(std::make_unique<SaveDialog>(Parent), request, LastDataFile);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setOption(QFileDialog::DontConfirmOverwrite, false);

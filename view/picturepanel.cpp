@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 PicturePanel::PicturePanel(QWidget *parent)
@@ -67,9 +68,21 @@ QPointF PicturePanel::pixelFromLogical(QPointF logical) const
             (logical.y() - ScaleTop) * area.height() / ScaleHeight};
 }
 
-void PicturePanel::addOperation(Operation op)
+int PicturePanel::addOperation(Operation op)
 {
+    op.id = ++LastId;
     Operations.push_back(std::move(op));
+    update();
+    return LastId;
+}
+
+void PicturePanel::removeDrawing(int id)
+{
+    const auto found = std::find_if(Operations.begin(), Operations.end(),
+                                    [id](const Operation &op) { return op.id == id; });
+    if (found == Operations.end())
+        return;
+    Operations.erase(found);
     update();
 }
 
@@ -78,10 +91,10 @@ void PicturePanel::drawLine(QPointF from, QPointF to)
     addOperation({Operation::Line, ForeColor, DrawWidth, pixelFromLogical(from), pixelFromLogical(to), {}});
 }
 
-void PicturePanel::drawDot(QPointF at)
+int PicturePanel::drawDot(QPointF at)
 {
     const QPointF p = pixelFromLogical(at);
-    addOperation({Operation::Dot, ForeColor, DrawWidth, p, p, {}});
+    return addOperation({Operation::Dot, ForeColor, DrawWidth, p, p, {}});
 }
 
 void PicturePanel::drawText(QPointF at, const QString &text)

@@ -39,10 +39,13 @@ public:
 
     void drawLine(QPointF from, QPointF to);
     // A filled round spot, drawWidth() pixels across, centred on the point.
-    void drawDot(QPointF at);
+    // Returns a number that removeDrawing() takes to remove just this spot.
+    int drawDot(QPointF at);
     // Top-left corner of the text at the point, no background box.
     void drawText(QPointF at, const QString &text);
     void clearDrawing();
+    // Removes one drawing if it is still there (a clear may have taken it).
+    void removeDrawing(int id);
     int drawingCount() const { return int(Operations.size()); }
 
     QPointF logicalFromPixel(QPointF pixel) const;
@@ -65,8 +68,9 @@ private:
         QPointF from; // pixels within the drawing area
         QPointF to;
         QString text;
+        int id = 0;
     };
-    void addOperation(Operation op);
+    int addOperation(Operation op);
     void fitToPicture();
 
     QImage Picture;
@@ -74,5 +78,6 @@ private:
     bool AutoSize = false;
     float ScaleLeft = 0, ScaleTop = 0, ScaleWidth = 0, ScaleHeight = 0; // 0 width: pixels
     int DrawWidth = 1;
+    int LastId = 0;
     QColor ForeColor = Qt::black;
 };

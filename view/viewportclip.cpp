@@ -6,6 +6,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 ViewportClip::ViewportClip(QWidget *parent)
     : QWidget(parent)
 {
@@ -15,6 +17,21 @@ void ViewportClip::setScrollBars(QScrollBar *horizontal, QScrollBar *vertical)
 {
     Horizontal = horizontal;
     Vertical = vertical;
+}
+
+void ViewportClip::fitScrollBarsTo(QSize panel)
+{
+    // Qt's scroll bars hold 32-bit values, so even a picture that exceeds the
+    // viewport by more than 32767 pixels stays reachable to its far edge.
+    const QSize view = size();
+    Horizontal->setRange(0, std::max(0, panel.width() - view.width()));
+    Vertical->setRange(0, std::max(0, panel.height() - view.height()));
+    Horizontal->setPageStep(std::max(1, view.width() * 9 / 10));
+    Vertical->setPageStep(std::max(1, view.height() * 9 / 10));
+    Horizontal->setSingleStep(16);
+    Vertical->setSingleStep(16);
+    Vertical->setVisible(view.height() < panel.height());
+    Horizontal->setVisible(view.width() < panel.width());
 }
 
 void ViewportClip::wheelEvent(QWheelEvent *event)

@@ -15,6 +15,9 @@ class ViewportClip : public QWidget
 public:
     explicit ViewportClip(QWidget *parent = nullptr);
     void setScrollBars(QScrollBar *horizontal, QScrollBar *vertical);
+    // Ranges, steps and visibility of both bars for a picture panel of that
+    // size; the panel's position follows the bars' values.
+    void fitScrollBarsTo(QSize panel);
 
 protected:
     void wheelEvent(QWheelEvent *event) override;

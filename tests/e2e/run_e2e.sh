@@ -3,10 +3,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Drives the real program in its own X server: load a chart, calibrate, record, check the file.
 #
-# usage: run_e2e.sh straight|rotated|durability PONTIVA MAKE_CHART SCREEN_PROBE
+# usage: run_e2e.sh straight|rotated|durability|undo PONTIVA MAKE_CHART SCREEN_PROBE
 #   straight    axes parallel to the picture's edges, exit through File > Exit
 #   rotated     the same chart turned by atan(5/12)
 #   durability  straight chart, the program is killed (SIGKILL) right after its last click
+#   undo        straight chart; Ctrl+Z twice, Ctrl+Shift+Z once, then SIGKILL: the file
+#               holds exactly the points whose dots the screen shows
 set -u
 
 VARIANT=${1:?variant}
@@ -95,7 +97,7 @@ export DISPLAY=":$(head -n 1 "$WORK/display")"
 
 CHART_KIND=straight
 [ "$VARIANT" = rotated ] && CHART_KIND=rotated
-case "$VARIANT" in straight | rotated | durability) ;; *) fail "unknown variant $VARIANT" ;; esac
+case "$VARIANT" in straight | rotated | durability | undo) ;; *) fail "unknown variant $VARIANT" ;; esac
 CHART="$WORK/chart.png"
 "$MAKE_CHART" "$CHART_KIND" "$CHART" "$WORK/manifest.txt" || fail "make_chart failed"
 read -r _ CHART_W CHART_H < <(grep '^size ' "$WORK/manifest.txt")
@@ -214,9 +216,28 @@ for i in "${!POINTS[@]}"; do
     fi
 done
 
+# ---- Undo and redo by keyboard, then a kill ------------------------------------
+
+if [ "$VARIANT" = undo ]; then
+    dot_of() { read -r _ col row _ _ <<<"${POINTS[$1]}"; DOT_X=$((PIC_X + col)) DOT_Y=$((PIC_Y + row)); }
+    # A dot goes only once its line is cut off the file and synced, and comes
+    # back only once the line is written and synced again.
+    xdotool key ctrl+z
+    dot_of "$last"
+    "$PROBE" waitnot $RED "$DOT_X" "$DOT_Y" 10000 || fail "Ctrl+Z left the last dot"
+    xdotool key ctrl+z
+    dot_of $((last - 1))
+    "$PROBE" waitnot $RED "$DOT_X" "$DOT_Y" 10000 || fail "a second Ctrl+Z left the dot before it"
+    xdotool key ctrl+shift+z
+    "$PROBE" wait $RED "$DOT_X" "$DOT_Y" 10000 || fail "Ctrl+Shift+Z did not bring the dot back"
+    kill -9 "$APP_PID"
+    wait "$APP_PID" 2>/dev/null
+    APP_PID=
+fi
+
 # ---- Leaving -----------------------------------------------------------------
 
-if [ "$VARIANT" != durability ]; then
+if [ "$VARIANT" != durability ] && [ "$VARIANT" != undo ]; then
     file_menu_item 2
     poll 10 named_window '^Warning !$' || fail "Exit asked nothing"
     timeout 10 xdotool windowfocus --sync "$DIALOG" 2>/dev/null
@@ -239,6 +260,7 @@ if [ "$VARIANT" = durability ]; then
     expected=$last # acknowledged by its dot before the kill
     optional=1     # the killed click: whole or absent
 fi
+[ "$VARIANT" = undo ] && expected=$last # all but the last, exactly
 [ -s "$DATA" ] || fail "the data file is empty"
 [ "$(tail -c 2 "$DATA" | od -An -tx1 | tr -d ' ')" = 0d0a ] || fail "the data file does not end in CR LF"
 

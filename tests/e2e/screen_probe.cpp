@@ -56,9 +56,10 @@ int usage(const char *self)
     std::fprintf(stderr,
                  "usage: %s find RRGGBB TIMEOUT_MS     print 'left top right bottom' of that colour\n"
                  "       %s wait RRGGBB X Y TIMEOUT_MS wait until pixel X,Y has that colour\n"
+                 "       %s waitnot RRGGBB X Y TIMEOUT_MS wait until pixel X,Y has another colour\n"
                  "       %s pixel X Y                  print the pixel's colour\n"
                  "       %s shot FILE.png              save the screen\n",
-                 self, self, self, self);
+                 self, self, self, self, self);
     return 2;
 }
 
@@ -86,7 +87,8 @@ int main(int argc, char **argv)
     }
 
     const bool find = std::strcmp(command, "find") == 0 && argc == 4;
-    const bool wait = std::strcmp(command, "wait") == 0 && argc == 6;
+    const bool waitNot = std::strcmp(command, "waitnot") == 0 && argc == 6;
+    const bool wait = (waitNot || std::strcmp(command, "wait") == 0) && argc == 6;
     if (!find && !wait)
         return usage(argv[0]);
     const std::optional<QRgb> colour = parseColour(argv[2]);
@@ -103,7 +105,7 @@ int main(int argc, char **argv)
                 std::printf("%d %d %d %d\n", box.left(), box.top(), box.right(), box.bottom());
                 return 0;
             }
-        } else if (image.rect().contains(at) && (image.pixel(at) & 0xFFFFFF) == *colour) {
+        } else if (image.rect().contains(at) && ((image.pixel(at) & 0xFFFFFF) == *colour) != waitNot) {
             return 0;
         }
         if (deadline.hasExpired()) {
