@@ -84,6 +84,9 @@ inline constexpr Bilingual LidoComo{"Lido como %1", "Read as %1"};
 inline constexpr Bilingual PastaNaoExiste{
     "A pasta não existe:\n%1\nEscolha uma pasta que exista.",
     "The folder does not exist:\n%1\nChoose a folder that exists."};
+// A picture load that takes a while.
+inline constexpr Bilingual LendoImagem{"A ler a imagem…", "Loading the picture…"};
+inline constexpr Bilingual Cancelar{"Cancelar", "Cancel"};
 
 // About box.
 inline constexpr Bilingual Versao{"Versão ", "Version "};

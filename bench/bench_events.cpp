@@ -44,6 +44,7 @@ public:
     void message(const QString &text) override { messages << text; }
     bool question(const QString &, const QString &) override { return true; }
     void about() override {}
+    std::unique_ptr<LoadProgress> showLoadProgress() override { return nullptr; }
 };
 
 using Clock = std::chrono::steady_clock;

@@ -21,12 +21,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
-constexpr int Width = 8000;
-constexpr int Height = 6000;
+int Width = 8000;
+int Height = 6000;
 
 // Paper tone, grain, a grid, curves and labels, so the file compresses like
 // a real scan rather than like a flat colour.
@@ -144,6 +145,7 @@ public:
     void message(const QString &text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
     bool question(const QString &, const QString &) override { return false; }
     void about() override {}
+    std::unique_ptr<LoadProgress> showLoadProgress() override { return nullptr; }
 
 private:
     QString Path;
@@ -196,9 +198,13 @@ int throughWindow(const QString &path)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s make|floor|loader|pontiva PATH\n", argv[0]);
+    if (argc != 3 && argc != 5) {
+        std::fprintf(stderr, "usage: %s make|floor|loader|pontiva PATH [WIDTH HEIGHT]\n", argv[0]);
         return 2;
+    }
+    if (argc == 5) {
+        Width = std::atoi(argv[3]);
+        Height = std::atoi(argv[4]);
     }
     const char *mode = argv[1];
     // Every mode has the same application object, so only the measured work differs.

@@ -52,6 +52,22 @@ public:
     }
     void about() override { ++aboutCount; }
 
+    // Long picture loads: how often the progress was shown, and whether the
+    // "user" presses Cancel as soon as it is.
+    int progressShown = 0;
+    bool cancelLoads = false;
+    std::unique_ptr<LoadProgress> showLoadProgress() override
+    {
+        ++progressShown;
+        struct Progress : LoadProgress {
+            bool cancel;
+            explicit Progress(bool c) : cancel(c) {}
+            void setProgress(double) override {}
+            bool cancelled() const override { return cancel; }
+        };
+        return std::make_unique<Progress>(cancelLoads);
+    }
+
 private:
     static std::optional<QString> take(std::deque<std::optional<QString>> &answers, const char *what)
     {

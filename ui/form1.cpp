@@ -9,10 +9,10 @@
 #include "reading/numberformat.h"
 #include "ui/fieldfeedback.h"
 #include "ui/layout.h"
+#include "ui/pictureopening.h"
 #include "ui/twipscontrols.h"
 #include "ui/userdialogs.h"
 #include "view/picturedrop.h"
-#include "view/pictureloader.h"
 #include "view/calibrationsketch.h"
 #include "view/picturepanel.h"
 #include "view/pointcolours.h"
@@ -94,6 +94,7 @@ Form1::Form1(UserDialogs &dialogs, QWidget *parent)
     , Dialogs(dialogs)
 {
     endProgram = [] { QCoreApplication::quit(); };
+    openPictureDevice = [](const QString &path) { return std::make_unique<QFile>(path); };
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Pontiva"));
     QFont font;
@@ -492,7 +493,7 @@ void Form1::Ler_Click()
 // The load sequence from decoding on, for the dialog and for a dropped file.
 void Form1::openPicture(const QString &path)
 {
-    std::optional<QImage> picture = loadPicture(path);
+    std::optional<QImage> picture = decodeShowingProgress(openPictureDevice(path), Dialogs);
     if (!picture)
         return; // unreadable or not a picture: nothing changes, silently
 

@@ -35,12 +35,14 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAction;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
+class QIODevice;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -66,6 +68,8 @@ public:
 
     // How the program ends once the user confirmed; tests replace it.
     std::function<void()> endProgram;
+    // How a picture file is opened for decoding; tests put a slow one in.
+    std::function<std::unique_ptr<QIODevice>(const QString &path)> openPictureDevice;
 
     // Window state, under the names the whole program uses.
     bool ImagemCarregada = false;

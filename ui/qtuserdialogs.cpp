@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QApplication>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QRegularExpression>
 
 QStringList qtNameFilters(const QString &filter)
@@ -135,4 +137,38 @@ void QtUserDialogs::about()
     // Made anew on every opening; it keeps nothing between them.
     frmAbout dialog(Parent);
     dialog.exec();
+}
+
+namespace {
+
+// Qt's progress dialog, modal over the whole program, and a busy pointer
+// that still lets Cancel be clicked.
+class ProgressDialog : public LoadProgress
+{
+public:
+    explicit ProgressDialog(QWidget *parent)
+        : Dialog(textPortugueseOrEnglish(Texts::LendoImagem), textPortugueseOrEnglish(Texts::Cancelar), 0, 1000,
+                 parent)
+    {
+        Dialog.setWindowTitle(QStringLiteral("Pontiva"));
+        Dialog.setWindowModality(Qt::ApplicationModal);
+        Dialog.setMinimumDuration(0);
+        Dialog.setAutoClose(false);
+        Dialog.setAutoReset(false);
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        Dialog.show();
+    }
+    ~ProgressDialog() override { QApplication::restoreOverrideCursor(); }
+    void setProgress(double fraction) override { Dialog.setValue(int(fraction * 1000)); }
+    bool cancelled() const override { return Dialog.wasCanceled(); }
+
+private:
+    QProgressDialog Dialog;
+};
+
+} // namespace
+
+std::unique_ptr<LoadProgress> QtUserDialogs::showLoadProgress()
+{
+    return std::make_unique<ProgressDialog>(Parent);
 }

@@ -29,6 +29,7 @@ public:
     void message(const QString &text) override;
     bool question(const QString &text, const QString &title) override;
     void about() override;
+    std::unique_ptr<LoadProgress> showLoadProgress() override;
 
     // The configured dialogs, not shown: for checking how they filter.
     std::unique_ptr<QFileDialog> makeOpenDialog(const FileDialogRequest &request) const;

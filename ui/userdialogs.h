@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 // A filter list written "Display|pattern|Display|pattern", as the window
@@ -12,6 +13,16 @@ struct FileDialogRequest {
     QString title; // empty: the dialog's own title
     QString filter;
     int selectedFilter = 1;
+};
+
+// A modal indication of a long picture load, with Cancel; it stays up until
+// the object is destroyed.
+class LoadProgress
+{
+public:
+    virtual ~LoadProgress() = default;
+    virtual void setProgress(double fraction) = 0; // 0 to 1
+    virtual bool cancelled() const = 0;
 };
 
 // The window is given one of these: the real one opens Qt's dialogs, tests
@@ -29,4 +40,6 @@ public:
     // Yes/No with its own title, Yes the default; true for Yes.
     virtual bool question(const QString &text, const QString &title) = 0;
     virtual void about() = 0;
+    // Shown once a picture load has taken long enough to need it.
+    virtual std::unique_ptr<LoadProgress> showLoadProgress() = 0;
 };

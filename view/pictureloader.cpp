@@ -1,7 +1,12 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Decoding a chart picture from a file, with guards against absurd sizes.
+// Decoding a chart picture, judged by its header and structure before any pixel is allocated.
 #include "view/pictureloader.h"
+
+#include "picturecheck/bmpheader.h"
+#include "picturecheck/jpegstructure.h"
+#include "picturecheck/plausibility.h"
+#include "view/picturememory.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -25,38 +30,146 @@ std::int64_t availableMemoryBytes()
     return std::int64_t(4) << 30; // no /proc: assume a modest desktop
 }
 
+bool isDisplayFormat(QImage::Format format)
+{
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied;
+}
+
+// The decoded picture, plus the display-format copy when one is needed
+// (ARGB32 becomes premultiplied in place). Unknown formats count the worst.
+int peakBytesPerPixel(QImage::Format decoded)
+{
+    if (decoded == QImage::Format_Invalid)
+        return 8;
+    const int own = (QImage::toPixelFormat(decoded).bitsPerPixel() + 7) / 8;
+    const bool copied = !isDisplayFormat(decoded) && decoded != QImage::Format_ARGB32;
+    return own + (copied ? 4 : 0);
+}
+
 } // namespace
 
 std::int64_t pictureMemoryBudget()
 {
-    // Leave a quarter of the free memory to the rest of the desktop.
     return availableMemoryBytes() / 4 * 3;
+}
+
+// Passes reads through, counting what the decoder has consumed, and fails
+// every read once the load is cancelled.
+class PictureDecoder::CountingDevice : public QIODevice
+{
+public:
+    CountingDevice(QIODevice &inner, std::atomic<std::int64_t> &consumed, const std::atomic<bool> &cancelled)
+        : Inner(inner), Consumed(consumed), Cancelled(cancelled)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return Inner.isSequential(); }
+    qint64 size() const override { return Inner.size(); }
+    bool seek(qint64 pos) override { return QIODevice::seek(pos) && Inner.seek(pos); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (Cancelled)
+            return -1;
+        const qint64 n = Inner.read(data, maxSize);
+        if (n > 0)
+            Consumed += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QIODevice &Inner;
+    std::atomic<std::int64_t> &Consumed;
+    const std::atomic<bool> &Cancelled;
+};
+
+PictureDecoder::PictureDecoder(std::unique_ptr<QIODevice> device, std::int64_t budgetBytes)
+    : Device(std::move(device))
+    , Budget(budgetBytes)
+{
+}
+
+PictureDecoder::~PictureDecoder() = default;
+
+double PictureDecoder::progress() const
+{
+    return Total > 0 ? std::min(1.0, double(Consumed) / (double(Total) * Passes)) : 0.0;
+}
+
+std::optional<QImage> PictureDecoder::decode()
+{
+    if (!Device || (!Device->isOpen() && !Device->open(QIODevice::ReadOnly)) || Device->isSequential())
+        return std::nullopt;
+    Total = Device->size();
+    const QByteArray format = QImageReader::imageFormat(Device.get());
+
+    // What the file's own structure says, before any decoder sees it.
+    pontiva::PictureCoding coding = pontiva::PictureCoding::Unbounded;
+    if (format == "jpeg") {
+        const pontiva::JpegStructure jpeg = pontiva::walkJpeg([this](std::uint8_t *buffer, std::size_t size) {
+            const qint64 n = Cancelled ? -1 : Device->read(reinterpret_cast<char *>(buffer), qint64(size));
+            if (n <= 0)
+                return std::size_t(0);
+            Consumed += n;
+            return std::size_t(n);
+        });
+        if (!jpeg.complete)
+            return std::nullopt; // its data ends early: the rest would show as grey
+        Passes = 2; // the walk read the file once already
+        coding = jpeg.blockCostUnknown ? pontiva::PictureCoding::Unbounded : pontiva::PictureCoding::HuffmanJpeg;
+    } else if (format == "png") {
+        coding = pontiva::PictureCoding::Png;
+    } else if (format == "bmp") {
+        const QByteArray head = Device->peek(64);
+        const pontiva::BmpHeader bmp =
+            pontiva::readBmpHeader(reinterpret_cast<const std::uint8_t *>(head.constData()), std::size_t(head.size()));
+        if (bmp.valid && Total < bmp.requiredBytes)
+            return std::nullopt; // shorter than its header says
+        coding = bmp.runLength ? pontiva::PictureCoding::Unbounded : pontiva::PictureCoding::Uncompressed;
+    }
+    if (!Device->seek(0))
+        return std::nullopt;
+
+    CountingDevice counted(*Device, Consumed, Cancelled);
+    QImageReader reader(&counted, format);
+    const QSize claimed = reader.size();
+    const QImage::Format decodedFormat = reader.imageFormat();
+    if (!claimed.isValid())
+        return std::nullopt; // nothing to judge it by
+    const pontiva::PictureClaim claim{claimed.width(), claimed.height(), Total, coding,
+                                      peakBytesPerPixel(decodedFormat)};
+    if (pontiva::judgeClaim(claim, Budget) != pontiva::Verdict::Plausible)
+        return std::nullopt;
+
+    // Qt refuses anything over 128 MB by default; the judgement above is
+    // the limit that counts.
+    QImageReader::setAllocationLimit(0);
+    // Decoded in place: the reader keeps a buffer of the right size and format.
+    QImage picture = allocatePicture(claimed, decodedFormat);
+    if (decodedFormat != QImage::Format_Invalid && picture.isNull())
+        return std::nullopt;
+    bool decoded = false;
+    {
+        const BackgroundPrefault prefault(picture);
+        decoded = reader.read(&picture);
+    }
+    if (!decoded || picture.isNull() || Cancelled)
+        return std::nullopt; // a cancelled read may come back "complete" with grey rows
+    if (picture.format() == QImage::Format_ARGB32)
+        picture.convertTo(QImage::Format_ARGB32_Premultiplied);
+    else if (!isDisplayFormat(picture.format()))
+        picture.convertTo(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (picture.isNull())
+        return std::nullopt;
+    return picture;
 }
 
 std::optional<QImage> loadPicture(const QString &path, std::int64_t budgetBytes)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    const QSize claimed = reader.size();
-    if (claimed.isValid()) {
-        const std::int64_t bytes = std::int64_t(claimed.width()) * claimed.height() * 4;
-        if (claimed.isEmpty() || bytes > budgetBytes)
-            return std::nullopt;
-    }
-    // Qt refuses anything over 128 MB by default, silently; ordinary scans
-    // are larger than that, so the limit follows the budget instead.
-    const std::int64_t budgetMiB = std::max<std::int64_t>(1, budgetBytes >> 20);
-    QImageReader::setAllocationLimit(int(std::min<std::int64_t>(budgetMiB, 1 << 30)));
-    QImage picture;
-    if (!reader.read(&picture) || picture.isNull())
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly))
         return std::nullopt;
-    // Indexed and 24-bit pictures would be converted on every paint.
-    if (picture.format() != QImage::Format_RGB32
-        && picture.format() != QImage::Format_ARGB32_Premultiplied) {
-        picture.convertTo(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                    : QImage::Format_RGB32);
-        if (picture.isNull())
-            return std::nullopt;
-    }
-    return picture;
+    return PictureDecoder(std::move(file), budgetBytes).decode();
 }
