@@ -1,0 +1,86 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The square of pixels around a position, as ink darkness from 0 (paper) to 1 (ink).
+#include "snapping/snapwindow.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pontiva {
+
+namespace {
+
+// Below this difference between paper and ink (of 255) there is nothing to snap to.
+constexpr int MinimumContrast = 48;
+
+int luminance(const PixelBuffer &p, int x, int y)
+{
+    const std::uint8_t *row = p.data + std::ptrdiff_t(y) * p.stride;
+    if (p.layout == PixelBuffer::Layout::Grey8)
+        return row[x];
+    std::uint32_t word = 0;
+    std::copy_n(row + std::ptrdiff_t(x) * 4, 4, reinterpret_cast<std::uint8_t *>(&word));
+    const int r = int(word >> 16 & 0xFF), g = int(word >> 8 & 0xFF), b = int(word & 0xFF);
+    return (r * 77 + g * 150 + b * 29) >> 8;
+}
+
+} // namespace
+
+SnapWindow::SnapWindow(const PixelBuffer &picture, PixelPoint at, int radius)
+{
+    radius = std::clamp(radius, 0, MaxRadius);
+    if (!picture.data || picture.width <= 0 || picture.height <= 0 || !std::isfinite(at.x) || !std::isfinite(at.y))
+        return;
+    const double cx = std::clamp(std::floor(at.x), -1e9, 1e9);
+    const double cy = std::clamp(std::floor(at.y), -1e9, 1e9);
+    const int x0 = int(std::max(0.0, cx - radius));
+    const int y0 = int(std::max(0.0, cy - radius));
+    const int x1 = int(std::min(double(picture.width) - 1, cx + radius));
+    const int y1 = int(std::min(double(picture.height) - 1, cy + radius));
+    if (x0 > x1 || y0 > y1)
+        return; // the position is far outside the picture
+    Left = x0;
+    Top = y0;
+    Width = x1 - x0 + 1;
+    Height = y1 - y0 + 1;
+
+    int histogram[256] = {};
+    std::array<std::uint8_t, MaxSide * MaxSide> level{};
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x) {
+            const int l = luminance(picture, x0 + x, y0 + y);
+            level[std::size_t(y * MaxSide + x)] = std::uint8_t(l);
+            ++histogram[l];
+        }
+    // Paper: the level nine tenths of the window are at or below; ink: the
+    // darkest hundredth. A stray bright or dark speck moves neither.
+    const int count = Width * Height;
+    int seen = 0, ink = 0, paper = 255;
+    bool inkFound = false;
+    for (int l = 0; l < 256; ++l) {
+        seen += histogram[l];
+        if (!inkFound && seen * 100 >= count) {
+            ink = l;
+            inkFound = true;
+        }
+        if (seen * 10 >= count * 9) {
+            paper = l;
+            break;
+        }
+    }
+    if (paper - ink < MinimumContrast)
+        return;
+    Contrast = true;
+    const float scale = 1.0f / float(paper - ink);
+    int dark = 0;
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x) {
+            const std::size_t i = std::size_t(y * MaxSide + x);
+            const float d = std::clamp(float(paper - level[i]) * scale, 0.0f, 1.0f);
+            Dark[i] = d;
+            dark += d >= 0.5f;
+        }
+    InkShare = double(dark) / count;
+}
+
+} // namespace pontiva

@@ -1,0 +1,41 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The square of pixels around a position, as ink darkness from 0 (paper) to 1 (ink).
+#pragma once
+
+#include "snapping/pixelbuffer.h"
+
+#include <array>
+
+namespace pontiva {
+
+// Darkness is luminance scaled between the window's own paper and ink
+// levels, so a grey scan and a crisp export look alike. Empty when the window
+// has no contrast to speak of (a blank area, a solid block, a flat tint).
+class SnapWindow
+{
+public:
+    static constexpr int MaxRadius = 16;
+    static constexpr int MaxSide = 2 * MaxRadius + 1;
+
+    // The pixels within `radius` of the pixel holding `at`, clipped to the picture.
+    SnapWindow(const PixelBuffer &picture, PixelPoint at, int radius);
+
+    bool empty() const { return Width == 0 || Height == 0 || !Contrast; }
+    int width() const { return Width; }
+    int height() const { return Height; }
+    // Picture coordinates of the window's first pixel.
+    int left() const { return Left; }
+    int top() const { return Top; }
+    float dark(int x, int y) const { return Dark[std::size_t(y * MaxSide + x)]; }
+    // Share of the window darker than half way: noise and solid areas are high.
+    double inkShare() const { return InkShare; }
+
+private:
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    bool Contrast = false;
+    double InkShare = 0;
+    std::array<float, MaxSide * MaxSide> Dark{};
+};
+
+} // namespace pontiva

@@ -1,0 +1,328 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Snapping on synthetic charts of exactly known geometry, drawn anti-aliased
+// at sub-pixel positions, with and without JPEG compression.
+#include "snapping/crossingsnap.h"
+#include "snapping/marksnap.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTest>
+
+#include <cmath>
+#include <random>
+
+using pontiva::PixelBuffer;
+using pontiva::PixelPoint;
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+
+QImage paper(int width = 64, int height = 64)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
+// Through JPEG at quality 75 and back, as scans and exports come.
+QImage jpeg75(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", 75);
+    return QImage::fromData(bytes, "JPG").convertToFormat(QImage::Format_RGB32);
+}
+
+PixelBuffer view(const QImage &image)
+{
+    PixelBuffer p;
+    p.data = image.constBits();
+    p.width = image.width();
+    p.height = image.height();
+    p.stride = image.bytesPerLine();
+    p.layout = image.format() == QImage::Format_Grayscale8 ? PixelBuffer::Layout::Grey8 : PixelBuffer::Layout::Xrgb32;
+    return p;
+}
+
+QPainter &antialiased(QPainter &p)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    return p;
+}
+
+// A one-pixel line through `through` at `degrees`, across the whole picture.
+void line(QPainter &p, QPointF through, double degrees, double width = 1.0, QColor colour = Qt::black)
+{
+    const QPointF d(std::cos(degrees * Pi / 180) * 200, std::sin(degrees * Pi / 180) * 200);
+    p.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(through - d, through + d);
+}
+
+double off(std::optional<PixelPoint> found, QPointF truth)
+{
+    return found ? std::hypot(found->x - truth.x(), found->y - truth.y()) : 1e9;
+}
+
+QByteArray describe(std::optional<PixelPoint> found, QPointF truth)
+{
+    if (!found)
+        return "nothing found";
+    return QByteArray("found ") + QByteArray::number(found->x, 'f', 3) + ", " + QByteArray::number(found->y, 'f', 3)
+        + " for " + QByteArray::number(truth.x(), 'f', 3) + ", " + QByteArray::number(truth.y(), 'f', 3)
+        + ": off by " + QByteArray::number(off(found, truth), 'f', 3);
+}
+
+} // namespace
+
+class tst_Snapping : public QObject
+{
+    Q_OBJECT
+private slots:
+    void markCentres_data();
+    void markCentres();
+    void lineCrossings_data();
+    void lineCrossings();
+    void cornersWithTicks_data();
+    void cornersWithTicks();
+    void nothingWhereNothingIs_data();
+    void nothingWhereNothingIs();
+    void nearestMarkWins();
+    void greyBuffers();
+};
+
+void tst_Snapping::markCentres_data()
+{
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<QPointF>("centre");
+    QTest::addColumn<double>("radius");
+    QTest::addColumn<bool>("throughLine");
+    QTest::addColumn<bool>("compressed");
+    const QPointF centres[] = {{31.5, 30.5}, {30.3, 31.85}, {31.71, 29.42}};
+    for (const QString shape : {QStringLiteral("disc"), QStringLiteral("square")})
+        for (const double radius : {3.0, 4.5})
+            for (const QPointF c : centres)
+                for (const bool withLine : {false, true})
+                    for (const bool compressed : {false, true})
+                        QTest::addRow("%s r%.1f at %.2f,%.2f%s%s", qPrintable(shape), radius, c.x(), c.y(),
+                                      withLine ? ", curve through" : "", compressed ? ", JPEG 75" : "")
+                            << shape << c << radius << withLine << compressed;
+}
+
+// The reading mode's snap: a click a few pixels off lands on the centre,
+// within a tenth of a pixel, even with a curve passing through the mark.
+void tst_Snapping::markCentres()
+{
+    QFETCH(QString, shape);
+    QFETCH(QPointF, centre);
+    QFETCH(double, radius);
+    QFETCH(bool, throughLine);
+    QFETCH(bool, compressed);
+    QImage image = paper();
+    {
+        QPainter p(&image);
+        antialiased(p);
+        if (throughLine) {
+            // A gently bending curve through the centre, as a plotted series.
+            QPainterPath curve;
+            curve.moveTo(centre + QPointF(-40, 18));
+            curve.cubicTo(centre + QPointF(-15, 5), centre + QPointF(-8, 3.2), centre);
+            curve.cubicTo(centre + QPointF(8, -3.2), centre + QPointF(15, -5), centre + QPointF(40, -18));
+            p.setPen(QPen(QColor(40, 40, 40), 1.2));
+            p.drawPath(curve);
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(200, 0, 0));
+        if (shape == QLatin1String("disc"))
+            p.drawEllipse(centre, radius, radius);
+        else
+            p.drawRect(QRectF(centre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius)));
+    }
+    if (compressed)
+        image = jpeg75(image);
+    for (const QPointF click : {QPointF(2.0, 0.0), QPointF(-1.4, 1.6), QPointF(0.3, -2.2)}) {
+        const QPointF at = centre + click;
+        const auto found = pontiva::snapToMark(view(image), {at.x(), at.y()});
+        QVERIFY2(off(found, centre) <= 0.1, describe(found, centre));
+    }
+}
+
+void tst_Snapping::lineCrossings_data()
+{
+    QTest::addColumn<QPointF>("crossing");
+    QTest::addColumn<double>("first");
+    QTest::addColumn<double>("second");
+    QTest::addColumn<bool>("compressed");
+    for (const double rotation : {0.0, 7.0, 15.0, 22.5, 30.0})
+        for (const double between : {90.0, 70.0}) // square, and sheared
+            for (const bool compressed : {false, true}) {
+                const QPointF crossing(31.37 + rotation / 50, 30.81 - rotation / 70);
+                QTest::addRow("%.1f deg, %.0f deg apart%s", rotation, between, compressed ? ", JPEG 75" : "")
+                    << crossing << rotation << rotation + between << compressed;
+            }
+}
+
+// The calibration's snap: grid lines one pixel wide, rotated and sheared.
+void tst_Snapping::lineCrossings()
+{
+    QFETCH(QPointF, crossing);
+    QFETCH(double, first);
+    QFETCH(double, second);
+    QFETCH(bool, compressed);
+    QImage image = paper();
+    {
+        QPainter p(&image);
+        antialiased(p);
+        line(p, crossing, first);
+        line(p, crossing, second);
+    }
+    if (compressed)
+        image = jpeg75(image);
+    for (const QPointF click : {QPointF(3.0, 2.0), QPointF(-2.5, 0.5), QPointF(0.4, -4.0)}) {
+        const QPointF at = crossing + click;
+        const auto found = pontiva::snapToCrossing(view(image), {at.x(), at.y()});
+        QVERIFY2(off(found, crossing) <= 0.15, describe(found, crossing));
+    }
+}
+
+void tst_Snapping::cornersWithTicks_data()
+{
+    QTest::addColumn<double>("rotation");
+    QTest::addColumn<bool>("compressed");
+    for (const double rotation : {0.0, 4.0, 12.0})
+        for (const bool compressed : {false, true})
+            QTest::addRow("L turned %.0f deg%s", rotation, compressed ? ", JPEG 75" : "") << rotation << compressed;
+}
+
+// Where the axes meet: an L whose arms end at the corner, with short ticks.
+void tst_Snapping::cornersWithTicks()
+{
+    QFETCH(double, rotation);
+    QFETCH(bool, compressed);
+    const QPointF corner(20.4, 43.7);
+    const double a = rotation * Pi / 180;
+    const QPointF along(std::cos(a), std::sin(a)), up(std::sin(a), -std::cos(a));
+    QImage image = paper();
+    {
+        QPainter p(&image);
+        antialiased(p);
+        p.setPen(QPen(Qt::black, 1.0, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(corner, corner + 38 * along); // X axis
+        p.drawLine(corner, corner + 38 * up);    // Y axis
+        for (int t = 1; t <= 4; ++t) {
+            const QPointF onX = corner + 9.0 * t * along, onY = corner + 9.0 * t * up;
+            p.drawLine(onX, onX - 3.5 * up); // ticks below the X axis
+            p.drawLine(onY, onY - 3.5 * along);
+        }
+    }
+    if (compressed)
+        image = jpeg75(image);
+    for (const QPointF click : {QPointF(2.0, -2.0), QPointF(-1.0, 1.5), QPointF(3.5, 0.0)}) {
+        const QPointF at = corner + click;
+        const auto found = pontiva::snapToCrossing(view(image), {at.x(), at.y()});
+        QVERIFY2(off(found, corner) <= 0.2, describe(found, corner));
+    }
+}
+
+void tst_Snapping::nothingWhereNothingIs_data()
+{
+    QTest::addColumn<QImage>("image");
+    QTest::addColumn<QPointF>("at");
+    QTest::addColumn<bool>("mayFind"); // something sensible is allowed, never a crash
+
+    QTest::newRow("blank paper") << paper() << QPointF(30, 30) << false;
+    QImage black = paper();
+    black.fill(Qt::black);
+    QTest::newRow("solid black block") << black << QPointF(30, 30) << false;
+    QImage noise = paper();
+    std::mt19937 random(5);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) {
+            const int v = int(random() % 256);
+            noise.setPixel(x, y, qRgb(v, v, v));
+        }
+    QTest::newRow("noise") << noise << QPointF(30, 30) << false;
+    QImage one = paper(1, 1);
+    one.setPixel(0, 0, qRgb(0, 0, 0));
+    QTest::newRow("1 x 1 picture") << one << QPointF(0.5, 0.5) << false;
+    QImage lines = paper();
+    {
+        QPainter p(&lines);
+        line(p, QPointF(32, 32), 0);
+    }
+    QTest::newRow("a single line has no crossing and no mark") << lines << QPointF(33, 31) << false;
+    QImage edge = paper();
+    {
+        QPainter p(&edge);
+        antialiased(p);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawEllipse(QPointF(1.2, 62.5), 3, 3);
+        line(p, QPointF(0.5, 0.5), 0);
+        line(p, QPointF(0.5, 0.5), 90);
+    }
+    QTest::newRow("at the corner") << edge << QPointF(0, 0) << true;
+    QTest::newRow("beyond the corner") << edge << QPointF(-5, -3) << true;
+    QTest::newRow("beside a half-cut disc") << edge << QPointF(2, 62) << true;
+    QTest::newRow("far outside") << edge << QPointF(1e12, -1e12) << false;
+}
+
+void tst_Snapping::nothingWhereNothingIs()
+{
+    QFETCH(QImage, image);
+    QFETCH(QPointF, at);
+    QFETCH(bool, mayFind);
+    QElapsedTimer timer;
+    timer.start();
+    const PixelBuffer pixels = view(image);
+    for (const auto &found : {pontiva::snapToMark(pixels, {at.x(), at.y()}), pontiva::snapToCrossing(pixels, {at.x(), at.y()})}) {
+        if (!mayFind) {
+            QVERIFY2(!found, describe(found, at));
+        } else if (found) {
+            QVERIFY(found->x >= -0.5 && found->y >= -0.5 && found->x <= image.width() + 0.5
+                    && found->y <= image.height() + 0.5);
+        }
+    }
+    QVERIFY(timer.elapsed() < 50);
+}
+
+void tst_Snapping::nearestMarkWins()
+{
+    QImage image = paper();
+    {
+        QPainter p(&image);
+        antialiased(p);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawEllipse(QPointF(24.5, 30.5), 3, 3);
+        p.drawEllipse(QPointF(36.5, 30.5), 3, 3);
+    }
+    const auto left = pontiva::snapToMark(view(image), {28.0, 30.5});
+    QVERIFY2(off(left, QPointF(24.5, 30.5)) < 0.1, describe(left, QPointF(24.5, 30.5)));
+    const auto right = pontiva::snapToMark(view(image), {33.4, 31.0});
+    QVERIFY2(off(right, QPointF(36.5, 30.5)) < 0.1, describe(right, QPointF(36.5, 30.5)));
+    QVERIFY(!pontiva::snapToMark(view(image), {55.0, 55.0})); // more than the snap radius away
+}
+
+void tst_Snapping::greyBuffers()
+{
+    QImage image(64, 64, QImage::Format_Grayscale8);
+    image.fill(230);
+    {
+        QPainter p(&image);
+        antialiased(p);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(30, 30, 30));
+        p.drawEllipse(QPointF(30.25, 33.6), 4, 4);
+    }
+    const auto found = pontiva::snapToMark(view(image), {32.0, 32.0});
+    QVERIFY2(off(found, QPointF(30.25, 33.6)) <= 0.1, describe(found, QPointF(30.25, 33.6)));
+}
+
+QTEST_MAIN(tst_Snapping)
+#include "tst_snapping.moc"
