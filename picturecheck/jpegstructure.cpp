@@ -122,10 +122,12 @@ JpegStructure walkJpeg(const ReadBytes &read)
             if (rest < 5)
                 return result;
             in.next(); // sample precision
-            result.height = in.word();
-            result.width = in.word();
-            if (result.height < 0 || result.width < 0)
-                return result;
+            const int height = in.word();
+            const int width = in.word();
+            if (height < 0 || width < 0)
+                return result; // the file ends inside the frame header
+            result.height = height;
+            result.width = width;
             rest -= 5;
         }
         if (!in.skip(rest))

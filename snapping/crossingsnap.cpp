@@ -274,7 +274,12 @@ std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint 
     const auto crossing = intersect(first, second);
     if (!crossing || std::hypot(crossing->x - px, crossing->y - py) > SnapRadius)
         return snapToMark(picture, position);
-    return PixelPoint{crossing->x + w.left(), crossing->y + w.top()};
+    // Lines running off the picture may cross beyond its edge: not a place
+    // anyone can point at.
+    const PixelPoint found{crossing->x + w.left(), crossing->y + w.top()};
+    if (found.x < 0 || found.y < 0 || found.x > picture.width || found.y > picture.height)
+        return snapToMark(picture, position);
+    return found;
 }
 
 } // namespace pontiva
