@@ -120,6 +120,10 @@ inline constexpr NamedText CaptionTable[] = {
     {"Editar", {"Editar", "Edit"}},
     {"DesfazerPonto", {"Desfazer ponto", "Undo point"}},
     {"RefazerPonto", {"Refazer ponto", "Redo point"}},
+    {"Ver", {"Ver", "View"}},
+    {"AjustarMarcas", {"Ajustar às marcas", "Snap to marks"}},
+    {"Lupa4", {"Lupa ×4", "Magnifier ×4"}},
+    {"Lupa8", {"Lupa ×8", "Magnifier ×8"}},
 };
 
 // The texts (typos included) are the ones users have always seen.
@@ -147,4 +151,9 @@ inline constexpr NamedText TooltipTable[] = {
       "Activate if the Y-axis has logarithmic coordinates"}},
     {"Command3",
      {"Pressione para escolher o ficheiro pra gravação de dados", "Press to choose file to store data"}},
+    {"Lupa",
+     {"A imagem ampliada em volta do cursor; clique para alternar entre ×4 e ×8. Setas: mover 1/8 de "
+      "pixel (Shift: 1 pixel); Espaço: clicar; F3: ajustar às marcas",
+      "The picture enlarged around the pointer; click to switch between ×4 and ×8. Arrows: move 1/8 "
+      "pixel (Shift: 1 pixel); Space: click; F3: snap to marks"}},
 };

@@ -215,7 +215,7 @@ void tst_MainWindow::languages()
             QVERIFY(shown.isEmpty());
         tooltips += shown.isEmpty() ? 0 : 1;
     }
-    QCOMPARE(tooltips, en || pt ? 16 : 0);
+    QCOMPARE(tooltips, en || pt ? 17 : 0); // the design's sixteen and the magnifier's
 
     // Untouched in every language.
     QCOMPARE(f.get<QLabel>("Label7")->text(), QStringLiteral("X"));

@@ -12,6 +12,7 @@
 #include "ui/pictureopening.h"
 #include "ui/twipscontrols.h"
 #include "ui/userdialogs.h"
+#include "view/magnifier.h"
 #include "view/picturedrop.h"
 #include "view/calibrationsketch.h"
 #include "view/picturepanel.h"
@@ -25,6 +26,7 @@
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QGroupBox>
+#include <QActionGroup>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -201,6 +203,10 @@ void Form1::createControls()
     Picture_Desenho->setLineWidth(2);
     Picture_Desenho->hide();
 
+    Lupa = make<Magnifier>(w, "Lupa", 13275, 120, 1815, 1815);
+    Lupa->setSource(Picture2);
+    Lupa->hide();
+
     Label_Mensagem = make<QLabel>(w, "Label_Mensagem", QStringLiteral("Mensagem :"), 6540, 9180, 1035, 195);
     QFont bold = Label_Mensagem->font();
     bold.setBold(true);
@@ -235,6 +241,23 @@ void Form1::createControls()
     RefazerPonto->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     DesfazerPonto->setEnabled(false);
     RefazerPonto->setEnabled(false);
+    Ver = menuBar()->addMenu(QStringLiteral("Ver"));
+    Ver->setObjectName(QStringLiteral("Ver"));
+    AjustarMarcas = Ver->addAction(QStringLiteral("Ajustar às marcas"));
+    AjustarMarcas->setObjectName(QStringLiteral("AjustarMarcas"));
+    AjustarMarcas->setCheckable(true);
+    AjustarMarcas->setShortcut(Qt::Key_F3); // object snap, as in CAD programs
+    Ver->addSeparator();
+    auto *zooms = new QActionGroup(this);
+    Lupa4 = Ver->addAction(QStringLiteral("Lupa ×4"));
+    Lupa4->setObjectName(QStringLiteral("Lupa4"));
+    Lupa8 = Ver->addAction(QStringLiteral("Lupa ×8"));
+    Lupa8->setObjectName(QStringLiteral("Lupa8"));
+    for (QAction *zoom : {Lupa4, Lupa8}) {
+        zoom->setCheckable(true);
+        zooms->addAction(zoom);
+    }
+    Lupa8->setChecked(true);
     Info = menuBar()->addMenu(QStringLiteral("Info"));
     Info->setObjectName(QStringLiteral("Info"));
     Credits = Info->addAction(QStringLiteral("Credits"));
@@ -264,8 +287,24 @@ void Form1::connectHandlers()
     connect(Text_Y0, &QLineEdit::textChanged, this, &Form1::Text_Y0_Change);
     connect(HScroll1, &QScrollBar::valueChanged, this, &Form1::HScroll1_Change);
     connect(VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
-    connect(Picture2, &PicturePanel::mouseMoved, this, &Form1::Picture2_MouseMove);
-    connect(Picture2, &PicturePanel::mousePressed, this, &Form1::Picture2_MouseDown);
+    // Every position on the picture goes through the aim first: itself, or
+    // the mark snapping found. The magnifier shows where it went.
+    connect(Picture2, &PicturePanel::mouseMoved, this,
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, float x, float y) {
+                const ReadingPosition at = Aim.aim(*Picture2, x, y, Option_Calibracao->isChecked());
+                Picture2_MouseMove(buttons, shift, at.x, at.y);
+                Lupa->showAim(at);
+            });
+    connect(Picture2, &PicturePanel::mousePressed, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y) {
+                const ReadingPosition at = Aim.aim(*Picture2, x, y, Option_Calibracao->isChecked());
+                Picture2_MouseDown(button, shift, at.x, at.y);
+                Lupa->showAim(at);
+            });
+    connect(AjustarMarcas, &QAction::toggled, this, &Form1::AjustarMarcas_Click);
+    connect(Lupa4, &QAction::triggered, Lupa, [this] { Lupa->setZoom(4); });
+    connect(Lupa8, &QAction::triggered, Lupa, [this] { Lupa->setZoom(8); });
+    connect(Lupa, &Magnifier::zoomChanged, this, [this](int zoom) { (zoom == 4 ? Lupa4 : Lupa8)->setChecked(true); });
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Ler, &QAction::triggered, this, &Form1::Ler_Click);
     connect(Sair, &QAction::triggered, this, &Form1::Sair_Click);
@@ -343,7 +382,7 @@ void Form1::layOut()
 {
     MainLayout design{twipsOf(Frame_Modo), twipsOf(Frame_Calibracao), twipsOf(Frame_Leitura),
                       twipsOf(Frame_Gravacao), twipsOf(Picture1), twipsOf(Picture_Desenho),
-                      twipsOf(HScroll1), twipsOf(VScroll1), twipsOf(Label_Mensagem)};
+                      twipsOf(HScroll1), twipsOf(VScroll1), twipsOf(Label_Mensagem), twipsOf(Lupa)};
     // The outer size, borders, title and menu bar included.
     const QSize outer = frameGeometry().size();
     const MainLayout l = layOutMainWindow(design, pixelsToTwips(outer.width()), pixelsToTwips(outer.height()));
@@ -356,6 +395,7 @@ void Form1::layOut()
     placeInTwips(HScroll1, l.HScroll1);
     placeInTwips(VScroll1, l.VScroll1);
     placeInTwips(Label_Mensagem, l.Label_Mensagem);
+    placeInTwips(Lupa, l.Lupa);
     fitMessageLine();
     Picture1Client->setGeometry(Picture1->contentsRect());
 }
@@ -508,6 +548,8 @@ void Form1::openPicture(const QString &path)
     Option_Calibracao->setEnabled(true);
     Option_Calibracao->setChecked(true);
     ImagemCarregada = true;
+    Lupa->clear();
+    Lupa->show();
     Picture2->setScale(0, 100, 100, 0);
     Inicializacao();
 }
@@ -811,6 +853,11 @@ void Form1::updateEditActions()
     const bool reading = Option_LeituraDados->isChecked();
     DesfazerPonto->setEnabled(reading && Gravacao.canUndo());
     RefazerPonto->setEnabled(reading && Gravacao.canRedo());
+}
+
+void Form1::AjustarMarcas_Click(bool on)
+{
+    Aim.setSnapping(on);
 }
 
 void Form1::RepresentaPontos()

@@ -18,11 +18,14 @@
 //                file; Command3_Click chooses another data file.
 //   Edit menu    DesfazerPonto_Click / RefazerPonto_Click take the last point
 //                of the data set out of the data file and put it back.
+//   View menu    AjustarMarcas (F3) snaps readings to marks and crossings;
+//                Lupa4/Lupa8 choose the magnifier's enlargement.
 //   Viewport     HScroll1/VScroll1 move Picture2 inside Picture1; a picture
 //                file dropped on the window loads as if chosen in the dialog.
 //
 // One click while reading: PicturePanel reports the press in logical picture
-// coordinates -> Picture2_MouseDown -> the two readout captions are written
+// coordinates (or the arrow keys' fine position and Space) -> ReadingAim
+// moves it onto a mark when snapping is on -> Picture2_MouseDown -> the two readout captions are written
 // as one line to the data file and synced to disk -> the count and its label
 // change -> a red dot marks the spot.
 
@@ -31,6 +34,7 @@
 #include "calibration/transform.h"
 #include "reading/recordedpoints.h"
 #include "ui/twips.h"
+#include "view/readingaim.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -49,6 +53,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class Magnifier;
 class PicturePanel;
 class UserDialogs;
 class ViewportClip;
@@ -136,6 +141,7 @@ private:
     // Picture events and drawing.
     void Picture2_MouseMove(Qt::MouseButtons button, Qt::KeyboardModifiers shift, float x, float y);
     void Picture2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
+    void AjustarMarcas_Click(bool on);
     void RepresentaPontos();
     void DesenhaAjuda();
 
@@ -154,6 +160,7 @@ private:
 
     UserDialogs &Dialogs;
     ReadoutState Readout = ReadoutState::NeverShown;
+    ReadingAim Aim;
     bool IconSet = false;
     bool Ending = false;        // a confirmed exit is closing the window
     bool SessionEnding = false; // the desktop session asks every window to close
@@ -173,7 +180,8 @@ private:
     QPushButton *Command3;
     QLabel *Label_PontosGravados, *Label_Ficheiro;
     PicturePanel *Picture_Desenho;
+    Magnifier *Lupa;
     QLabel *Label_Mensagem;
-    QMenu *Ficheiro, *Editar, *Info;
-    QAction *Ler, *Sair, *DesfazerPonto, *RefazerPonto, *Credits;
+    QMenu *Ficheiro, *Editar, *Ver, *Info;
+    QAction *Ler, *Sair, *DesfazerPonto, *RefazerPonto, *AjustarMarcas, *Lupa4, *Lupa8, *Credits;
 };

@@ -23,5 +23,6 @@ MainLayout layOutMainWindow(MainLayout l, double windowWidth, double windowHeigh
     l.VScroll1.top = l.Picture1.top + l.Picture1.height - l.VScroll1.height;
     l.Label_Mensagem.left = l.Picture1.left;
     l.Label_Mensagem.top = l.HScroll1.top;
+    l.Lupa.left = l.Picture1.left + l.Picture1.width - l.Lupa.width;
     return l;
 }

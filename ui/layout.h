@@ -10,6 +10,8 @@
 struct MainLayout {
     TwipsRect Frame_Modo, Frame_Calibracao, Frame_Leitura, Frame_Gravacao;
     TwipsRect Picture1, Picture_Desenho, HScroll1, VScroll1, Label_Mensagem;
+    // The magnifier: in the top row's free corner, flush with the viewport's right edge.
+    TwipsRect Lupa;
 };
 
 // Each line uses the results of the lines before it; sizes of the frames and

@@ -3,6 +3,9 @@
 // A picture box that keeps its picture and what was drawn on it.
 #include "view/picturepanel.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -15,6 +18,7 @@ PicturePanel::PicturePanel(QWidget *parent)
 {
     setMouseTracking(true); // moves with no button pressed drive the readout
     setAttribute(Qt::WA_OpaquePaintEvent, false);
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void PicturePanel::setPicture(QImage picture)
@@ -59,6 +63,11 @@ QPointF PicturePanel::logicalFromPixel(QPointF pixel) const
     return {ScaleLeft + x * ScaleWidth / area.width(), ScaleTop + y * ScaleHeight / area.height()};
 }
 
+QPointF PicturePanel::logicalFromArea(QPointF areaPixel) const
+{
+    return logicalFromPixel(areaPixel + QPointF(contentsRect().topLeft()));
+}
+
 QPointF PicturePanel::pixelFromLogical(QPointF logical) const
 {
     const QRect area = contentsRect();
@@ -73,6 +82,7 @@ int PicturePanel::addOperation(Operation op)
     op.id = ++LastId;
     Operations.push_back(std::move(op));
     update();
+    emit drawingChanged();
     return LastId;
 }
 
@@ -84,6 +94,7 @@ void PicturePanel::removeDrawing(int id)
         return;
     Operations.erase(found);
     update();
+    emit drawingChanged();
 }
 
 void PicturePanel::drawLine(QPointF from, QPointF to)
@@ -107,6 +118,7 @@ void PicturePanel::clearDrawing()
 {
     Operations.clear();
     update();
+    emit drawingChanged();
 }
 
 void PicturePanel::paintEvent(QPaintEvent *event)
@@ -122,7 +134,11 @@ void PicturePanel::paintEvent(QPaintEvent *event)
             painter.drawImage(target, Picture, target.translated(-area.topLeft()));
     }
     painter.translate(area.topLeft());
-    const QRectF exposed = QRectF(event->rect().translated(-area.topLeft()));
+    paintDrawing(painter, QRectF(event->rect().translated(-area.topLeft())));
+}
+
+void PicturePanel::paintDrawing(QPainter &painter, const QRectF &exposed) const
+{
     for (const Operation &op : Operations) {
         switch (op.kind) {
         case Operation::Line:
@@ -155,14 +171,62 @@ void PicturePanel::paintEvent(QPaintEvent *event)
     }
 }
 
+
 void PicturePanel::mouseMoveEvent(QMouseEvent *event)
 {
+    Fine = event->position() - QPointF(contentsRect().topLeft());
     const QPointF p = logicalFromPixel(event->position());
     emit mouseMoved(event->buttons(), event->modifiers(), float(p.x()), float(p.y()));
 }
 
 void PicturePanel::mousePressEvent(QMouseEvent *event)
 {
+    Fine = event->position() - QPointF(contentsRect().topLeft());
     const QPointF p = logicalFromPixel(event->position());
     emit mousePressed(event->button(), event->modifiers(), float(p.x()), float(p.y()));
+}
+
+// The pointer over the picture brings the keyboard with it, except from a
+// text field the user is typing in.
+void PicturePanel::enterEvent(QEnterEvent *event)
+{
+    QFrame::enterEvent(event);
+    if (!qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+        setFocus(Qt::MouseFocusReason);
+}
+
+void PicturePanel::keyPressEvent(QKeyEvent *event)
+{
+    if (Picture.isNull() || !Fine) {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    const double step = event->modifiers() & Qt::ShiftModifier ? CoarseStep : FineStep;
+    QPointF move;
+    switch (event->key()) {
+    case Qt::Key_Left: move = {-step, 0}; break;
+    case Qt::Key_Right: move = {step, 0}; break;
+    case Qt::Key_Up: move = {0, -step}; break;
+    case Qt::Key_Down: move = {0, step}; break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        event->accept();
+        if (event->isAutoRepeat())
+            return; // a held key records one point, not a burst
+        const QPointF p = logicalFromArea(*Fine);
+        emit mousePressed(Qt::LeftButton, event->modifiers(), float(p.x()), float(p.y()));
+        return;
+    }
+    default:
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    // Arrows stay with the picture: they never move focus to another control.
+    event->accept();
+    // Stops at the edges: the last position inside is one fine step short of the far edge.
+    const QPointF limit(Picture.width() - FineStep, Picture.height() - FineStep);
+    Fine = QPointF(std::clamp(Fine->x() + move.x(), 0.0, limit.x()), std::clamp(Fine->y() + move.y(), 0.0, limit.y()));
+    const QPointF p = logicalFromArea(*Fine);
+    emit mouseMoved(Qt::NoButton, event->modifiers(), float(p.x()), float(p.y()));
 }

@@ -8,13 +8,20 @@
 #include <QImage>
 #include <QPointF>
 #include <QString>
+#include <optional>
 #include <vector>
+
+class QPainter;
 
 // Holds one background picture and a list of drawing operations replayed on
 // every paint, so marks survive repaints, scrolling and hiding without a
 // second full-size image. Positions given to the drawing calls and reported
 // by the mouse signals are in the panel's logical coordinates, set from the
 // logical values of its top-left and bottom-right corners.
+//
+// With keyboard focus, the arrow keys move a fine position by an eighth of a
+// picture pixel (Shift+arrow: a whole pixel) from where the pointer last was,
+// reported as a pointer move; Space and Return report a press there.
 class PicturePanel : public QFrame
 {
     Q_OBJECT
@@ -50,15 +57,29 @@ public:
 
     QPointF logicalFromPixel(QPointF pixel) const;
     QPointF pixelFromLogical(QPointF logical) const;
+    // Logical coordinates of a point of the drawing area, in its pixels.
+    QPointF logicalFromArea(QPointF areaPixel) const;
+
+    // What was drawn, replayed on a painter whose coordinates are the
+    // drawing area's pixels (scaled as the caller likes).
+    void paintDrawing(QPainter &painter, const QRectF &exposed) const;
+
+    // Steps of the fine position, in picture pixels.
+    static constexpr double FineStep = 1.0 / 8;
+    static constexpr double CoarseStep = 1.0;
 
 signals:
     void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, float x, float y);
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y);
+    // Anything drawn, removed or cleared.
+    void drawingChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
 
 private:
     struct Operation {
@@ -80,4 +101,6 @@ private:
     int DrawWidth = 1;
     int LastId = 0;
     QColor ForeColor = Qt::black;
+    // Drawing-area pixels; set by every pointer move and press.
+    std::optional<QPointF> Fine;
 };

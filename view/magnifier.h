@@ -1,0 +1,42 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A square that shows the picture around the reading position, enlarged.
+#pragma once
+
+#include "view/readingaim.h"
+
+#include <QFrame>
+
+class PicturePanel;
+
+// Picture pixels appear as squares (nearest neighbour), with the marks drawn
+// on the picture, a thin crosshair at the exact reading position (between
+// pixel centres as often as not) and, when snapping found something, a ring
+// there and a small cross where the pointer is. Shows nothing until it has
+// a position on a picture. A click switches between the two enlargements.
+class Magnifier : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit Magnifier(QWidget *parent = nullptr);
+
+    void setSource(const PicturePanel *panel);
+    void setZoom(int factor);
+    int zoom() const { return Zoom; }
+    void showAim(const ReadingPosition &aim);
+    void clear();
+    bool hasAim() const { return Shown; }
+
+signals:
+    void zoomChanged(int factor);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    const PicturePanel *Source = nullptr;
+    int Zoom = 8;
+    bool Shown = false;
+    ReadingPosition Current;
+};
