@@ -149,14 +149,12 @@ bool onBoth(const Line &a, const Line &b, PixelPoint p)
     return ta >= a.from - Slack && ta <= a.to + Slack && tb >= b.from - Slack && tb <= b.to + Slack;
 }
 
-} // namespace
 
-std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint position)
+// Straight lines in the window, strongest first, added to `lines` after the
+// ones already there unless they repeat one of them. `faint` marks them as
+// found in an emphasised window, where they must be fitted again.
+void findLines(const SnapWindow &w, bool faint, std::array<Line, 8> &lines, std::array<bool, 8> &fromFaint, int &lineCount)
 {
-    const SnapWindow w(picture, position, Radius);
-    if (w.empty() || w.inkShare() > 0.4)
-        return snapToMark(picture, position);
-
     // Straight lines vote in (angle, offset) space; each dark pixel votes
     // with its darkness for every line through it.
     const double cx = w.width() / 2.0, cy = w.height() / 2.0;
@@ -219,9 +217,7 @@ std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint 
             peaks[std::size_t(slot)] = Peak{v, a, o};
         }
 
-    std::array<Line, 8> lines{};
-    int lineCount = 0;
-    for (int i = 0; i < peakCount; ++i) {
+    for (int i = 0; i < peakCount && lineCount < int(lines.size()); ++i) {
         const double angle = peaks[std::size_t(i)].angle * Pi / Angles;
         const double offset = peaks[std::size_t(i)].offset - Offsets / 2;
         const Line guess{cx + offset * std::cos(angle), cy + offset * std::sin(angle), std::cos(angle), std::sin(angle), 0, 0};
@@ -238,9 +234,53 @@ std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint 
             return std::abs(l.nx * fitted->ny - l.ny * fitted->nx) < std::sin(MinimumAngle)
                 && std::abs(l.distance(fitted->px, fitted->py)) < 2.0;
         });
-        if (!seen)
+        if (!seen) {
+            fromFaint[std::size_t(lineCount)] = faint;
             lines[std::size_t(lineCount++)] = *fitted;
+        }
     }
+}
+
+// The darkness of the faintest lines worth a second look: what the pixels
+// away from every line found so far reach at the top of their range.
+float faintInk(const SnapWindow &w, const std::array<Line, 8> &lines, int lineCount)
+{
+    std::array<float, SnapWindow::MaxSide * SnapWindow::MaxSide> rest;
+    std::size_t n = 0;
+    for (int y = 0; y < w.height(); ++y)
+        for (int x = 0; x < w.width(); ++x) {
+            bool nearLine = false;
+            for (int i = 0; i < lineCount && !nearLine; ++i)
+                nearLine = std::abs(lines[std::size_t(i)].distance(x + 0.5, y + 0.5)) < 2.5;
+            if (!nearLine)
+                rest[n++] = w.dark(x, y);
+        }
+    if (n < 20)
+        return 0;
+    const std::size_t top = n - 1 - n / 33; // the 97th percentile
+    std::nth_element(rest.begin(), rest.begin() + std::ptrdiff_t(top), rest.begin() + std::ptrdiff_t(n));
+    return rest[top];
+}
+
+} // namespace
+
+
+std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint position)
+{
+    const SnapWindow w(picture, position, Radius);
+    if (w.empty() || w.inkShare() > 0.4)
+        return snapToMark(picture, position);
+    std::array<Line, 8> lines{};
+    std::array<bool, 8> fromFaint{};
+    int lineCount = 0;
+    findLines(w, false, lines, fromFaint, lineCount);
+    // A light grid beside a black axis votes too little next to it: look
+    // again with the grid's own darkness as full ink.
+    const float faint = faintInk(w, lines, lineCount);
+    const SnapWindow emphasised = w.emphasised(std::max(faint, 0.05f));
+    if (faint >= 0.1f && faint < VoteDarkness * 1.5f)
+        findLines(emphasised, true, lines, fromFaint, lineCount);
+    auto view = [&](int line) -> const SnapWindow & { return fromFaint[std::size_t(line)] ? emphasised : w; };
 
     // The pair whose crossing is nearest the position.
     const double px = position.x - w.left(), py = position.y - w.top();
@@ -261,11 +301,12 @@ std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint 
     if (bestA < 0)
         return snapToMark(picture, position);
 
-    // Each line again, without the ink of the other near the crossing.
+    // Each line again, without the ink of the other near the crossing, in
+    // the window it was found in.
     Line first = lines[std::size_t(bestA)], second = lines[std::size_t(bestB)];
     for (int pass = 0; pass < 2; ++pass) {
-        const auto a = fitLine(w, first, &second);
-        const auto b = fitLine(w, second, &first);
+        const auto a = fitLine(view(bestA), first, &second);
+        const auto b = fitLine(view(bestB), second, &first);
         if (!a || !b)
             break;
         first = *a;

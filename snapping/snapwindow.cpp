@@ -83,4 +83,12 @@ SnapWindow::SnapWindow(const PixelBuffer &picture, PixelPoint at, int radius)
     InkShare = double(dark) / count;
 }
 
+SnapWindow SnapWindow::emphasised(float level) const
+{
+    SnapWindow w = *this;
+    for (float &d : w.Dark)
+        d = std::min(1.0f, d / level);
+    return w;
+}
+
 } // namespace pontiva

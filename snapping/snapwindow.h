@@ -30,8 +30,12 @@ public:
     float dark(int x, int y) const { return Dark[std::size_t(y * MaxSide + x)]; }
     // Share of the window darker than half way: noise and solid areas are high.
     double inkShare() const { return InkShare; }
+    // The same window with `level` taken as full ink: faint lines (a light
+    // grey grid beside a black axis) become as dark as the axis.
+    SnapWindow emphasised(float level) const;
 
 private:
+    SnapWindow() = default;
     int Left = 0, Top = 0, Width = 0, Height = 0;
     bool Contrast = false;
     double InkShare = 0;
