@@ -15,7 +15,7 @@ namespace pontiva {
 namespace {
 
 constexpr int Radius = 12;
-constexpr int Angles = 60; // 3 degrees apart
+constexpr int Angles = 36; // 5 degrees apart; the fits do the rest
 constexpr int Offsets = 2 * 18 + 1; // -18..18 px from the window's centre, past its corners
 constexpr double Pi = 3.14159265358979323846;
 constexpr float VoteDarkness = 0.35f;
@@ -31,6 +31,26 @@ struct Line {
     double distance(double x, double y) const { return (x - px) * nx + (y - py) * ny; }
     double along(double x, double y) const { return (x - px) * -ny + (y - py) * nx; }
 };
+
+// The window's inked pixels, listed once for all the fits.
+struct Ink {
+    float x, y, d; // pixel centre in window coordinates, darkness
+};
+struct InkList {
+    std::array<Ink, SnapWindow::MaxSide * SnapWindow::MaxSide> pixels;
+    std::size_t count = 0;
+};
+
+void listInk(const SnapWindow &w, InkList &list)
+{
+    list.count = 0;
+    for (int y = 0; y < w.height(); ++y)
+        for (int x = 0; x < w.width(); ++x) {
+            const float d = w.dark(x, y);
+            if (d >= 0.15f)
+                list.pixels[list.count++] = {float(x + 0.5), float(y + 0.5), d};
+        }
+}
 
 struct Lookup {
     std::array<double, Angles> cosine{}, sine{};
@@ -49,55 +69,50 @@ const Lookup Trig;
 // over the pixels, repeated without the pixels that are darker than a line of
 // the fitted width could make them at their distance from it: those belong
 // to something else touching the line, a tick mark, a label, another line.
-std::optional<Line> fitLine(const SnapWindow &w, const Line &guess, const Line *other)
+std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *other)
 {
-    constexpr int Cells = SnapWindow::MaxSide * SnapWindow::MaxSide;
-    std::array<float, Cells> weight{};
-    for (int y = 0; y < w.height(); ++y)
-        for (int x = 0; x < w.width(); ++x) {
-            const double cx = x + 0.5, cy = y + 0.5;
-            const float d = w.dark(x, y);
-            if (d < 0.15f || std::abs(guess.distance(cx, cy)) > 1.6)
-                continue;
-            if (other && std::abs(other->distance(cx, cy)) < 2.2)
-                continue;
-            weight[std::size_t(y * SnapWindow::MaxSide + x)] = d;
-        }
+    // The pixels of the band, once; every pass below runs over them only.
+    std::array<Ink, SnapWindow::MaxSide * 4> ink;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < all.count; ++i) {
+        const Ink &p = all.pixels[i];
+        if (std::abs(guess.distance(p.x, p.y)) > 1.6)
+            continue;
+        if (other && std::abs(other->distance(p.x, p.y)) < 2.2)
+            continue;
+        if (count == ink.size())
+            return std::nullopt; // no thin line is that dark: a blot
+        ink[count++] = p;
+    }
 
     Line line = guess;
     for (int pass = 0; pass < 3; ++pass) {
         double sum = 0, sx = 0, sy = 0;
-        for (int y = 0; y < w.height(); ++y)
-            for (int x = 0; x < w.width(); ++x) {
-                const double d = weight[std::size_t(y * SnapWindow::MaxSide + x)];
-                sum += d;
-                sx += d * (x + 0.5);
-                sy += d * (y + 0.5);
-            }
+        for (std::size_t i = 0; i < count; ++i) {
+            sum += ink[i].d;
+            sx += ink[i].d * ink[i].x;
+            sy += ink[i].d * ink[i].y;
+        }
         if (sum < 3)
             return std::nullopt;
         const double mx = sx / sum, my = sy / sum;
-        double xx = 0, xy = 0, yy = 0, from = 1e9, to = -1e9;
-        for (int y = 0; y < w.height(); ++y)
-            for (int x = 0; x < w.width(); ++x) {
-                const double d = weight[std::size_t(y * SnapWindow::MaxSide + x)];
-                if (d == 0)
-                    continue;
-                const double dx = x + 0.5 - mx, dy = y + 0.5 - my;
-                xx += d * dx * dx;
-                xy += d * dx * dy;
-                yy += d * dy * dy;
-            }
+        double xx = 0, xy = 0, yy = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double dx = ink[i].x - mx, dy = ink[i].y - my;
+            xx += ink[i].d * dx * dx;
+            xy += ink[i].d * dx * dy;
+            yy += ink[i].d * dy * dy;
+        }
         // The line runs along the principal axis; its normal is the other one.
         const double angle = 0.5 * std::atan2(2 * xy, xx - yy);
         line = Line{mx, my, -std::sin(angle), std::cos(angle), 0, 0};
-        for (int y = 0; y < w.height(); ++y)
-            for (int x = 0; x < w.width(); ++x)
-                if (weight[std::size_t(y * SnapWindow::MaxSide + x)] >= 0.5f) {
-                    const double t = line.along(x + 0.5, y + 0.5);
-                    from = std::min(from, t);
-                    to = std::max(to, t);
-                }
+        double from = 1e9, to = -1e9;
+        for (std::size_t i = 0; i < count; ++i)
+            if (ink[i].d >= 0.5f) {
+                const double t = line.along(ink[i].x, ink[i].y);
+                from = std::min(from, t);
+                to = std::max(to, t);
+            }
         if (from > to)
             return std::nullopt;
         line.from = from;
@@ -106,26 +121,28 @@ std::optional<Line> fitLine(const SnapWindow &w, const Line &guess, const Line *
             break;
         // Ink per unit of length is the line's width.
         const double halfWidth = 0.5 * sum / std::max(1.0, to - from + 1);
-        for (int y = 0; y < w.height(); ++y)
-            for (int x = 0; x < w.width(); ++x) {
-                float &d = weight[std::size_t(y * SnapWindow::MaxSide + x)];
-                const double expected = std::clamp(halfWidth + 0.5 - std::abs(line.distance(x + 0.5, y + 0.5)), 0.0, 1.0);
-                if (d > expected + 0.35)
-                    d = 0;
-            }
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double expected = std::clamp(halfWidth + 0.5 - std::abs(line.distance(ink[i].x, ink[i].y)), 0.0, 1.0);
+            if (ink[i].d <= expected + 0.35)
+                ink[kept++] = ink[i];
+        }
+        count = kept;
     }
     if (!other) {
         // A candidate has ink along most of its length; ink of other lines
         // lined up by chance (across a crossing, say) leaves long gaps.
         constexpr int Steps = 4 * SnapWindow::MaxSide, Shift = Steps / 2;
         std::array<bool, Steps> inked{};
-        for (int y = 0; y < w.height(); ++y)
-            for (int x = 0; x < w.width(); ++x)
-                if (weight[std::size_t(y * SnapWindow::MaxSide + x)] >= 0.5f)
-                    inked[std::size_t(std::clamp(int(std::lround(line.along(x + 0.5, y + 0.5))) + Shift, 0, Steps - 1))] = true;
+        // Positions along are within a window's diagonal, so adding Shift
+        // keeps them positive and truncation rounds.
+        auto step = [](double t) { return std::clamp(int(t + Shift + 0.5), 0, Steps - 1); };
+        for (std::size_t i = 0; i < count; ++i)
+            if (ink[i].d >= 0.5f)
+                inked[std::size_t(step(line.along(ink[i].x, ink[i].y)))] = true;
         int steps = 0, covered = 0;
-        for (int t = int(std::lround(line.from)); t <= int(std::lround(line.to)); ++t, ++steps)
-            covered += inked[std::size_t(std::clamp(t + Shift, 0, Steps - 1))];
+        for (int t = step(line.from); t <= step(line.to); ++t, ++steps)
+            covered += inked[std::size_t(t)];
         if (covered < 0.75 * steps)
             return std::nullopt;
     }
@@ -153,31 +170,32 @@ bool onBoth(const Line &a, const Line &b, PixelPoint p)
 // Straight lines in the window, strongest first, added to `lines` after the
 // ones already there unless they repeat one of them. `faint` marks them as
 // found in an emphasised window, where they must be fitted again.
-void findLines(const SnapWindow &w, bool faint, std::array<Line, 8> &lines, std::array<bool, 8> &fromFaint, int &lineCount)
+void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<Line, 8> &lines,
+               std::array<bool, 8> &fromFaint, int &lineCount)
 {
     // Straight lines vote in (angle, offset) space; each dark pixel votes
     // with its darkness for every line through it.
     const double cx = w.width() / 2.0, cy = w.height() / 2.0;
     std::array<float, Angles * Offsets> votes{};
-    for (int y = 0; y < w.height(); ++y)
-        for (int x = 0; x < w.width(); ++x) {
-            const float d = w.dark(x, y);
-            if (d < VoteDarkness)
-                continue;
-            const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
-            for (int a = 0; a < Angles; ++a) {
-                const int o = int(std::lround(dx * Trig.cosine[std::size_t(a)] + dy * Trig.sine[std::size_t(a)])) + Offsets / 2;
-                if (o >= 0 && o < Offsets)
-                    votes[std::size_t(a * Offsets + o)] += d;
-            }
+    for (std::size_t i = 0; i < ink.count; ++i) {
+        const float d = ink.pixels[i].d;
+        if (d < VoteDarkness)
+            continue;
+        const double dx = ink.pixels[i].x - cx, dy = ink.pixels[i].y - cy;
+        for (int a = 0; a < Angles; ++a) {
+            // Offsets stay above -Offsets / 2, so truncation rounds.
+            const int o = int(dx * Trig.cosine[std::size_t(a)] + dy * Trig.sine[std::size_t(a)] + (Offsets / 2 + 0.5));
+            if (o >= 0 && o < Offsets)
+                votes[std::size_t(a * Offsets + o)] += d;
         }
+    }
 
     // The strongest few local maxima become candidate lines.
     struct Peak {
         float votes;
         int angle, offset;
     };
-    std::array<Peak, 8> peaks{};
+    std::array<Peak, 6> peaks{};
     int peakCount = 0;
     for (int a = 0; a < Angles; ++a)
         for (int o = 1; o + 1 < Offsets; ++o) {
@@ -221,20 +239,26 @@ void findLines(const SnapWindow &w, bool faint, std::array<Line, 8> &lines, std:
         const double angle = peaks[std::size_t(i)].angle * Pi / Angles;
         const double offset = peaks[std::size_t(i)].offset - Offsets / 2;
         const Line guess{cx + offset * std::cos(angle), cy + offset * std::sin(angle), std::cos(angle), std::sin(angle), 0, 0};
-        // Fitted twice: the first fit centres the band on the ink.
-        auto fitted = fitLine(w, guess, nullptr);
-        if (fitted)
-            fitted = fitLine(w, *fitted, nullptr);
-        if (!fitted || fitted->to - fitted->from < MinimumLength)
-            continue;
         // A line spread over neighbouring cells votes more than once, and a
         // slanting band catches a slice of it; the strongest vote stands for
         // it. (Lines closer in angle could not make a crossing anyway.)
-        const bool seen = std::any_of(lines.begin(), lines.begin() + lineCount, [&fitted](const Line &l) {
-            return std::abs(l.nx * fitted->ny - l.ny * fitted->nx) < std::sin(MinimumAngle)
-                && std::abs(l.distance(fitted->px, fitted->py)) < 2.0;
-        });
-        if (!seen) {
+        auto repeats = [&lines, lineCount](const Line &candidate) {
+            return std::any_of(lines.begin(), lines.begin() + lineCount, [&candidate](const Line &l) {
+                return std::abs(l.nx * candidate.ny - l.ny * candidate.nx) < std::sin(MinimumAngle)
+                    && std::abs(l.distance(candidate.px, candidate.py)) < 2.0;
+            });
+        };
+        if (repeats(guess))
+            continue; // not worth fitting
+        // Fitted again where the first fit moved the band off the guess:
+        // then the band was not centred on the ink.
+        auto fitted = fitLine(ink, guess, nullptr);
+        if (fitted && (std::abs(guess.distance(fitted->px, fitted->py)) > 0.3
+                       || std::abs(guess.nx * fitted->ny - guess.ny * fitted->nx) > 0.03))
+            fitted = fitLine(ink, *fitted, nullptr);
+        if (!fitted || fitted->to - fitted->from < MinimumLength)
+            continue;
+        if (!repeats(*fitted)) {
             fromFaint[std::size_t(lineCount)] = faint;
             lines[std::size_t(lineCount++)] = *fitted;
         }
@@ -273,31 +297,42 @@ std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint 
     std::array<Line, 8> lines{};
     std::array<bool, 8> fromFaint{};
     int lineCount = 0;
-    findLines(w, false, lines, fromFaint, lineCount);
-    // A light grid beside a black axis votes too little next to it: look
-    // again with the grid's own darkness as full ink.
-    const float faint = faintInk(w, lines, lineCount);
-    const SnapWindow emphasised = w.emphasised(std::max(faint, 0.05f));
-    if (faint >= 0.1f && faint < VoteDarkness * 1.5f)
-        findLines(emphasised, true, lines, fromFaint, lineCount);
-    auto view = [&](int line) -> const SnapWindow & { return fromFaint[std::size_t(line)] ? emphasised : w; };
+    InkList ink, faintInkList;
+    listInk(w, ink);
+    findLines(w, ink, false, lines, fromFaint, lineCount);
+    auto view = [&](int line) -> const InkList & { return fromFaint[std::size_t(line)] ? faintInkList : ink; };
 
     // The pair whose crossing is nearest the position.
     const double px = position.x - w.left(), py = position.y - w.top();
     int bestA = -1, bestB = -1;
     double bestDistance = SnapRadius;
-    for (int a = 0; a < lineCount; ++a)
-        for (int b = a + 1; b < lineCount; ++b) {
-            const auto p = intersect(lines[std::size_t(a)], lines[std::size_t(b)]);
-            if (!p || !onBoth(lines[std::size_t(a)], lines[std::size_t(b)], *p))
-                continue;
-            const double distance = std::hypot(p->x - px, p->y - py);
-            if (distance <= bestDistance) {
-                bestDistance = distance;
-                bestA = a;
-                bestB = b;
+    auto pickPair = [&] {
+        for (int a = 0; a < lineCount; ++a)
+            for (int b = a + 1; b < lineCount; ++b) {
+                const auto p = intersect(lines[std::size_t(a)], lines[std::size_t(b)]);
+                if (!p || !onBoth(lines[std::size_t(a)], lines[std::size_t(b)], *p))
+                    continue;
+                const double distance = std::sqrt((p->x - px) * (p->x - px) + (p->y - py) * (p->y - py));
+                if (distance <= bestDistance) {
+                    bestDistance = distance;
+                    bestA = a;
+                    bestB = b;
+                }
             }
+    };
+    pickPair();
+    // A light grid beside a black axis votes too little next to it: unless a
+    // crossing lies right at hand already, look again with the grid's own
+    // darkness as full ink.
+    if (bestA < 0 || bestDistance > 3) {
+        const float faint = faintInk(w, lines, lineCount);
+        if (faint >= 0.1f && faint < VoteDarkness * 1.5f) {
+            const SnapWindow emphasised = w.emphasised(faint);
+            listInk(emphasised, faintInkList);
+            findLines(emphasised, faintInkList, true, lines, fromFaint, lineCount);
+            pickPair();
         }
+    }
     if (bestA < 0)
         return snapToMark(picture, position);
 
@@ -313,7 +348,7 @@ std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint 
         second = *b;
     }
     const auto crossing = intersect(first, second);
-    if (!crossing || std::hypot(crossing->x - px, crossing->y - py) > SnapRadius)
+    if (!crossing || std::sqrt((crossing->x - px) * (crossing->x - px) + (crossing->y - py) * (crossing->y - py)) > SnapRadius)
         return snapToMark(picture, position);
     // Lines running off the picture may cross beyond its edge: not a place
     // anyone can point at.

@@ -13,7 +13,8 @@ namespace pontiva {
 
 namespace {
 
-constexpr int Radius = SnapWindow::MaxRadius;
+// The snap radius plus the largest mark radius expected (about 6 pixels).
+constexpr int Radius = 14;
 constexpr int Side = SnapWindow::MaxSide;
 // Chamfer distances in thirds of a pixel: 3 along a row, 4 along a diagonal.
 constexpr int Straight = 3, Diagonal = 4;
@@ -21,35 +22,45 @@ constexpr int Straight = 3, Diagonal = 4;
 // pixel line does not.
 constexpr int CoreDepth = 6;
 
-using Grid = std::array<int, Side * Side>;
+// Window pixels with a border of paper all round, so that no neighbour
+// look-up needs a bounds check.
+constexpr int Padded = Side + 2;
+using Grid = std::array<std::int16_t, Padded * Padded>;
 
+double distance(double dx, double dy)
+{
+    return std::sqrt(dx * dx + dy * dy); // std::hypot guards against overflow at many times the cost
+}
+
+// Grid index of window pixel (x, y).
 int at(int x, int y)
 {
-    return y * Side + x;
+    return (y + 1) * Padded + x + 1;
 }
 
 // Distance from each ink pixel to the nearest paper pixel, in thirds of a
-// pixel; outside the window counts as paper.
+// pixel; outside the window counts as paper. `d` comes zeroed.
 void distanceToPaper(const SnapWindow &w, Grid &d)
 {
     const int W = w.width(), H = w.height();
-    constexpr int Far = 1 << 20;
-    auto get = [&](int x, int y) { return x < 0 || y < 0 || x >= W || y >= H ? 0 : d[std::size_t(at(x, y))]; };
+    constexpr int Far = 10000;
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
-            int v = w.dark(x, y) >= 0.5f ? Far : 0;
-            if (v) {
-                v = std::min({v, get(x - 1, y) + Straight, get(x, y - 1) + Straight,
-                              get(x - 1, y - 1) + Diagonal, get(x + 1, y - 1) + Diagonal});
-            }
-            d[std::size_t(at(x, y))] = v;
+            if (w.dark(x, y) < 0.5f)
+                continue;
+            const int i = at(x, y);
+            d[std::size_t(i)] = std::int16_t(std::min({Far, d[std::size_t(i - 1)] + Straight, d[std::size_t(i - Padded)] + Straight,
+                                                       d[std::size_t(i - Padded - 1)] + Diagonal,
+                                                       d[std::size_t(i - Padded + 1)] + Diagonal}));
         }
     for (int y = H - 1; y >= 0; --y)
         for (int x = W - 1; x >= 0; --x) {
-            int &v = d[std::size_t(at(x, y))];
+            const int i = at(x, y);
+            std::int16_t &v = d[std::size_t(i)];
             if (v)
-                v = std::min({v, get(x + 1, y) + Straight, get(x, y + 1) + Straight,
-                              get(x + 1, y + 1) + Diagonal, get(x - 1, y + 1) + Diagonal});
+                v = std::int16_t(std::min({int(v), d[std::size_t(i + 1)] + Straight, d[std::size_t(i + Padded)] + Straight,
+                                           d[std::size_t(i + Padded + 1)] + Diagonal,
+                                           d[std::size_t(i + Padded - 1)] + Diagonal}));
         }
 }
 
@@ -69,7 +80,7 @@ double ringDarkness(const SnapWindow &w, double cx, double cy, double inner, dou
     const int y0 = std::max(0, int(std::floor(cy - outer))), y1 = std::min(w.height() - 1, int(std::ceil(cy + outer)));
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x) {
-            const double r = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
+            const double r = distance(x + 0.5 - cx, y + 0.5 - cy);
             if (r >= inner && r <= outer) {
                 sum += w.dark(x, y);
                 ++n;
@@ -85,15 +96,15 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
     const SnapWindow w(picture, position, Radius);
     if (w.empty() || w.inkShare() > 0.5)
         return std::nullopt;
-    Grid depth;
+    Grid depth{};
     distanceToPaper(w, depth);
 
     // Cores: connected pixels at least CoreDepth inside the ink. A curve
     // through several marks joins their ink, never their cores.
-    Grid label{};
+    std::array<std::uint8_t, Padded * Padded> label{};
     std::array<Candidate, 64> found;
     int count = 0;
-    std::array<int, Side * Side> stack;
+    std::array<int, Padded * Padded> stack;
     for (int y = 0; y < w.height(); ++y)
         for (int x = 0; x < w.width(); ++x) {
             if (depth[std::size_t(at(x, y))] < CoreDepth || label[std::size_t(at(x, y))] || count == int(found.size()))
@@ -101,10 +112,10 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
             Candidate &c = found[std::size_t(count++)];
             int top = 0;
             stack[std::size_t(top++)] = at(x, y);
-            label[std::size_t(at(x, y))] = count;
+            label[std::size_t(at(x, y))] = std::uint8_t(count);
             while (top > 0) {
                 const int i = stack[std::size_t(--top)];
-                const int px = i % Side, py = i / Side;
+                const int px = i % Padded - 1, py = i / Padded - 1;
                 if (depth[std::size_t(i)] > c.depth) {
                     c.depth = depth[std::size_t(i)];
                     c.x = px;
@@ -121,7 +132,7 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
                             continue;
                         const int j = at(nx, ny);
                         if (depth[std::size_t(j)] >= CoreDepth && !label[std::size_t(j)]) {
-                            label[std::size_t(j)] = count;
+                            label[std::size_t(j)] = std::uint8_t(count);
                             stack[std::size_t(top++)] = j;
                         }
                     }
@@ -139,7 +150,7 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
         if (std::max(c.maxX - c.minX, c.maxY - c.minY) > 2 * r + 1)
             continue;
         // Under the position (within the mark), or the nearest within reach.
-        const double toCentre = std::hypot(c.x + 0.5 - px, c.y + 0.5 - py);
+        const double toCentre = distance(c.x + 0.5 - px, c.y + 0.5 - py);
         if (toCentre - r > SnapRadius)
             continue;
         // Every mark under the position ties at its edge; the centre decides.
@@ -164,7 +175,7 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
         const int y0 = std::max(0, int(std::floor(cy - reach - 1))), y1 = std::min(w.height() - 1, int(cy + reach + 1));
         for (int y = y0; y <= y1; ++y)
             for (int x = x0; x <= x1; ++x) {
-                const double rim = std::clamp(reach + 0.5 - std::hypot(x + 0.5 - cx, y + 0.5 - cy), 0.0, 1.0);
+                const double rim = std::clamp(reach + 0.5 - distance(x + 0.5 - cx, y + 0.5 - cy), 0.0, 1.0);
                 const double weight = rim * w.dark(x, y);
                 sum += weight;
                 sx += weight * (x + 0.5);
@@ -173,10 +184,10 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
         if (sum <= 0)
             return std::nullopt;
         const double nx = sx / sum, ny = sy / sum;
-        const double moved = std::hypot(nx - cx, ny - cy);
+        const double moved = distance(nx - cx, ny - cy);
         cx = nx;
         cy = ny;
-        if (moved < 0.002)
+        if (moved < 0.01)
             break;
     }
     if (ringDarkness(w, cx, cy, reach + 0.5, reach + 2.5) > 0.4)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace pontiva {
 
@@ -12,17 +13,6 @@ namespace {
 
 // Below this difference between paper and ink (of 255) there is nothing to snap to.
 constexpr int MinimumContrast = 48;
-
-int luminance(const PixelBuffer &p, int x, int y)
-{
-    const std::uint8_t *row = p.data + std::ptrdiff_t(y) * p.stride;
-    if (p.layout == PixelBuffer::Layout::Grey8)
-        return row[x];
-    std::uint32_t word = 0;
-    std::copy_n(row + std::ptrdiff_t(x) * 4, 4, reinterpret_cast<std::uint8_t *>(&word));
-    const int r = int(word >> 16 & 0xFF), g = int(word >> 8 & 0xFF), b = int(word & 0xFF);
-    return (r * 77 + g * 150 + b * 29) >> 8;
-}
 
 } // namespace
 
@@ -45,13 +35,23 @@ SnapWindow::SnapWindow(const PixelBuffer &picture, PixelPoint at, int radius)
     Height = y1 - y0 + 1;
 
     int histogram[256] = {};
-    std::array<std::uint8_t, MaxSide * MaxSide> level{};
-    for (int y = 0; y < Height; ++y)
-        for (int x = 0; x < Width; ++x) {
-            const int l = luminance(picture, x0 + x, y0 + y);
-            level[std::size_t(y * MaxSide + x)] = std::uint8_t(l);
-            ++histogram[l];
+    std::array<std::uint8_t, MaxSide * MaxSide> level; // only the window's part is written and read
+    for (int y = 0; y < Height; ++y) {
+        const std::uint8_t *row = picture.data + std::ptrdiff_t(y0 + y) * picture.stride;
+        std::uint8_t *out = level.data() + y * MaxSide;
+        if (picture.layout == PixelBuffer::Layout::Grey8) {
+            for (int x = 0; x < Width; ++x)
+                out[x] = row[x0 + x];
+        } else {
+            for (int x = 0; x < Width; ++x) {
+                std::uint32_t word;
+                std::memcpy(&word, row + std::ptrdiff_t(x0 + x) * 4, 4);
+                out[x] = std::uint8_t(((word >> 16 & 0xFF) * 77 + (word >> 8 & 0xFF) * 150 + (word & 0xFF) * 29) >> 8);
+            }
         }
+        for (int x = 0; x < Width; ++x)
+            ++histogram[out[x]];
+    }
     // Paper: the level nine tenths of the window are at or below; ink: the
     // darkest hundredth. A stray bright or dark speck moves neither.
     const int count = Width * Height;
@@ -71,12 +71,16 @@ SnapWindow::SnapWindow(const PixelBuffer &picture, PixelPoint at, int radius)
     if (paper - ink < MinimumContrast)
         return;
     Contrast = true;
+    // Darkness of every level once, then a look-up per pixel.
+    float darkness[256];
     const float scale = 1.0f / float(paper - ink);
+    for (int l = 0; l < 256; ++l)
+        darkness[l] = std::clamp(float(paper - l) * scale, 0.0f, 1.0f);
     int dark = 0;
     for (int y = 0; y < Height; ++y)
         for (int x = 0; x < Width; ++x) {
             const std::size_t i = std::size_t(y * MaxSide + x);
-            const float d = std::clamp(float(paper - level[i]) * scale, 0.0f, 1.0f);
+            const float d = darkness[level[i]];
             Dark[i] = d;
             dark += d >= 0.5f;
         }
@@ -86,8 +90,11 @@ SnapWindow::SnapWindow(const PixelBuffer &picture, PixelPoint at, int radius)
 SnapWindow SnapWindow::emphasised(float level) const
 {
     SnapWindow w = *this;
-    for (float &d : w.Dark)
-        d = std::min(1.0f, d / level);
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x) {
+            float &d = w.Dark[std::size_t(y * MaxSide + x)];
+            d = std::min(1.0f, d / level);
+        }
     return w;
 }
 

@@ -39,7 +39,7 @@ private:
     int Left = 0, Top = 0, Width = 0, Height = 0;
     bool Contrast = false;
     double InkShare = 0;
-    std::array<float, MaxSide * MaxSide> Dark{};
+    std::array<float, MaxSide * MaxSide> Dark; // only the window's part is written and read
 };
 
 } // namespace pontiva

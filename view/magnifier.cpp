@@ -16,6 +16,9 @@ Magnifier::Magnifier(QWidget *parent)
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
     setCursor(Qt::PointingHandCursor);
+    // Every pixel is painted here, so the window behind need not be painted
+    // first: a move repaints this square alone.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void Magnifier::setSource(const PicturePanel *panel)
@@ -54,10 +57,13 @@ void Magnifier::mousePressEvent(QMouseEvent *event)
 
 void Magnifier::paintEvent(QPaintEvent *event)
 {
+    {
+        QPainter background(this);
+        background.fillRect(rect(), palette().color(QPalette::Window));
+    }
     QFrame::paintEvent(event);
     QPainter p(this);
     const QRect area = contentsRect();
-    p.fillRect(area, palette().color(QPalette::Window));
     if (!Shown || !Source || !Source->hasPicture())
         return;
     p.setClipRect(area);
