@@ -84,6 +84,9 @@ inline constexpr Bilingual LidoComo{"Lido como %1", "Read as %1"};
 inline constexpr Bilingual PastaNaoExiste{
     "A pasta não existe:\n%1\nEscolha uma pasta que exista.",
     "The folder does not exist:\n%1\nChoose a folder that exists."};
+// The open dialog's entry for every picture format the readers know.
+inline constexpr Bilingual TodasImagens{"Todas as imagens", "All pictures"};
+
 // A picture load that takes a while.
 inline constexpr Bilingual LendoImagem{"A ler a imagem…", "Loading the picture…"};
 inline constexpr Bilingual Cancelar{"Cancelar", "Cancel"};
@@ -120,6 +123,7 @@ inline constexpr NamedText CaptionTable[] = {
     {"Editar", {"Editar", "Edit"}},
     {"DesfazerPonto", {"Desfazer ponto", "Undo point"}},
     {"RefazerPonto", {"Refazer ponto", "Redo point"}},
+    {"ColarImagem", {"Colar imagem", "Paste picture"}},
     {"Ver", {"Ver", "View"}},
     {"AjustarMarcas", {"Ajustar às marcas", "Snap to marks"}},
     {"Lupa4", {"Lupa ×4", "Magnifier ×4"}},

@@ -281,7 +281,7 @@ float faintInk(const SnapWindow &w, const std::array<Line, 8> &lines, int lineCo
         }
     if (n < 20)
         return 0;
-    const std::size_t top = n - 1 - n / 33; // the 97th percentile
+    const std::size_t top = n - 1 - n / 100; // the 99th percentile: a faint line is a thin share
     std::nth_element(rest.begin(), rest.begin() + std::ptrdiff_t(top), rest.begin() + std::ptrdiff_t(n));
     return rest[top];
 }
@@ -307,17 +307,35 @@ std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint 
     int bestA = -1, bestB = -1;
     double bestDistance = SnapRadius;
     auto pickPair = [&] {
+        struct Pair {
+            int a, b;
+            double distance, shorter;
+        };
+        std::array<Pair, 28> pairs;
+        std::size_t count = 0;
         for (int a = 0; a < lineCount; ++a)
             for (int b = a + 1; b < lineCount; ++b) {
-                const auto p = intersect(lines[std::size_t(a)], lines[std::size_t(b)]);
-                if (!p || !onBoth(lines[std::size_t(a)], lines[std::size_t(b)], *p))
+                const Line &la = lines[std::size_t(a)], &lb = lines[std::size_t(b)];
+                const auto p = intersect(la, lb);
+                if (!p || !onBoth(la, lb, *p))
                     continue;
                 const double distance = std::sqrt((p->x - px) * (p->x - px) + (p->y - py) * (p->y - py));
-                if (distance <= bestDistance) {
-                    bestDistance = distance;
-                    bestA = a;
-                    bestB = b;
-                }
+                if (distance <= SnapRadius && count < pairs.size())
+                    pairs[count++] = {a, b, distance, std::min(la.to - la.from, lb.to - lb.from)};
+            }
+        // The nearest crossing; but where another lies within a couple of
+        // pixels of it, the one of the longer lines: at a chart's origin the
+        // axes' corner, not where a curve leaving it cuts an axis.
+        double nearest = SnapRadius + 1;
+        for (std::size_t i = 0; i < count; ++i)
+            nearest = std::min(nearest, pairs[i].distance);
+        double longest = -1;
+        for (std::size_t i = 0; i < count; ++i)
+            if (pairs[i].distance <= nearest + 2 && pairs[i].shorter > longest) {
+                longest = pairs[i].shorter;
+                bestA = pairs[i].a;
+                bestB = pairs[i].b;
+                bestDistance = pairs[i].distance;
             }
     };
     pickPair();

@@ -135,7 +135,7 @@ void tst_Desktop::quitKeyAsks()
     QCOMPARE(f.dialogs.questions.first().first, QStringLiteral("Do you wish to exit ?"));
     QVERIFY(f.form->isVisible());
     QCOMPARE(f.endCount, 0);
-    QCOMPARE(f.get<QAction>("Sair")->text(), QStringLiteral("Exit"));
+    QCOMPARE(f.get<QAction>("Sair")->text(), QStringLiteral("E&xit"));
 }
 
 void tst_Desktop::openKeyOpensTheDialog()
@@ -145,7 +145,7 @@ void tst_Desktop::openKeyOpensTheDialog()
     QTest::keyClick(f.form.get(), Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(f.dialogs.openRequests.size(), 1);
     QVERIFY(f.form->ImagemCarregada);
-    QCOMPARE(f.get<QAction>("Ler")->text(), QStringLiteral("Load"));
+    QCOMPARE(f.get<QAction>("Ler")->text(), QStringLiteral("&Load"));
 }
 
 QTEST_MAIN(tst_Desktop)

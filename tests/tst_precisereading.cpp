@@ -178,7 +178,7 @@ void tst_PreciseReading::snappingIsOffAtStartAndF3TogglesIt()
     FormFixture f;
     auto *snap = f.get<QAction>("AjustarMarcas");
     QVERIFY(snap->isCheckable() && !snap->isChecked());
-    QCOMPARE(snap->text(), QStringLiteral("Snap to marks"));
+    QCOMPARE(snap->text(), QStringLiteral("&Snap to marks"));
     f.form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
     QTest::keyClick(f.form.get(), Qt::Key_F3);
@@ -186,7 +186,7 @@ void tst_PreciseReading::snappingIsOffAtStartAndF3TogglesIt()
     QTest::keyClick(f.form.get(), Qt::Key_F3);
     QVERIFY(!snap->isChecked());
     FormFixture pt(QStringLiteral("Portugues"));
-    QCOMPARE(pt.get<QAction>("AjustarMarcas")->text(), QStringLiteral("Ajustar às marcas"));
+    QCOMPARE(pt.get<QAction>("AjustarMarcas")->text(), QStringLiteral("&Ajustar às marcas"));
 }
 
 // Arrows belong to the text field being typed in; the picture does not

@@ -248,11 +248,11 @@ void tst_Undo::ctrlZInATextFieldUndoesTyping()
 void tst_Undo::portugueseCaptions()
 {
     FormFixture f(QStringLiteral("Portugues"));
-    QCOMPARE(f.get<QMenu>("Editar")->title(), QStringLiteral("Editar"));
-    QCOMPARE(f.get<QAction>("DesfazerPonto")->text(), QStringLiteral("Desfazer ponto"));
+    QCOMPARE(f.get<QMenu>("Editar")->title(), QStringLiteral("&Editar"));
+    QCOMPARE(f.get<QAction>("DesfazerPonto")->text(), QStringLiteral("&Desfazer ponto"));
     FormFixture e;
-    QCOMPARE(e.get<QMenu>("Editar")->title(), QStringLiteral("Edit"));
-    QCOMPARE(e.get<QAction>("RefazerPonto")->text(), QStringLiteral("Redo point"));
+    QCOMPARE(e.get<QMenu>("Editar")->title(), QStringLiteral("&Edit"));
+    QCOMPARE(e.get<QAction>("RefazerPonto")->text(), QStringLiteral("&Redo point"));
     // After File, before Info.
     const QList<QAction *> menus = e.form->menuBar()->actions();
     QCOMPARE(menus.size(), 4); // File, Edit, View, Info

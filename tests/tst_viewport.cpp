@@ -42,8 +42,16 @@ void tst_Viewport::openDialogIsAskedForPicturesOnly()
     QCOMPARE(f.dialogs.openRequests.size(), 1);
     const FileDialogRequest r = f.dialogs.openRequests.first();
     QCOMPARE(r.title, QStringLiteral("File name"));
-    QCOMPARE(r.filter, QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp"));
+    // The two classic entries first, the first chosen, then every picture.
+    QVERIFY2(r.filter.startsWith(QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp|All pictures (")),
+             qPrintable(r.filter));
     QCOMPARE(r.selectedFilter, 1);
+    const QStringList shown = qtNameFilters(r.filter);
+    QCOMPARE(shown.size(), 3);
+    QCOMPARE(shown[0], QStringLiteral("Jpg Files (*.jpg)"));
+    QCOMPARE(shown[1], QStringLiteral("Bmp Files (*.bmp)"));
+    for (const char *pattern : {"*.png", "*.jpg", "*.bmp", "*.tif", "*.webp"})
+        QVERIFY2(shown[2].contains(QLatin1String(pattern)), pattern);
 }
 
 void tst_Viewport::loadSelectsCalibration()

@@ -7,6 +7,7 @@
 #include "calibration/numberparsing.h"
 #include "calibration/positiverule.h"
 #include "reading/numberformat.h"
+#include "ui/accessibility.h"
 #include "ui/fieldfeedback.h"
 #include "ui/layout.h"
 #include "ui/pictureopening.h"
@@ -14,6 +15,7 @@
 #include "ui/userdialogs.h"
 #include "view/magnifier.h"
 #include "view/picturedrop.h"
+#include "view/pictureformats.h"
 #include "view/calibrationsketch.h"
 #include "view/picturepanel.h"
 #include "view/pointcolours.h"
@@ -21,6 +23,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -33,6 +36,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSessionManager>
 #include <QTimer>
@@ -131,9 +135,15 @@ TwipsRect Form1::twipsOf(const QWidget *control)
 
 void Form1::createControls()
 {
-    Central = new QWidget(this);
+    // The design client area keeps its size and layout; on a smaller screen
+    // the window shrinks and scroll bars reach the rest.
+    Scroller = new QScrollArea(this);
+    Scroller->setFrameShape(QFrame::NoFrame);
+    Scroller->setWidgetResizable(false);
+    setCentralWidget(Scroller);
+    Central = new QWidget;
     Central->setObjectName(QStringLiteral("Form1Client"));
-    setCentralWidget(Central);
+    Scroller->setWidget(Central);
     // Design client area: 15240 x 10710 twips below the menu bar.
     Central->setFixedSize(twipsToPixels(15240), twipsToPixels(10710));
     QWidget *w = Central;
@@ -241,6 +251,10 @@ void Form1::createControls()
     RefazerPonto->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     DesfazerPonto->setEnabled(false);
     RefazerPonto->setEnabled(false);
+    Editar->addSeparator();
+    ColarImagem = Editar->addAction(QStringLiteral("Colar imagem"));
+    ColarImagem->setObjectName(QStringLiteral("ColarImagem"));
+    ColarImagem->setShortcuts(standardKeys(QKeySequence::Paste, Qt::CTRL | Qt::Key_V));
     Ver = menuBar()->addMenu(QStringLiteral("Ver"));
     Ver->setObjectName(QStringLiteral("Ver"));
     AjustarMarcas = Ver->addAction(QStringLiteral("Ajustar às marcas"));
@@ -310,6 +324,7 @@ void Form1::connectHandlers()
     connect(Sair, &QAction::triggered, this, &Form1::Sair_Click);
     connect(Credits, &QAction::triggered, this, &Form1::Credits_Click);
     connect(DesfazerPonto, &QAction::triggered, this, &Form1::DesfazerPonto_Click);
+    connect(ColarImagem, &QAction::triggered, this, &Form1::ColarImagem_Click);
     connect(RefazerPonto, &QAction::triggered, this, &Form1::RefazerPonto_Click);
     for (QLineEdit *field : {Text_X0, Text_Y0, Text_X1, Text_Y1, Text_X2, Text_Y2})
         connect(field, &QLineEdit::textChanged, this, [field] { showHowFieldReads(field); });
@@ -325,6 +340,10 @@ void Form1::Form_Load()
     // Start attribute: the crosshair over the bare window surface; the window
     // opens at its design size.
     Central->setCursor(Qt::CrossCursor);
+    addMnemonics(menuBar());
+    nameForAssistiveTechnology(Central);
+    // The design size: the scroll area alone would ask for less.
+    resize(Central->width(), Central->height() + menuBar()->sizeHint().height());
     show();
 
     layOut();
@@ -522,8 +541,12 @@ void Form1::dropEvent(QDropEvent *event)
 
 void Form1::Ler_Click()
 {
+    // The two classic entries first, the first chosen; then every format the
+    // installed readers decode.
     const FileDialogRequest request{QStringLiteral("File name"),
-                                    QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp"), 1};
+                                    QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp|")
+                                        + allPicturesFilter(textPortugueseOrEnglish(Texts::TodasImagens)),
+                                    1};
     const std::optional<QString> path = Dialogs.openPictureFile(request);
     if (!path)
         return; // cancelled: nothing changes
@@ -536,9 +559,39 @@ void Form1::openPicture(const QString &path)
     std::optional<QImage> picture = decodeShowingProgress(openPictureDevice(path), Dialogs);
     if (!picture)
         return; // unreadable or not a picture: nothing changes, silently
+    showPicture(std::move(*picture));
+}
 
+void Form1::openPictureFile(const QString &path)
+{
+    openPicture(path);
+}
+
+void Form1::secondStart(const QString &picture)
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    if (!picture.isEmpty())
+        openPicture(picture);
+}
+
+// A picture on the clipboard goes through the load sequence from the
+// decoded picture on; anything else there changes nothing.
+void Form1::ColarImagem_Click()
+{
+    std::optional<QImage> picture = pastedPicture(QGuiApplication::clipboard()->mimeData());
+    if (!picture)
+        return;
+    showPicture(std::move(*picture));
+}
+
+// The load sequence after the decoding.
+void Form1::showPicture(QImage picture)
+{
     // The new picture replaces the old one and every mark drawn on it.
-    Picture2->setPicture(std::move(*picture));
+    Picture2->setPicture(std::move(picture));
     Picture2->show();
     Picture2->setAutoSize(true);
     Picture1Client->fitScrollBarsTo(Picture2->size());

@@ -52,6 +52,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QScrollBar;
 class Magnifier;
 class PicturePanel;
@@ -70,6 +71,11 @@ public:
 
     // Runs once, right after construction: captions, show, layout, start state.
     void Form_Load();
+    // A picture named on the command line: loaded as if chosen in the open dialog.
+    void openPictureFile(const QString &path);
+    // Another start of the program: this window comes forward and loads the
+    // picture it was given, as if dropped on it.
+    void secondStart(const QString &picture);
 
     // How the program ends once the user confirmed; tests replace it.
     std::function<void()> endProgram;
@@ -110,6 +116,8 @@ private:
     // Menus and closing.
     void Ler_Click();
     void openPicture(const QString &path);
+    void showPicture(QImage picture);
+    void ColarImagem_Click();
     void Sair_Click();
     void DesfazerPonto_Click();
     void RefazerPonto_Click();
@@ -165,6 +173,7 @@ private:
     bool Ending = false;        // a confirmed exit is closing the window
     bool SessionEnding = false; // the desktop session asks every window to close
 
+    QScrollArea *Scroller = nullptr; // shows scroll bars only on a screen smaller than the design
     QWidget *Central = nullptr;
     QGroupBox *Frame_Leitura, *Frame6, *Frame4, *Frame_Calibracao, *Frame_Modo, *Frame_Gravacao;
     QCheckBox *Check_XLog, *Check_YLog;
@@ -183,5 +192,5 @@ private:
     Magnifier *Lupa;
     QLabel *Label_Mensagem;
     QMenu *Ficheiro, *Editar, *Ver, *Info;
-    QAction *Ler, *Sair, *DesfazerPonto, *RefazerPonto, *AjustarMarcas, *Lupa4, *Lupa8, *Credits;
+    QAction *Ler, *Sair, *DesfazerPonto, *RefazerPonto, *ColarImagem, *AjustarMarcas, *Lupa4, *Lupa8, *Credits;
 };

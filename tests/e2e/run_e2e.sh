@@ -9,6 +9,8 @@
 #   durability  straight chart, the program is killed (SIGKILL) right after its last click
 #   undo        straight chart; Ctrl+Z twice, Ctrl+Shift+Z once, then SIGKILL: the file
 #               holds exactly the points whose dots the screen shows
+#   argument    straight chart named on the command line, no dialog
+#   handoff     straight chart given to a second start, which hands it to the running window
 set -u
 
 VARIANT=${1:?variant}
@@ -97,7 +99,7 @@ export DISPLAY=":$(head -n 1 "$WORK/display")"
 
 CHART_KIND=straight
 [ "$VARIANT" = rotated ] && CHART_KIND=rotated
-case "$VARIANT" in straight | rotated | durability | undo) ;; *) fail "unknown variant $VARIANT" ;; esac
+case "$VARIANT" in straight | rotated | durability | undo | argument | handoff) ;; *) fail "unknown variant $VARIANT" ;; esac
 CHART="$WORK/chart.png"
 "$MAKE_CHART" "$CHART_KIND" "$CHART" "$WORK/manifest.txt" || fail "make_chart failed"
 read -r _ CHART_W CHART_H < <(grep '^size ' "$WORK/manifest.txt")
@@ -108,7 +110,11 @@ mapfile -t POINTS < <(grep '^point ' "$WORK/manifest.txt")
 
 # ---- Start the program and find its window --------------------------------
 
-"$PONTIVA" >"$WORK/pontiva.log" 2>&1 &
+if [ "$VARIANT" = argument ]; then
+    "$PONTIVA" "$CHART" >"$WORK/pontiva.log" 2>&1 &
+else
+    "$PONTIVA" >"$WORK/pontiva.log" 2>&1 &
+fi
 APP_PID=$!
 
 main_window() { MAIN=$(xdotool search --onlyvisible --name '^Pontiva$' 2>/dev/null | head -n 1) && [ -n "$MAIN" ]; }
@@ -137,12 +143,22 @@ file_menu_item() {
 
 # ---- File > Load through the real dialog -----------------------------------
 
-file_menu_item 1
-poll 10 named_window '^File name$' || fail "the file dialog did not open"
-timeout 10 xdotool windowfocus --sync "$DIALOG" 2>/dev/null
-xdotool type --delay 3 "$CHART"
-xdotool key Return
-poll 10 gone '^File name$' || fail "the file dialog did not close after typing $CHART"
+case "$VARIANT" in
+argument) ;; # loaded from the command line
+handoff)
+    # A second start ends at once, without a window, and hands the picture over.
+    (cd "$WORK" && timeout 10 "$PONTIVA" chart.png) >"$WORK/second.log" 2>&1 || fail "the second start failed: $(cat "$WORK/second.log")"
+    [ "$(xdotool search --onlyvisible --name '^Pontiva$' 2>/dev/null | wc -l)" -eq 1 ] || fail "the second start opened a window of its own"
+    ;;
+*)
+    file_menu_item 1
+    poll 10 named_window '^File name$' || fail "the file dialog did not open"
+    timeout 10 xdotool windowfocus --sync "$DIALOG" 2>/dev/null
+    xdotool type --delay 3 "$CHART"
+    xdotool key Return
+    poll 10 gone '^File name$' || fail "the file dialog did not close after typing $CHART"
+    ;;
+esac
 
 FRAME_BOX=$("$PROBE" find $FRAME 10000) || fail "the chart's outline never appeared on the screen"
 read -r PIC_X PIC_Y PIC_R PIC_B <<<"$FRAME_BOX"

@@ -1,0 +1,163 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Pictures from outside the open dialog: the command line, a second start,
+// more formats, the clipboard.
+#include "app/instancechannel.h"
+#include "app/singleinstance.h"
+#include "formfixture.h"
+
+#include <QClipboard>
+#include <QMimeData>
+#include <QProcess>
+
+class tst_OpenWith : public QObject
+{
+    Q_OBJECT
+private slots:
+    void helpAndVersionNeedNoDisplay_data();
+    void helpAndVersionNeedNoDisplay();
+    void secondStartHandsItsPictureOver();
+    void secondStartWithoutPictureChangesNothing();
+    void moreFormatsLoad_data();
+    void moreFormatsLoad();
+    void pasteLoadsAPictureOnly();
+
+private:
+    static QProcessEnvironment headless(const QString &runtime)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        return env;
+    }
+};
+
+void tst_OpenWith::helpAndVersionNeedNoDisplay_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("--help") << "--help" << "Usage:";
+    QTest::newRow("-h") << "-h" << "[file]";
+    QTest::newRow("--version") << "--version" << "Pontiva 1.0.0";
+}
+
+// Over ssh or in a build log there is no display: these must still answer.
+void tst_OpenWith::helpAndVersionNeedNoDisplay()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, expected);
+    QTemporaryDir runtime;
+    QProcess pontiva;
+    pontiva.setProcessEnvironment(headless(runtime.path()));
+    pontiva.start(QStringLiteral(PONTIVA_EXECUTABLE), {option});
+    QVERIFY(pontiva.waitForFinished(10000));
+    QCOMPARE(pontiva.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(pontiva.exitCode(), 0);
+    const QString out = QString::fromUtf8(pontiva.readAllStandardOutput());
+    QVERIFY2(out.contains(expected), qPrintable(out + QString::fromUtf8(pontiva.readAllStandardError())));
+}
+
+// The real program, started a second time with a picture, ends at once and
+// this window (standing in for the running one) loads the picture.
+void tst_OpenWith::secondStartHandsItsPictureOver()
+{
+    FormFixture f;
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString lock = SingleInstance::defaultLockPathIn(runtime.path());
+    const SingleInstance first(lock);
+    QVERIFY(first.isFirst());
+    InstanceChannel channel(InstanceChannel::socketPathFor(lock));
+    connect(&channel, &InstanceChannel::secondStart, f.form.get(), &Form1::secondStart);
+
+    const QString picture = f.makePicture(QStringLiteral("handed over.png"), 321, 123, "PNG");
+    QProcess second;
+    second.setProcessEnvironment(headless(runtime.path()));
+    second.setWorkingDirectory(f.home.path());
+    second.start(QStringLiteral(PONTIVA_EXECUTABLE), {QStringLiteral("handed over.png")}); // relative to its folder
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 0);
+    QTRY_COMPARE(f.picture()->picture().size(), QSize(321, 123));
+    QVERIFY(f.get<QRadioButton>("Option_Calibracao")->isChecked());
+    QVERIFY(f.dialogs.openRequests.isEmpty()); // no dialog was involved
+    Q_UNUSED(picture);
+}
+
+void tst_OpenWith::secondStartWithoutPictureChangesNothing()
+{
+    FormFixture f;
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString lock = SingleInstance::defaultLockPathIn(runtime.path());
+    const SingleInstance first(lock);
+    InstanceChannel channel(InstanceChannel::socketPathFor(lock));
+    int starts = 0;
+    connect(&channel, &InstanceChannel::secondStart, this, [&starts](const QString &picture) {
+        QVERIFY(picture.isEmpty());
+        ++starts;
+    });
+    QProcess second;
+    second.setProcessEnvironment(headless(runtime.path()));
+    second.start(QStringLiteral(PONTIVA_EXECUTABLE), {});
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 0);
+    QTRY_COMPARE(starts, 1);
+    QVERIFY(!f.form->ImagemCarregada);
+}
+
+void tst_OpenWith::moreFormatsLoad_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("PNG") << QByteArray("png");
+    QTest::newRow("TIFF") << QByteArray("tiff");
+    QTest::newRow("WebP") << QByteArray("webp");
+}
+
+// Exports are mostly PNG, scans TIFF; the image-format plugins that the
+// install brings read TIFF and WebP.
+void tst_OpenWith::moreFormatsLoad()
+{
+    QFETCH(QByteArray, format);
+    FormFixture f;
+    QImage chart(240, 160, QImage::Format_RGB32);
+    chart.fill(QColor(10, 120, 200));
+    const QString path = f.home.filePath(QStringLiteral("chart.") + QString::fromLatin1(format));
+    QVERIFY2(chart.save(path, format.constData(), 100), "no writer for this format: scripts/deps.sh installs the plugins");
+    f.load(path);
+    QCOMPARE(f.picture()->picture().size(), QSize(240, 160));
+    const QColor seen = f.picture()->picture().pixelColor(100, 80);
+    QVERIFY2(std::abs(seen.blue() - 200) < 8 && std::abs(seen.red() - 10) < 8, qPrintable(seen.name()));
+}
+
+void tst_OpenWith::pasteLoadsAPictureOnly()
+{
+    FormFixture f;
+    auto *paste = f.get<QAction>("ColarImagem");
+    QGuiApplication::clipboard()->setText(QStringLiteral("not a picture"));
+    paste->trigger();
+    QVERIFY(!f.form->ImagemCarregada);
+    QGuiApplication::clipboard()->clear();
+    paste->trigger();
+    QVERIFY(!f.form->ImagemCarregada);
+
+    QImage copied(200, 100, QImage::Format_ARGB32);
+    copied.fill(QColor(255, 0, 0));
+    QGuiApplication::clipboard()->setImage(copied);
+    paste->trigger();
+    QVERIFY(f.form->ImagemCarregada);
+    QCOMPARE(f.picture()->picture().size(), QSize(200, 100));
+    QVERIFY(f.get<QRadioButton>("Option_Calibracao")->isChecked());
+
+    // Text pasted now leaves the picture, its calibration and its marks alone.
+    f.click(50, 50);
+    const int marks = f.picture()->drawingCount();
+    QGuiApplication::clipboard()->setText(QStringLiteral("12"));
+    paste->trigger();
+    QCOMPARE(f.picture()->drawingCount(), marks);
+    QVERIFY(f.form->Calibracao.CantoDefinido0);
+}
+
+QTEST_MAIN(tst_OpenWith)
+#include "tst_openwith.moc"
