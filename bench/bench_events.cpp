@@ -12,6 +12,8 @@
 #include "view/picturepanel.h"
 
 #include <QAction>
+#include "benchstats.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -51,16 +53,8 @@ public:
 
 using Clock = std::chrono::steady_clock;
 
-struct Stats {
-    double median, p99, max;
-};
-
-Stats summarise(std::vector<double> us)
-{
-    std::sort(us.begin(), us.end());
-    auto at = [&](double q) { return us[std::min(us.size() - 1, std::size_t(q * double(us.size() - 1) + 0.5))]; };
-    return {at(0.5), at(0.99), us.back()};
-}
+using bench::Stats;
+using bench::summarise;
 
 [[noreturn]] void die(const char *what)
 {

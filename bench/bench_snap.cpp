@@ -4,6 +4,8 @@
 #include "snapping/crossingsnap.h"
 #include "snapping/marksnap.h"
 
+#include "benchstats.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -18,16 +20,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Stats {
-    double median, p99, max;
-};
-
-Stats summarise(std::vector<double> us)
-{
-    std::sort(us.begin(), us.end());
-    auto at = [&](double q) { return us[std::min(us.size() - 1, std::size_t(q * double(us.size() - 1) + 0.5))]; };
-    return {at(0.5), at(0.99), us.back()};
-}
+using bench::Stats;
+using bench::summarise;
 
 } // namespace
 

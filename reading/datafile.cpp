@@ -11,6 +11,14 @@
 
 namespace pontiva {
 
+std::string dataLine(std::string_view x, std::string_view separator, std::string_view y)
+{
+    std::string line;
+    line.reserve(x.size() + separator.size() + y.size() + 2);
+    line.append(x).append(separator).append(y).append("\r\n");
+    return line;
+}
+
 StorageCalls systemStorageCalls()
 {
     return {[](int fd) { return ::fdatasync(fd); },
@@ -84,9 +92,7 @@ bool DataFile::stillNamedByPath() const
 
 bool DataFile::appendLine(std::string_view x, std::string_view separator, std::string_view y)
 {
-    Line.clear();
-    Line.append(x).append(separator).append(y).append("\r\n");
-    return appendRecord(Line);
+    return appendRecord(dataLine(x, separator, y));
 }
 
 bool DataFile::appendRecord(std::string_view line)

@@ -10,6 +10,9 @@
 
 namespace pontiva {
 
+// One line of the data file: `x`, `separator`, `y`, CR LF.
+std::string dataLine(std::string_view x, std::string_view separator, std::string_view y);
+
 // The two calls that make a change durable or take a line back; tests put
 // their own in to watch the order of events or to make them fail.
 struct StorageCalls {
@@ -66,7 +69,6 @@ private:
     ino_t Inode = 0;
     off_t End = -1; // where this program's last write ended; -1: nothing written
     StorageCalls Calls = systemStorageCalls();
-    std::string Line; // reused so a click allocates nothing
 };
 
 } // namespace pontiva

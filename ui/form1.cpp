@@ -53,16 +53,6 @@ QString defaultDataFilePath()
     return QDir::homePath() + QStringLiteral("/coords.txt");
 }
 
-// The desktop's own keys; some platforms define none for Quit, and users of
-// every Linux desktop expect Ctrl+Q there.
-QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, QKeyCombination fallback)
-{
-    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
-    if (keys.isEmpty())
-        keys << QKeySequence(fallback);
-    return keys;
-}
-
 std::string utf8(const QLineEdit *field)
 {
     return field->text().toStdString();
@@ -78,12 +68,6 @@ const Bilingual *refusalOfReadout(ReadoutState state)
     case ReadoutState::Value: break;
     }
     return nullptr;
-}
-
-// The bytes of one line of the data file: X, a TAB, Y, CR LF.
-std::string dataLine(const QString &x, const QString &y)
-{
-    return (x.toLatin1() + '\t' + y.toLatin1() + "\r\n").toStdString();
 }
 
 const Bilingual *failureOfStep(pontiva::RecordedPoints::Outcome outcome, const Bilingual &changed,
@@ -232,50 +216,7 @@ void Form1::createControls()
     for (QWidget *child : Central->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
         child->setCursor(Qt::ArrowCursor);
 
-    Ficheiro = menuBar()->addMenu(QStringLiteral("Ficheiro"));
-    Ficheiro->setObjectName(QStringLiteral("Ficheiro"));
-    Ler = Ficheiro->addAction(QStringLiteral("Ler"));
-    Ler->setObjectName(QStringLiteral("Ler"));
-    Ler->setShortcuts(standardKeys(QKeySequence::Open, Qt::CTRL | Qt::Key_O));
-    Sair = Ficheiro->addAction(QStringLiteral("Sair"));
-    Sair->setObjectName(QStringLiteral("Sair"));
-    Sair->setShortcuts(standardKeys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
-    Editar = menuBar()->addMenu(QStringLiteral("Editar"));
-    Editar->setObjectName(QStringLiteral("Editar"));
-    DesfazerPonto = Editar->addAction(QStringLiteral("Desfazer ponto"));
-    DesfazerPonto->setObjectName(QStringLiteral("DesfazerPonto"));
-    DesfazerPonto->setShortcuts(standardKeys(QKeySequence::Undo, Qt::CTRL | Qt::Key_Z));
-    RefazerPonto = Editar->addAction(QStringLiteral("Refazer ponto"));
-    RefazerPonto->setObjectName(QStringLiteral("RefazerPonto"));
-    // Both spellings of redo that desktops use.
-    RefazerPonto->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    DesfazerPonto->setEnabled(false);
-    RefazerPonto->setEnabled(false);
-    Editar->addSeparator();
-    ColarImagem = Editar->addAction(QStringLiteral("Colar imagem"));
-    ColarImagem->setObjectName(QStringLiteral("ColarImagem"));
-    ColarImagem->setShortcuts(standardKeys(QKeySequence::Paste, Qt::CTRL | Qt::Key_V));
-    Ver = menuBar()->addMenu(QStringLiteral("Ver"));
-    Ver->setObjectName(QStringLiteral("Ver"));
-    AjustarMarcas = Ver->addAction(QStringLiteral("Ajustar às marcas"));
-    AjustarMarcas->setObjectName(QStringLiteral("AjustarMarcas"));
-    AjustarMarcas->setCheckable(true);
-    AjustarMarcas->setShortcut(Qt::Key_F3); // object snap, as in CAD programs
-    Ver->addSeparator();
-    auto *zooms = new QActionGroup(this);
-    Lupa4 = Ver->addAction(QStringLiteral("Lupa ×4"));
-    Lupa4->setObjectName(QStringLiteral("Lupa4"));
-    Lupa8 = Ver->addAction(QStringLiteral("Lupa ×8"));
-    Lupa8->setObjectName(QStringLiteral("Lupa8"));
-    for (QAction *zoom : {Lupa4, Lupa8}) {
-        zoom->setCheckable(true);
-        zooms->addAction(zoom);
-    }
-    Lupa8->setChecked(true);
-    Info = menuBar()->addMenu(QStringLiteral("Info"));
-    Info->setObjectName(QStringLiteral("Info"));
-    Credits = Info->addAction(QStringLiteral("Credits"));
-    Credits->setObjectName(QStringLiteral("Credits"));
+    createMenus();
 }
 
 // Option buttons act on toggled(true): it runs at once inside setChecked(true)
@@ -840,7 +781,9 @@ void Form1::recordPoint(float x, float y)
         return;
     }
     // The captions exactly as they stand, even if no move refreshed them.
-    pontiva::RecordedPoint point{dataLine(Label_Leitura_X->text(), Label_Leitura_Y->text()), x, y, 0};
+    pontiva::RecordedPoint point{pontiva::dataLine(Label_Leitura_X->text().toLatin1().toStdString(), "\t",
+                                                   Label_Leitura_Y->text().toLatin1().toStdString()),
+                                 x, y, 0};
     if (!Gravacao.record(std::move(point))) {
         dataFileFailed(Texts::FicheiroNaoGrava);
         return; // not on disk: not counted, not marked

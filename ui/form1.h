@@ -103,6 +103,7 @@ protected:
 
 private:
     void createControls();
+    void createMenus();
     void connectHandlers();
     void PorEmIngles();
     void PorEmPortugues();

@@ -1,0 +1,74 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's menus: File, Edit, View and Info, with their keys.
+#include "ui/form1.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+// The desktop's own keys; some platforms define none for Quit, and users of
+// every Linux desktop expect Ctrl+Q there.
+QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, QKeyCombination fallback)
+{
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (keys.isEmpty())
+        keys << QKeySequence(fallback);
+    return keys;
+}
+
+} // namespace
+
+// Captions are the design's; the language procedures and the mnemonics
+// change them later.
+void Form1::createMenus()
+{
+    Ficheiro = menuBar()->addMenu(QStringLiteral("Ficheiro"));
+    Ficheiro->setObjectName(QStringLiteral("Ficheiro"));
+    Ler = Ficheiro->addAction(QStringLiteral("Ler"));
+    Ler->setObjectName(QStringLiteral("Ler"));
+    Ler->setShortcuts(standardKeys(QKeySequence::Open, Qt::CTRL | Qt::Key_O));
+    Sair = Ficheiro->addAction(QStringLiteral("Sair"));
+    Sair->setObjectName(QStringLiteral("Sair"));
+    Sair->setShortcuts(standardKeys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
+    Editar = menuBar()->addMenu(QStringLiteral("Editar"));
+    Editar->setObjectName(QStringLiteral("Editar"));
+    DesfazerPonto = Editar->addAction(QStringLiteral("Desfazer ponto"));
+    DesfazerPonto->setObjectName(QStringLiteral("DesfazerPonto"));
+    DesfazerPonto->setShortcuts(standardKeys(QKeySequence::Undo, Qt::CTRL | Qt::Key_Z));
+    RefazerPonto = Editar->addAction(QStringLiteral("Refazer ponto"));
+    RefazerPonto->setObjectName(QStringLiteral("RefazerPonto"));
+    // Both spellings of redo that desktops use.
+    RefazerPonto->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    DesfazerPonto->setEnabled(false);
+    RefazerPonto->setEnabled(false);
+    Editar->addSeparator();
+    ColarImagem = Editar->addAction(QStringLiteral("Colar imagem"));
+    ColarImagem->setObjectName(QStringLiteral("ColarImagem"));
+    ColarImagem->setShortcuts(standardKeys(QKeySequence::Paste, Qt::CTRL | Qt::Key_V));
+    Ver = menuBar()->addMenu(QStringLiteral("Ver"));
+    Ver->setObjectName(QStringLiteral("Ver"));
+    AjustarMarcas = Ver->addAction(QStringLiteral("Ajustar às marcas"));
+    AjustarMarcas->setObjectName(QStringLiteral("AjustarMarcas"));
+    AjustarMarcas->setCheckable(true);
+    AjustarMarcas->setShortcut(Qt::Key_F3); // object snap, as in CAD programs
+    Ver->addSeparator();
+    auto *zooms = new QActionGroup(this);
+    Lupa4 = Ver->addAction(QStringLiteral("Lupa ×4"));
+    Lupa4->setObjectName(QStringLiteral("Lupa4"));
+    Lupa8 = Ver->addAction(QStringLiteral("Lupa ×8"));
+    Lupa8->setObjectName(QStringLiteral("Lupa8"));
+    for (QAction *zoom : {Lupa4, Lupa8}) {
+        zoom->setCheckable(true);
+        zooms->addAction(zoom);
+    }
+    Lupa8->setChecked(true);
+    Info = menuBar()->addMenu(QStringLiteral("Info"));
+    Info->setObjectName(QStringLiteral("Info"));
+    Credits = Info->addAction(QStringLiteral("Credits"));
+    Credits->setObjectName(QStringLiteral("Credits"));
+}
