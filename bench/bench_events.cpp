@@ -12,6 +12,7 @@
 #include "view/picturepanel.h"
 
 #include <QAction>
+#include "benchchart.h"
 #include "benchstats.h"
 
 #include <QApplication>
@@ -128,11 +129,7 @@ int main(int argc, char **argv)
         // A grid and a row of marks, so that snapping has work to do.
         QPainter p(&chart);
         p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(QColor(190, 190, 210), 1));
-        for (int x = 100; x <= 1500; x += 70)
-            p.drawLine(QPointF(x + 0.3, 100), QPointF(x + 0.3, 1100));
-        for (int y = 100; y <= 1100; y += 50)
-            p.drawLine(QPointF(100, y + 0.6), QPointF(1500, y + 0.6));
+        bench::drawGrid(p);
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(20, 40, 160));
         for (int x = 130; x < 1500; x += 45)

@@ -4,6 +4,7 @@
 #include "snapping/crossingsnap.h"
 #include "snapping/marksnap.h"
 
+#include "benchchart.h"
 #include "benchstats.h"
 
 #include <QGuiApplication>
@@ -37,14 +38,7 @@ int main(int argc, char **argv)
     {
         QPainter p(&chart);
         p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(QColor(190, 190, 210), 1));
-        for (int x = 100; x <= 1500; x += 70)
-            p.drawLine(QPointF(x + 0.3, 100), QPointF(x + 0.3, 1100));
-        for (int y = 100; y <= 1100; y += 50)
-            p.drawLine(QPointF(100, y + 0.6), QPointF(1500, y + 0.6));
-        for (int x = 100; x <= 1500; x += 70)
-            for (int y = 100; y <= 1100; y += 50)
-                crossings.emplace_back(x + 0.3, y + 0.6);
+        crossings = bench::drawGrid(p);
         p.setPen(QPen(Qt::black, 1.2));
         p.drawLine(QPointF(100.3, 1100.6), QPointF(1500, 1100.6));
         p.drawLine(QPointF(100.3, 1100.6), QPointF(100.3, 100));
