@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Program start: command line, language, single instance, the main window.
 #include "app/commandline.h"
-#include "app/idioma.h"
+#include "language/idioma.h"
 #include "app/instancechannel.h"
 #include "app/singleinstance.h"
 #include "ui/form1.h"

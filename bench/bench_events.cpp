@@ -5,7 +5,7 @@
 // usage: bench_events [--moves N] [--clicks N] [--dir FOLDER]
 //   FOLDER holds HOME and so the data file (default: a new temporary folder);
 //   point it at the disk you care about, since each click waits for fdatasync.
-#include "app/idioma.h"
+#include "language/idioma.h"
 #include "ui/pontivastyle.h"
 #include "ui/form1.h"
 #include "ui/userdialogs.h"
@@ -201,7 +201,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < clicks; ++i) {
         const QPoint at = position(i * 7 + 3);
         send(picture, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
-        const qint64 countBefore = form.NumPontosGravados;
+        const qint64 countBefore = form.engine().count();
         const int dotsBefore = picture->drawingCount();
         QMouseEvent event(QEvent::MouseButtonPress, QPointF(at), picture->mapToGlobal(QPointF(at)),
                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -209,7 +209,7 @@ int main(int argc, char **argv)
         QApplication::sendEvent(picture, &event);
         const auto t1 = Clock::now();
         clickUs.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
-        if (form.NumPontosGravados != countBefore + 1 || picture->drawingCount() != dotsBefore + 1)
+        if (form.engine().count() != countBefore + 1 || picture->drawingCount() != dotsBefore + 1)
             ++missed;
         send(picture, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
         QCoreApplication::processEvents();

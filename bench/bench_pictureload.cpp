@@ -3,11 +3,11 @@
 // Opening a large scanned chart: Pontiva's "Ler" against a bare QImageReader decode.
 #include "benchsupport.h"
 
-#include "app/idioma.h"
+#include "language/idioma.h"
 #include "ui/pontivastyle.h"
 #include "ui/form1.h"
 #include "ui/userdialogs.h"
-#include "view/pictureloader.h"
+#include "picture/picturedecoder.h"
 #include "view/picturepanel.h"
 
 #include <QAction>
@@ -122,12 +122,12 @@ int decodeOnly(const QString &path)
 int loaderOnly(const QString &path)
 {
     const double t0 = bench::nowMs();
-    const std::optional<QImage> image = loadPicture(path);
+    const DecodedPicture image = loadPicture(path);
     const double t1 = bench::nowMs();
     if (!image)
         return 1;
     std::printf("ms=%.3f\n", t1 - t0);
-    std::printf("format=%d\n", int(image->format()));
+    std::printf("format=%d\n", int(image.picture.format()));
     std::printf("vmhwm_kib=%ld\n", bench::vmHwmKiB());
     return 0;
 }

@@ -1,9 +1,7 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Core work of one pointer move: parse, transform, map and format two readings.
-#include "calibration/numberparsing.h"
-#include "calibration/transform.h"
-#include "reading/numberformat.h"
+// Core work of one pointer move: the reading engine parses, transforms, maps and formats two readings.
+#include "reading/readingengine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,37 +11,17 @@ using namespace pontiva;
 
 namespace {
 
-struct Fields {
-    std::string x0, x1, y0, y2;
-    bool xLog, yLog;
-};
-
 // The window re-reads everything on each move, so the benchmark does too.
-void pointerMove(benchmark::State &state, const Fields &f)
+void pointerMove(benchmark::State &state, const ReferenceInputs &fields)
 {
+    ReadingEngine engine;
+    engine.place(0, 10, 10);
+    engine.place(1, 90, 12);
+    engine.place(2, 11, 90);
     float x = 50, y = 30;
     for (auto _ : state) {
-        CalibrationInputs in;
-        in.x0 = parseNumber(f.x0);
-        in.x1 = parseNumber(f.x1);
-        in.y0 = parseNumber(f.y0);
-        in.y2 = parseNumber(f.y2);
-        in.xLog = f.xLog;
-        in.yLog = f.yLog;
-        in.XCanto0 = 10;
-        in.YCanto0 = 10;
-        in.XCanto1 = 90;
-        in.YCanto1 = 12;
-        in.XCanto2 = 11;
-        in.YCanto2 = 90;
-        benchmark::DoNotOptimize(in);
-        const Transform t = computeTransform(in);
-        const DataReading r =
-            mapToData(t, x, y, in.XCanto0, in.YCanto0, in.x0, in.y0, in.xLog, in.yLog);
-        std::string tx = r.x ? formatReading(*r.x, '.') : std::string();
-        std::string ty = r.y ? formatReading(*r.y, ',') : std::string();
-        benchmark::DoNotOptimize(tx);
-        benchmark::DoNotOptimize(ty);
+        MoveOutcome m = engine.move(fields, x, y, true, '.');
+        benchmark::DoNotOptimize(m);
         // Vary the position so no reading repeats from one iteration to the next.
         x = x < 90 ? x + 0.37f : 10;
         y = y < 90 ? y + 0.23f : 10;

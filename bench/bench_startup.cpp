@@ -3,7 +3,7 @@
 // Start-up of the real main window, as app/main.cpp does it, up to its first paint.
 #include "benchsupport.h"
 
-#include "app/idioma.h"
+#include "language/idioma.h"
 #include "app/singleinstance.h"
 #include "ui/pontivastyle.h"
 #include "ui/form1.h"

@@ -5,6 +5,7 @@
 #include "calibration/positiverule.h"
 #include "calibration/transform.h"
 #include "reading/numberformat.h"
+#include "reading/readingengine.h"
 
 #include <cmath>
 #include <cstddef>
@@ -82,31 +83,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
     }
 
-    CalibrationInputs c;
-    c.x0 = parseNumber(fields[0]);
-    c.x1 = parseNumber(fields[1]);
-    c.y0 = parseNumber(fields[2]);
-    c.y2 = parseNumber(fields[3]);
-    c.xLog = flags & 1;
-    c.yLog = flags & 2;
-    c.XCanto0 = f[0];
-    c.YCanto0 = f[1];
-    c.XCanto1 = f[2];
-    c.YCanto1 = f[3];
-    c.XCanto2 = f[4];
-    c.YCanto2 = f[5];
-
-    (void)breaksPositiveRule(c.xLog, fields[0], fields[1]);
-    (void)breaksPositiveRule(c.yLog, fields[2], fields[3]);
+    const ReferenceInputs fieldsIn{std::string(fields[0]), std::string(fields[1]), std::string(fields[2]),
+                                   std::string(fields[3]), bool(flags & 1), bool(flags & 2)};
+    (void)breaksPositiveRule(fieldsIn.xLog, fields[0], fields[1]);
+    (void)breaksPositiveRule(fieldsIn.yLog, fields[2], fields[3]);
     (void)readsWhole(fields[0]);
 
-    const Transform t = computeTransform(c);
+    ReadingEngine engine;
+    engine.place(0, f[0], f[1]);
+    engine.place(1, f[2], f[3]);
+    engine.place(2, f[4], f[5]);
+    const PositionReading read = readPosition(fieldsIn, engine.calibration(), f[6], f[7]);
+    const Transform &t = read.transform;
     const float k[] = {t.kXX, t.kXY, t.kYX, t.kYY};
     for (const float v : k)
         if (!std::isfinite(v) || (!t.inRange && v != 0))
             std::abort();
 
-    const DataReading r = mapToData(t, f[6], f[7], c.XCanto0, c.YCanto0, c.x0, c.y0, c.xLog, c.yLog);
+    const DataReading &r = read.data;
     if ((r.x && t.xAxis != AxisStatus::Valid) || (r.y && t.yAxis != AxisStatus::Valid))
         std::abort();
     // Points on one line must never read point 0's values as data.
@@ -115,5 +109,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const char sep = flags & 4 ? ',' : '.';
     checkText(r.x, sep);
     checkText(r.y, sep);
+    // The engine's readout in reading mode says the same as the pipeline.
+    const MoveOutcome m = engine.move(fieldsIn, f[6], f[7], true, sep);
+    if (m.readoutShown && (bool(m.x) != bool(r.x) || bool(m.y) != bool(r.y)))
+        std::abort();
     return 0;
 }

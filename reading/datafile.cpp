@@ -57,6 +57,10 @@ bool DataFile::open(const std::string &path, int flags)
     Device = st.st_dev;
     Inode = st.st_ino;
     End = -1;
+    // A file whose last line has no end would have the first point glued
+    // onto it; that point then starts a line of its own.
+    char last = '\n';
+    LineEndOwed = st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n';
     return true;
 }
 
@@ -75,6 +79,7 @@ bool DataFile::createEmpty(const std::string &path)
         close();
         return false;
     }
+    LineEndOwed = false;
     return true;
 }
 
@@ -102,9 +107,12 @@ bool DataFile::appendRecord(std::string_view line)
     struct stat before {};
     if (::fstat(Fd, &before) != 0)
         return false;
+    // One write for the owed line end and the line, so both land or neither.
+    const std::string owed = LineEndOwed ? std::string("\r\n") : std::string();
+    const std::string bytes = owed + std::string(line);
     std::size_t done = 0;
-    while (done < line.size()) {
-        const ssize_t n = ::write(Fd, line.data() + done, line.size() - done);
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(Fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -121,7 +129,8 @@ bool DataFile::appendRecord(std::string_view line)
         }
         return false;
     }
-    End = before.st_size + off_t(line.size());
+    End = before.st_size + off_t(bytes.size());
+    LineEndOwed = false;
     return true;
 }
 

@@ -42,7 +42,8 @@ public:
     // Writes `x`, `separator`, `y` and CR LF. False on any failure: a full
     // disk, a file that was deleted, renamed or has become unwritable.
     bool appendLine(std::string_view x, std::string_view separator, std::string_view y);
-    // Writes `line` exactly as given (it carries its own CR LF).
+    // Writes `line` exactly as given (it carries its own CR LF). On a file
+    // that ended without a line end, a CR LF goes first; undo never takes it.
     bool appendRecord(std::string_view line);
 
     enum class CutResult {
@@ -68,6 +69,7 @@ private:
     dev_t Device = 0;
     ino_t Inode = 0;
     off_t End = -1; // where this program's last write ended; -1: nothing written
+    bool LineEndOwed = false; // the file ends inside a line someone else wrote
     StorageCalls Calls = systemStorageCalls();
 };
 

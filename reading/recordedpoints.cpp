@@ -5,10 +5,23 @@
 
 namespace pontiva {
 
+namespace {
+
+std::string bytesOf(const std::vector<RecordedPoint> &step)
+{
+    std::string bytes;
+    for (const RecordedPoint &p : step)
+        bytes += p.line;
+    return bytes;
+}
+
+} // namespace
+
 void RecordedPoints::forgetHistory()
 {
     Done.clear();
     Undone.clear();
+    Points = 0;
 }
 
 bool RecordedPoints::startAfterExisting(const std::string &path)
@@ -32,15 +45,16 @@ void RecordedPoints::close()
     Usable = false;
 }
 
-bool RecordedPoints::record(RecordedPoint point)
+bool RecordedPoints::recordGroup(std::vector<RecordedPoint> points)
 {
-    if (!Usable)
+    if (!Usable || points.empty())
         return false;
-    if (!File.appendRecord(point.line)) {
+    if (!File.appendRecord(bytesOf(points))) {
         Usable = false;
         return false;
     }
-    Done.push_back(std::move(point));
+    Points += points.size();
+    Done.push_back(std::move(points));
     Undone.clear();
     return true;
 }
@@ -49,7 +63,7 @@ RecordedPoints::Step RecordedPoints::undo()
 {
     if (Done.empty())
         return {};
-    switch (File.cutLastRecord(Done.back().line)) {
+    switch (File.cutLastRecord(bytesOf(Done.back()))) {
     case DataFile::CutResult::Cut:
         break;
     case DataFile::CutResult::FileChanged:
@@ -57,6 +71,7 @@ RecordedPoints::Step RecordedPoints::undo()
     case DataFile::CutResult::Failed:
         return {Outcome::Failed, Done.back()};
     }
+    Points -= Done.back().size();
     Undone.push_back(std::move(Done.back()));
     Done.pop_back();
     return {Outcome::Done, Undone.back()};
@@ -66,19 +81,32 @@ RecordedPoints::Step RecordedPoints::redo()
 {
     if (Undone.empty())
         return {};
-    if (!Usable || !File.appendRecord(Undone.back().line)) {
+    if (!Usable || !File.appendRecord(bytesOf(Undone.back()))) {
         Usable = false;
         return {Outcome::Failed, Undone.back()};
     }
+    Points += Undone.back().size();
     Done.push_back(std::move(Undone.back()));
     Undone.pop_back();
     return {Outcome::Done, Done.back()};
 }
 
-void RecordedPoints::setMarkOfLast(int mark)
+void RecordedPoints::setMarksOfLast(const std::vector<int> &marks)
 {
-    if (!Done.empty())
-        Done.back().mark = mark;
+    if (Done.empty())
+        return;
+    std::vector<RecordedPoint> &last = Done.back();
+    for (std::size_t i = 0; i < last.size() && i < marks.size(); ++i)
+        last[i].mark = marks[i];
+}
+
+std::vector<RecordedPoint> RecordedPoints::points() const
+{
+    std::vector<RecordedPoint> all;
+    all.reserve(Points);
+    for (const auto &step : Done)
+        all.insert(all.end(), step.begin(), step.end());
+    return all;
 }
 
 } // namespace pontiva

@@ -5,7 +5,6 @@
 
 #include "reading/datafile.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,10 +19,11 @@ struct RecordedPoint {
     int mark = 0;
 };
 
-// Owns the data file. Undo cuts the most recent line of the current data set
-// off the end of the file, redo appends the same bytes again; both are on
-// storage before they return success, like a recording. A new data set
-// forgets both histories, so lines of earlier sets are never touched.
+// Owns the data file. A step is one click or one group of points written
+// together; undo cuts the most recent step of the current data set off the
+// end of the file, redo appends the same bytes again; both are on storage
+// before they return success, like a recording. A new data set forgets both
+// histories, so lines of earlier sets are never touched.
 class RecordedPoints
 {
 public:
@@ -39,20 +39,26 @@ public:
 
     // Appends the point's line; on success it can be undone and nothing can
     // be redone any more.
-    bool record(RecordedPoint point);
+    bool record(RecordedPoint point) { return recordGroup({std::move(point)}); }
+    // Appends every line in one write and one sync: one step.
+    bool recordGroup(std::vector<RecordedPoint> points);
 
     enum class Outcome { Nothing, Done, FileChanged, Failed };
     struct Step {
         Outcome outcome = Outcome::Nothing;
-        RecordedPoint point; // the point taken back or put back
+        std::vector<RecordedPoint> points; // taken back or put back
     };
     Step undo();
-    // After a successful redo the caller may give the point its new mark.
+    // After a successful recording or redo the caller may give the points
+    // of that step their new marks, in order.
     Step redo();
-    void setMarkOfLast(int mark);
+    void setMarksOfLast(const std::vector<int> &marks);
 
     bool canUndo() const { return !Done.empty(); }
     bool canRedo() const { return !Undone.empty(); }
+    // Every point of the data set as it stands, oldest first.
+    std::vector<RecordedPoint> points() const;
+    std::size_t pointCount() const { return Points; }
 
     DataFile &file() { return File; }
 
@@ -61,8 +67,9 @@ private:
 
     DataFile File;
     bool Usable = false;
-    std::vector<RecordedPoint> Done;   // oldest first
-    std::vector<RecordedPoint> Undone; // most recently undone last
+    std::vector<std::vector<RecordedPoint>> Done;   // oldest first
+    std::vector<std::vector<RecordedPoint>> Undone; // most recently undone last
+    std::size_t Points = 0;
 };
 
 } // namespace pontiva

@@ -4,7 +4,7 @@ set -e
 SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 PACKAGES="build-essential cmake qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev \
-  libgtest-dev libbenchmark-dev \
+  libbenchmark-dev \
   fonts-dejavu-core fonts-liberation2 \
   xvfb xauth xdotool desktop-file-utils appstream \
   clang-14 libclang-rt-14-dev zlib1g-dev libjpeg-turbo-progs \

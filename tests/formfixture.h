@@ -3,8 +3,9 @@
 // A loaded main window with scripted dialogs, and ways to point at its picture.
 #pragma once
 
-#include "app/idioma.h"
+#include "language/idioma.h"
 #include "scripteddialogs.h"
+#include "testfiles.h"
 #include "ui/form1.h"
 #include "view/picturepanel.h"
 
@@ -47,6 +48,8 @@ struct FormFixture {
         return control;
     }
     PicturePanel *picture() const { return get<PicturePanel>("Picture2"); }
+    // What the data file holds now.
+    QByteArray dataFile() const { return fileBytes(form->NomeFicheiro); }
     QWidget *viewport() const { return get<QWidget>("Picture1Client"); }
 
     QString makePicture(const QString &name, int width, int height, const char *format = "BMP",

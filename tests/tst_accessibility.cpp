@@ -56,7 +56,7 @@ void tst_Accessibility::everyControlHasAName()
 // Alt and a letter opens each menu; no two items of one menu share a letter.
 void tst_Accessibility::menusHaveMnemonics()
 {
-    for (const QString idioma : {QStringLiteral("Ingles"), QStringLiteral("Portugues")}) {
+    for (const QString &idioma : {QStringLiteral("Ingles"), QStringLiteral("Portugues")}) {
         FormFixture f(idioma);
         QSet<QChar> titles;
         for (QAction *menuAction : f.form->menuBar()->actions()) {

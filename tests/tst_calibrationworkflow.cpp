@@ -75,13 +75,13 @@ void tst_CalibrationWorkflow::threePointsInAnyOrderWithAnyButton()
         QCOMPARE(f.get<QLabel>(labels[point])->text(), QStringLiteral("Not calibrated"));
         f.click(20.f + 30 * point, 25.f + 20 * point, Qt::MouseButton(button));
         QCOMPARE(f.get<QLabel>(labels[point])->text(), QStringLiteral("Calibrated"));
-        QVERIFY(f.form->Calibracao.isDefined(point));
+        QVERIFY(f.form->engine().calibration().isDefined(point));
         QVERIFY(option->isChecked()); // the selection does not move on
     }
     QVERIFY(reading->isEnabled());
     QVERIFY(f.get<QRadioButton>("Option_Calibracao")->isChecked());
-    QVERIFY(qAbs(f.form->Calibracao.XCanto1 - 50) < 0.3f);
-    QVERIFY(qAbs(f.form->Calibracao.YCanto1 - 45) < 0.4f);
+    QVERIFY(qAbs(f.form->engine().calibration().XCanto1 - 50) < 0.3f);
+    QVERIFY(qAbs(f.form->engine().calibration().YCanto1 - 45) < 0.4f);
 }
 
 void tst_CalibrationWorkflow::clickingAgainMovesThePoint()
@@ -92,8 +92,8 @@ void tst_CalibrationWorkflow::clickingAgainMovesThePoint()
     f.click(30, 30);
     f.click(70, 60);
     QCOMPARE(f.get<QLabel>("Label1")->text(), QStringLiteral("Calibrated"));
-    QVERIFY(qAbs(f.form->Calibracao.XCanto1 - 70) < 0.3f);
-    QVERIFY(!f.form->Calibracao.CantoDefinido0);
+    QVERIFY(qAbs(f.form->engine().calibration().XCanto1 - 70) < 0.3f);
+    QVERIFY(!f.form->engine().calibration().CantoDefinido0);
     QCOMPARE(f.picture()->drawingCount(), 1); // only the green dot, moved
 }
 
@@ -139,7 +139,7 @@ void tst_CalibrationWorkflow::modesShowTheirGroups()
     f.get<QRadioButton>("Option_Calibracao")->click();
     QCOMPARE(shown(), QStringLiteral("1100-"));
     // Back from reading: still calibrated, reading available at once.
-    QVERIFY(f.form->Calibracao.allDefined());
+    QVERIFY(f.form->engine().calibration().allDefined());
     QVERIFY(f.get<QRadioButton>("Option_LeituraDados")->isEnabled());
     QVERIFY(f.dialogs.messages.isEmpty());
 }
@@ -163,7 +163,7 @@ void tst_CalibrationWorkflow::reloadWhileReadingStartsAgain()
     QVERIFY(f.get<QRadioButton>("Option_Canto0")->isChecked());
     QVERIFY(f.get<QRadioButton>("Option_Calibracao")->isChecked());
     QVERIFY(!f.get<QRadioButton>("Option_LeituraDados")->isEnabled());
-    QVERIFY(!f.form->Calibracao.CantoDefinido0 && !f.form->Calibracao.CantoDefinido2);
+    QVERIFY(!f.form->engine().calibration().CantoDefinido0 && !f.form->engine().calibration().CantoDefinido2);
     QCOMPARE(f.get<QLabel>("Label_PontosGravados")->text(), QStringLiteral("0 saved points"));
     QCOMPARE(f.get<QLineEdit>("Text_X1")->text(), QStringLiteral("100"));
     QCOMPARE(f.get<QLineEdit>("Text_X2")->text(), QStringLiteral("1"));

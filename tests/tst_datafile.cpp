@@ -7,6 +7,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include "testfiles.h"
+
 #include <QTest>
 
 #include <cerrno>
@@ -38,11 +40,6 @@ private slots:
     void failedShorteningKeepsTheLine();
 };
 
-static QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 static void appendByAnotherProgram(const QString &path, const QByteArray &bytes)
 {
@@ -67,7 +64,7 @@ void tst_DataFile::appendKeepsWhatTheFileHolds()
     file.close();
     QVERIFY(file.openForAppend(path.toStdString()));
     QVERIFY(file.appendLine("-3.0000E-01", "\t", "4,0000E+10"));
-    QCOMPARE(contents(path), QByteArray("1.0000E+00\t2.0000E+00\r\n-3.0000E-01\t4,0000E+10\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray("1.0000E+00\t2.0000E+00\r\n-3.0000E-01\t4,0000E+10\r\n"));
 }
 
 void tst_DataFile::createEmptyReplaces()
@@ -77,9 +74,9 @@ void tst_DataFile::createEmptyReplaces()
     appendByAnotherProgram(path, "old\r\n");
     DataFile file;
     QVERIFY(file.createEmpty(path.toStdString()));
-    QCOMPARE(contents(path), QByteArray());
+    QCOMPARE(fileBytes(path), QByteArray());
     QVERIFY(file.appendLine("a", " ", "b"));
-    QCOMPARE(contents(path), QByteArray("a b\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray("a b\r\n"));
     QVERIFY(!file.createEmpty(dir.filePath(QStringLiteral("missing/x.txt")).toStdString()));
     QVERIFY(!file.isOpen());
 }
@@ -144,12 +141,12 @@ void tst_DataFile::renamedOrReplacedFileIsRefused()
     QVERIFY(file.appendLine("1", "\t", "2"));
     QVERIFY(QFile::rename(path, moved));
     QVERIFY(!file.appendLine("3", "\t", "4"));
-    QCOMPARE(contents(moved), QByteArray("1\t2\r\n"));
+    QCOMPARE(fileBytes(moved), QByteArray("1\t2\r\n"));
 
     appendByAnotherProgram(path, ""); // a new file under the old name
     QVERIFY(!file.appendLine("3", "\t", "4"));
-    QCOMPARE(contents(path), QByteArray());
-    QCOMPARE(contents(moved), QByteArray("1\t2\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray());
+    QCOMPARE(fileBytes(moved), QByteArray("1\t2\r\n"));
 }
 
 void tst_DataFile::closedFileRefuses()
@@ -171,7 +168,7 @@ void tst_DataFile::lineIsSyncedBeforeSuccess()
     pontiva::StorageCalls calls = pontiva::systemStorageCalls();
     const auto realSync = calls.sync;
     calls.sync = [&](int fd) {
-        seenAtSync << contents(path);
+        seenAtSync << fileBytes(path);
         return realSync(fd);
     };
     file.setStorageCalls(calls);
@@ -193,7 +190,7 @@ void tst_DataFile::failedSyncTakesTheLineBack()
     };
     file.setStorageCalls(calls);
     QVERIFY(!file.appendLine("3", "\t", "4"));
-    QCOMPARE(contents(path), QByteArray("1\t2\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray("1\t2\r\n"));
 }
 
 void tst_DataFile::undoAndRedoEditTheFileEnd()
@@ -209,12 +206,12 @@ void tst_DataFile::undoAndRedoEditTheFileEnd()
     QCOMPARE(points.undo().outcome, RecordedPoints::Outcome::Done);
     const RecordedPoints::Step second = points.undo();
     QCOMPARE(second.outcome, RecordedPoints::Outcome::Done);
-    QCOMPARE(second.point.x, 4.0f);
+    QCOMPARE(second.points.at(0).x, 4.0f);
     QVERIFY(points.canRedo());
     const RecordedPoints::Step redone = points.redo();
     QCOMPARE(redone.outcome, RecordedPoints::Outcome::Done);
-    QCOMPARE(redone.point.line, point(4).line);
-    QCOMPARE(contents(path), QByteArray("earlier run\r\n1.0000E+00\t1.0000E+00\r\n2.0000E+00\t2.0000E+00\r\n"
+    QCOMPARE(redone.points.at(0).line, point(4).line);
+    QCOMPARE(fileBytes(path), QByteArray("earlier run\r\n1.0000E+00\t1.0000E+00\r\n2.0000E+00\t2.0000E+00\r\n"
                                         "3.0000E+00\t3.0000E+00\r\n4.0000E+00\t4.0000E+00\r\n"));
 
     // A new recording drops what could be redone.
@@ -227,7 +224,7 @@ void tst_DataFile::undoAndRedoEditTheFileEnd()
     for (int i = 0; i < 5; ++i)
         QCOMPARE(points.undo().outcome, RecordedPoints::Outcome::Done);
     QCOMPARE(points.undo().outcome, RecordedPoints::Outcome::Nothing);
-    QCOMPARE(contents(path), QByteArray("earlier run\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray("earlier run\r\n"));
 }
 
 void tst_DataFile::undoRefusesWhatItDidNotWrite()
@@ -241,16 +238,16 @@ void tst_DataFile::undoRefusesWhatItDidNotWrite()
 
     // Another program appended, even the very same bytes: not ours to cut.
     appendByAnotherProgram(path, QByteArray::fromStdString(point(2).line));
-    const QByteArray appended = contents(path);
+    const QByteArray appended = fileBytes(path);
     QCOMPARE(points.undo().outcome, RecordedPoints::Outcome::FileChanged);
-    QCOMPARE(contents(path), appended);
+    QCOMPARE(fileBytes(path), appended);
     QVERIFY(points.canUndo());
 
     // Replaced by a file of the same length under the same name.
     QVERIFY(QFile::remove(path));
     appendByAnotherProgram(path, QByteArray::fromStdString(point(1).line + point(2).line));
     QCOMPARE(points.undo().outcome, RecordedPoints::Outcome::FileChanged);
-    QCOMPARE(contents(path), QByteArray::fromStdString(point(1).line + point(2).line));
+    QCOMPARE(fileBytes(path), QByteArray::fromStdString(point(1).line + point(2).line));
 
     // Deleted.
     QVERIFY(QFile::remove(path));
@@ -270,7 +267,7 @@ void tst_DataFile::undoNeverReachesAnEarlierDataSet()
     QVERIFY(points.record(point(2)));
     QVERIFY(points.startAfterExisting(path.toStdString()));
     QCOMPARE(points.undo().outcome, RecordedPoints::Outcome::Nothing);
-    QCOMPARE(contents(path), QByteArray::fromStdString(point(2).line));
+    QCOMPARE(fileBytes(path), QByteArray::fromStdString(point(2).line));
 }
 
 void tst_DataFile::failedShorteningKeepsTheLine()
@@ -281,7 +278,7 @@ void tst_DataFile::failedShorteningKeepsTheLine()
     QVERIFY(points.startAfterExisting(path.toStdString()));
     QVERIFY(points.record(point(1)));
     QVERIFY(points.record(point(2)));
-    const QByteArray before = contents(path);
+    const QByteArray before = fileBytes(path);
 
     // A file system that has turned read-only refuses the shortening.
     pontiva::StorageCalls calls = pontiva::systemStorageCalls();
@@ -291,7 +288,7 @@ void tst_DataFile::failedShorteningKeepsTheLine()
     };
     points.file().setStorageCalls(calls);
     QCOMPARE(points.undo().outcome, RecordedPoints::Outcome::Failed);
-    QCOMPARE(contents(path), before);
+    QCOMPARE(fileBytes(path), before);
 
     // Shortened but not synced: the line is put back, as the count says.
     calls = pontiva::systemStorageCalls();
@@ -301,11 +298,11 @@ void tst_DataFile::failedShorteningKeepsTheLine()
     };
     points.file().setStorageCalls(calls);
     QCOMPARE(points.undo().outcome, RecordedPoints::Outcome::Failed);
-    QCOMPARE(contents(path), before);
+    QCOMPARE(fileBytes(path), before);
 
     points.file().setStorageCalls(pontiva::systemStorageCalls());
     QCOMPARE(points.undo().outcome, RecordedPoints::Outcome::Done);
-    QCOMPARE(contents(path), QByteArray::fromStdString(point(1).line));
+    QCOMPARE(fileBytes(path), QByteArray::fromStdString(point(1).line));
 }
 
 QTEST_APPLESS_MAIN(tst_DataFile)

@@ -66,7 +66,7 @@ void tst_Desktop::dropLoadsAPicture()
     QVERIFY(dragAndDrop(f, data.get()));
     QCOMPARE(f.picture()->size(), QSize(123, 77));
     // The same as a choice in the open dialog: calibration starts again.
-    QVERIFY(!f.form->Calibracao.CantoDefinido0);
+    QVERIFY(!f.form->engine().calibration().CantoDefinido0);
     QVERIFY(f.get<QRadioButton>("Option_Canto0")->isChecked());
     QVERIFY(f.get<QRadioButton>("Option_Calibracao")->isChecked());
     QCOMPARE(f.picture()->drawingCount(), 0);
@@ -87,7 +87,7 @@ void tst_Desktop::undecodableDropChangesNothing()
     std::unique_ptr<QMimeData> data(files({path}));
     dragAndDrop(f, data.get());
     QCOMPARE(f.picture()->size(), QSize(300, 200));
-    QVERIFY(f.form->Calibracao.CantoDefinido0);
+    QVERIFY(f.form->engine().calibration().CantoDefinido0);
     QCOMPARE(f.picture()->drawingCount(), 1);
     QVERIFY(f.dialogs.messages.isEmpty());
 }

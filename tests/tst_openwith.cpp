@@ -156,7 +156,7 @@ void tst_OpenWith::pasteLoadsAPictureOnly()
     QGuiApplication::clipboard()->setText(QStringLiteral("12"));
     paste->trigger();
     QCOMPARE(f.picture()->drawingCount(), marks);
-    QVERIFY(f.form->Calibracao.CantoDefinido0);
+    QVERIFY(f.form->engine().calibration().CantoDefinido0);
 }
 
 QTEST_MAIN(tst_OpenWith)

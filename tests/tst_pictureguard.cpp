@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile and broken picture files are refused fast and small, whatever the
 // machine's free memory; honest ones still load.
-#include "view/pictureloader.h"
+#include "picture/picturedecoder.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -190,9 +190,9 @@ void tst_PictureGuard::junkAfterTheEndMarkerStillLoads()
 {
     const QImage original = noisyPicture(400, 300);
     const QString path = write(QStringLiteral("junk.jpg"), encoded(original, "JPG") + QByteArray(1024, '\xA5'));
-    const std::optional<QImage> picture = loadPicture(path, Unlimited);
-    QVERIFY(picture);
-    QCOMPARE(picture->size(), original.size());
+    const DecodedPicture decoded = loadPicture(path, Unlimited);
+    QVERIFY(decoded);
+    QCOMPARE(decoded.picture.size(), original.size());
 }
 
 void tst_PictureGuard::honestPicturesLoadInPlace_data()
@@ -217,8 +217,9 @@ void tst_PictureGuard::honestPicturesLoadInPlace()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QColor, colour);
-    const std::optional<QImage> picture = loadPicture(write(QStringLiteral("good"), bytes), Unlimited);
-    QVERIFY(picture);
+    const DecodedPicture decoded = loadPicture(write(QStringLiteral("good"), bytes), Unlimited);
+    QVERIFY(decoded);
+    const QImage *picture = &decoded.picture;
     QCOMPARE(picture->size(), QSize(300, 200));
     QVERIFY(picture->format() == QImage::Format_RGB32 || picture->format() == QImage::Format_ARGB32_Premultiplied);
     const QColor seen = picture->pixelColor(150, 100);

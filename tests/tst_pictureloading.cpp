@@ -73,13 +73,10 @@ void tst_PictureLoading::cancelLeavesEverythingAsItWas()
     f.moveTo(50, 30);
     f.click(50, 30);
     const QImage picture = f.picture()->picture();
-    const pontiva::CalibrationState calibration = f.form->Calibracao;
+    const pontiva::CalibrationState calibration = f.form->engine().calibration();
     const int marks = f.picture()->drawingCount();
     const QString count = f.get<QLabel>("Label_PontosGravados")->text();
-    const QByteArray data = [&] {
-        QFile file(f.form->NomeFicheiro);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
+    const QByteArray data = f.dataFile();
 
     const QString slow = grainyJpeg(f);
     readSlowly(f);
@@ -91,15 +88,13 @@ void tst_PictureLoading::cancelLeavesEverythingAsItWas()
     QVERIFY(timerRan); // the event loop ran while the picture was decoding
     QCOMPARE(f.picture()->picture(), picture);
     QCOMPARE(f.picture()->drawingCount(), marks);
-    QCOMPARE(f.form->Calibracao.CantoDefinido2, calibration.CantoDefinido2);
-    QCOMPARE(f.form->Calibracao.XCanto1, calibration.XCanto1);
+    QCOMPARE(f.form->engine().calibration().CantoDefinido2, calibration.CantoDefinido2);
+    QCOMPARE(f.form->engine().calibration().XCanto1, calibration.XCanto1);
     QVERIFY(f.get<QRadioButton>("Option_LeituraDados")->isChecked());
     QCOMPARE(f.get<QLabel>("Label_PontosGravados")->text(), count);
     f.moveTo(90, 90);
     f.click(90, 90); // still recording into the same data set
-    QFile file(f.form->NomeFicheiro);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), data + "8.0000E+00\t4.0000E+00\r\n");
+    QCOMPARE(f.dataFile(), data + "8.0000E+00\t4.0000E+00\r\n");
     QVERIFY(f.dialogs.messages.isEmpty());
 }
 

@@ -50,11 +50,6 @@ private:
         f.picture()->setFocus();
         QTRY_VERIFY(f.picture()->hasFocus());
     }
-    static QByteArray dataFile(const FormFixture &f)
-    {
-        QFile file(f.form->NomeFicheiro);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 };
 
 void tst_PreciseReading::arrowsMoveTheReadingByEighths()
@@ -93,15 +88,15 @@ void tst_PreciseReading::spaceRecordsExactlyTheReadout()
     QCOMPARE(shown, QStringLiteral("1.4975E+02 1.9975E+02"));
     const int marks = f.picture()->drawingCount();
     QTest::keyClick(f.picture(), Qt::Key_Space);
-    QCOMPARE(dataFile(f), QString(shown).replace(QLatin1Char(' '), QLatin1Char('\t')).toLatin1() + "\r\n");
+    QCOMPARE(f.dataFile(), QString(shown).replace(QLatin1Char(' '), QLatin1Char('\t')).toLatin1() + "\r\n");
     QCOMPARE(f.picture()->drawingCount(), marks + 1);
     QTest::keyClick(f.picture(), Qt::Key_Return);
-    QCOMPARE(f.form->NumPontosGravados, 2);
+    QCOMPARE(f.form->engine().count(), 2);
     // A held key records once.
     QTest::keyPress(f.picture(), Qt::Key_Space, Qt::NoModifier);
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
     QApplication::sendEvent(f.picture(), &repeat);
-    QCOMPARE(f.form->NumPontosGravados, 3);
+    QCOMPARE(f.form->engine().count(), 3);
 }
 
 void tst_PreciseReading::spaceWhileCalibratingPlacesThePoint()
@@ -113,9 +108,9 @@ void tst_PreciseReading::spaceWhileCalibratingPlacesThePoint()
     for (int i = 0; i < 4; ++i)
         QTest::keyClick(f.picture(), Qt::Key_Right);
     QTest::keyClick(f.picture(), Qt::Key_Space);
-    QVERIFY(f.form->Calibracao.CantoDefinido0);
-    QCOMPARE(f.form->Calibracao.XCanto0, 10.05f); // pixel 100.5 of 1000
-    QCOMPARE(f.form->Calibracao.YCanto0, 10.0f);
+    QVERIFY(f.form->engine().calibration().CantoDefinido0);
+    QCOMPARE(f.form->engine().calibration().XCanto0, 10.05f); // pixel 100.5 of 1000
+    QCOMPARE(f.form->engine().calibration().YCanto0, 10.0f);
     QCOMPARE(f.get<QLabel>("Label0")->text(), QStringLiteral("Calibrated"));
 }
 
@@ -160,7 +155,7 @@ void tst_PreciseReading::snappingRecordsTheMarkCentre()
     f.get<QAction>("AjustarMarcas")->trigger();
     f.send(QEvent::MouseMove, {502, 501}, Qt::NoButton, Qt::NoButton);
     f.send(QEvent::MouseButtonPress, {502, 501}, Qt::LeftButton, Qt::LeftButton);
-    const QList<QByteArray> fields = dataFile(f).trimmed().split('\t');
+    const QList<QByteArray> fields = f.dataFile().trimmed().split('\t');
     QCOMPARE(fields.size(), 2);
     // The centre reads 400.3, 400.4; a tenth of a pixel either way is allowed.
     QVERIFY2(std::abs(fields[0].toDouble() - 400.3) <= 0.1, fields[0]);
@@ -211,7 +206,7 @@ void tst_PreciseReading::textFieldsKeepTheirKeys()
     QTest::keyClicks(field, QStringLiteral("5"));
     QCOMPARE(field->text(), QStringLiteral("152"));
     QTest::keyClick(field, Qt::Key_Space);
-    QVERIFY(!f.form->Calibracao.CantoDefinido0); // Space typed, not clicked
+    QVERIFY(!f.form->engine().calibration().CantoDefinido0); // Space typed, not clicked
 
     // Without a text field in the way, entering the picture takes the keys,
     // and arrows there leave the option buttons alone.

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 
 class tst_Recording : public QObject
@@ -51,8 +50,7 @@ private:
                           const QString &y2 = QStringLiteral("4"));
     static QByteArray dataFile(const FormFixture &f, const QString &path = QString())
     {
-        QFile file(path.isEmpty() ? f.form->NomeFicheiro : path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        return path.isEmpty() ? f.dataFile() : fileBytes(path);
     }
     static QString readout(const FormFixture &f)
     {
@@ -121,7 +119,7 @@ void tst_Recording::everyButtonRecordsExactBytes()
                                      "8.0000E+00\t4.0000E+00\r\n"
                                      "0.0000E+00\t0.0000E+00\r\n"));
     QCOMPARE(f.get<QLabel>("Label_PontosGravados")->text(), QStringLiteral(" 3 saved points"));
-    QCOMPARE(f.form->NumPontosGravados, 3);
+    QCOMPARE(f.form->engine().count(), 3);
 }
 
 void tst_Recording::newDataSetAfterReloadKeepsTheLines()
@@ -233,7 +231,7 @@ void tst_Recording::calibrationClicksWriteNothing()
     f.moveTo(50, 30);
     f.click(50, 30);
     QCOMPARE(dataFile(f), QByteArray());
-    QCOMPARE(f.form->NumPontosGravados, 0);
+    QCOMPARE(f.form->engine().count(), 0);
 }
 
 void tst_Recording::staleReadoutStoresWhatIsShown()
@@ -274,8 +272,8 @@ void tst_Recording::equalValuesSendTheUserBack()
     QVERIFY(!f.get<QRadioButton>("Option_LeituraDados")->isEnabled());
     const bool xFails = x1 == QLatin1String("0");
     const bool yFails = y2.toDouble() == 0;
-    QCOMPARE(f.form->Calibracao.CantoDefinido1, !xFails);
-    QCOMPARE(f.form->Calibracao.CantoDefinido2, !yFails);
+    QCOMPARE(f.form->engine().calibration().CantoDefinido1, !xFails);
+    QCOMPARE(f.form->engine().calibration().CantoDefinido2, !yFails);
     QCOMPARE(f.get<QLabel>("Label1")->text(), xFails ? QStringLiteral("Not calibrated") : QStringLiteral("Calibrated"));
     QCOMPARE(f.get<QLabel>("Label2")->text(), yFails ? QStringLiteral("Not calibrated") : QStringLiteral("Calibrated"));
     QCOMPARE(f.get<QLabel>("Label_Leitura_X")->text(), QStringLiteral("----")); // never shown
@@ -289,7 +287,7 @@ void tst_Recording::equalValuesWhileCalibratingAskNothing()
     f.get<QLineEdit>("Text_X1")->setText(QStringLiteral("0"));
     f.moveTo(50, 30);
     QVERIFY(f.dialogs.messages.isEmpty());
-    QVERIFY(!f.form->Calibracao.CantoDefinido1);
+    QVERIFY(!f.form->engine().calibration().CantoDefinido1);
     QCOMPARE(f.get<QLabel>("Label1")->text(), QStringLiteral("Not calibrated"));
     QVERIFY(!f.get<QRadioButton>("Option_LeituraDados")->isEnabled());
 }
@@ -333,7 +331,7 @@ void tst_Recording::noValueIsNeverRecorded()
     QCOMPARE(f.dialogs.messages.size(), 1);
     QVERIFY(f.dialogs.messages.first().startsWith(QStringLiteral("There is no value")));
     QCOMPARE(dataFile(f), QByteArray());
-    QCOMPARE(f.form->NumPontosGravados, 0);
+    QCOMPARE(f.form->engine().count(), 0);
     QCOMPARE(f.picture()->drawingCount(), 3); // the three markers, no red dot
 }
 
@@ -352,7 +350,7 @@ void tst_Recording::unwritableFolderRefusesClicks()
     f.click(50, 30);
     QCOMPARE(f.dialogs.messages.size(), 3); // every refused click says why
     QVERIFY(f.dialogs.messages.last().startsWith(QStringLiteral("The point could not be written")));
-    QCOMPARE(f.form->NumPontosGravados, 0);
+    QCOMPARE(f.form->engine().count(), 0);
     QCOMPARE(f.get<QLabel>("Label_PontosGravados")->text(), QStringLiteral("0 saved points"));
     QCOMPARE(f.picture()->drawingCount(), 3);
     // A working file ends the refusals.
@@ -367,11 +365,8 @@ void tst_Recording::unwritableFolderRefusesClicks()
 void tst_Recording::fullDiskRefusesTheClick()
 {
     FormFixture f;
-    QTemporaryDir small;
-    // A real full disk: a tiny memory file system (needs root, as on CI).
-    const bool mounted = ::mount("tmpfs", QFile::encodeName(small.path()).constData(), "tmpfs", 0,
-                                 "size=8k") == 0;
-    if (!mounted)
+    const SmallFileSystem small;
+    if (!small.mounted())
         QSKIP("cannot mount a small file system here");
     const QString path = small.filePath(QStringLiteral("data.txt"));
     {
@@ -387,10 +382,9 @@ void tst_Recording::fullDiskRefusesTheClick()
     for (int i = 0; i < 400 && f.dialogs.messages.isEmpty(); ++i) {
         f.moveTo(50, 30);
         f.click(50, 30);
-        stored = int(f.form->NumPontosGravados);
+        stored = int(f.form->engine().count());
     }
     const QByteArray written = dataFile(f, path);
-    ::umount(QFile::encodeName(small.path()).constData());
     QCOMPARE(f.dialogs.messages.size(), 1);
     QVERIFY(f.dialogs.messages.first().startsWith(QStringLiteral("The point could not be written")));
     // Only whole lines, exactly as many as were counted.
@@ -404,11 +398,13 @@ void tst_Recording::countGoesPast32767()
 {
     FormFixture f;
     calibrate(f);
-    f.form->NumPontosGravados = 32767;
+    const pontiva::ReferenceInputs fields{"0", "8", "0", "4", false, false};
+    QCOMPARE(f.form->engine().recordGroup(fields, std::vector<pontiva::GroupPosition>(32767, {50, 30}), '.').count,
+             32767);
     f.moveTo(50, 30);
     f.click(50, 30);
     QCOMPARE(f.get<QLabel>("Label_PontosGravados")->text(), QStringLiteral(" 32768 saved points"));
-    QCOMPARE(dataFile(f).count("\r\n"), 1);
+    QCOMPARE(dataFile(f).count("\r\n"), 32768);
 }
 
 // A named pipe as the default file used to hang the window at start-up; as
@@ -426,7 +422,7 @@ void tst_Recording::fifoAsDataFileIsRefused()
     f.click(50, 30);
     QCOMPARE(f.dialogs.messages.size(), 3);
     QVERIFY(f.dialogs.messages.last().startsWith(QStringLiteral("The point could not be written")));
-    QCOMPARE(f.form->NumPontosGravados, 0);
+    QCOMPARE(f.form->engine().count(), 0);
 
     const QString fifo = f.home.filePath(QStringLiteral("chosen.fifo"));
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0644) == 0);
@@ -449,7 +445,7 @@ void tst_Recording::renamedFileRefusesTheClick()
     f.click(90, 90);
     QCOMPARE(f.dialogs.messages.size(), 1);
     QVERIFY(f.dialogs.messages.first().startsWith(QStringLiteral("The point could not be written")));
-    QCOMPARE(f.form->NumPontosGravados, 1);
+    QCOMPARE(f.form->engine().count(), 1);
     QCOMPARE(dataFile(f, moved), QByteArray("4.0000E+00\t1.0000E+00\r\n"));
     QCOMPARE(f.picture()->drawingCount(), 4); // three markers and the first dot
 }
@@ -471,7 +467,7 @@ void tst_Recording::pointCountsOnlyAfterTheSync()
         fileAtSync << dataFile(f);
         return realSync(fd);
     };
-    f.form->Gravacao.file().setStorageCalls(calls);
+    f.form->engine().recordedPoints().file().setStorageCalls(calls);
     f.moveTo(50, 30);
     f.click(50, 30);
     QCOMPARE(labelsAtSync, QStringList{QStringLiteral("0 saved points")});
@@ -481,9 +477,9 @@ void tst_Recording::pointCountsOnlyAfterTheSync()
 
     // A sync that fails: nothing counts, the line is gone again.
     calls.sync = [](int) { return -1; };
-    f.form->Gravacao.file().setStorageCalls(calls);
+    f.form->engine().recordedPoints().file().setStorageCalls(calls);
     f.click(50, 30);
-    QCOMPARE(f.form->NumPontosGravados, 1);
+    QCOMPARE(f.form->engine().count(), 1);
     QCOMPARE(dataFile(f), QByteArray("4.0000E+00\t1.0000E+00\r\n"));
     QVERIFY(f.dialogs.messages.last().startsWith(QStringLiteral("The point could not be written")));
 }
@@ -518,7 +514,7 @@ void tst_Recording::pointsOnOneLineStoreNothing()
     QCOMPARE(f.dialogs.messages.size(), 1);
     QVERIFY2(f.dialogs.messages.first().contains(QStringLiteral("not on one line")), qPrintable(f.dialogs.messages.first()));
     QCOMPARE(dataFile(f), QByteArray());
-    QCOMPARE(f.form->NumPontosGravados, 0);
+    QCOMPARE(f.form->engine().count(), 0);
 }
 
 void tst_Recording::clickBeforeAnyReadoutSaysToMoveFirst()

@@ -106,7 +106,7 @@ void tst_Snapping::markCentres_data()
     QTest::addColumn<bool>("throughLine");
     QTest::addColumn<bool>("compressed");
     const QPointF centres[] = {{31.5, 30.5}, {30.3, 31.85}, {31.71, 29.42}};
-    for (const QString shape : {QStringLiteral("disc"), QStringLiteral("square")})
+    for (const QString &shape : {QStringLiteral("disc"), QStringLiteral("square")})
         for (const double radius : {3.0, 4.5})
             for (const QPointF c : centres)
                 for (const bool withLine : {false, true})

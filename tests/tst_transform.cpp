@@ -5,6 +5,7 @@
 #include "calibration/numberparsing.h"
 #include "calibration/transform.h"
 #include "reading/numberformat.h"
+#include "reading/readingengine.h"
 
 #include <QTest>
 
@@ -56,11 +57,14 @@ const Setup kExampleB = {"0", "6", "0", "5", false, false, 20, 20, 80, 30, 25, 7
 const Setup kExampleC = aligned("1", "1000", "0", "4", true);
 const Setup kExampleD = aligned("1", "1000", "0.1", "100", true, true);
 
+// The whole pipeline of a pointer move, as the reading engine runs it.
 DataReading readAt(const Setup &s, float x, float y)
 {
-    const CalibrationInputs in = s.inputs();
-    const Transform t = computeTransform(in);
-    return mapToData(t, x, y, in.XCanto0, in.YCanto0, in.x0, in.y0, in.xLog, in.yLog);
+    CalibrationState points;
+    points.place(0, s.p0x, s.p0y);
+    points.place(1, s.p1x, s.p1y);
+    points.place(2, s.p2x, s.p2y);
+    return readPosition({s.x0, s.x1, s.y0, s.y2, s.xLog, s.yLog}, points, x, y).data;
 }
 
 QString text(const std::optional<double> &v)

@@ -12,7 +12,6 @@
 #include <QSignalSpy>
 
 #include <cerrno>
-#include <sys/mount.h>
 
 class tst_Undo : public QObject
 {
@@ -35,11 +34,6 @@ private:
             f.moveTo(float(p.x()), float(p.y()));
             f.click(float(p.x()), float(p.y()));
         }
-    }
-    static QByteArray dataFile(const FormFixture &f)
-    {
-        QFile file(f.form->NomeFicheiro);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
     static QString countLabel(const FormFixture &f) { return f.get<QLabel>("Label_PontosGravados")->text(); }
     static void activate(FormFixture &f)
@@ -65,25 +59,25 @@ void tst_Undo::undoTwiceRedoOnceByKeys()
     QCOMPARE(f.picture()->drawingCount(), 3 + 5);
     QTest::keyClick(f.form.get(), Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(f.form.get(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(dataFile(f), FiveLines[0] + FiveLines[1] + FiveLines[2]);
+    QCOMPARE(f.dataFile(), FiveLines[0] + FiveLines[1] + FiveLines[2]);
     QCOMPARE(countLabel(f), QStringLiteral(" 3 saved points"));
     QCOMPARE(f.picture()->drawingCount(), 3 + 3);
     QTest::keyClick(f.form.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(dataFile(f), FiveLines[0] + FiveLines[1] + FiveLines[2] + FiveLines[3]);
-    QCOMPARE(f.form->NumPontosGravados, 4);
+    QCOMPARE(f.dataFile(), FiveLines[0] + FiveLines[1] + FiveLines[2] + FiveLines[3]);
+    QCOMPARE(f.form->engine().count(), 4);
     QCOMPARE(countLabel(f), QStringLiteral(" 4 saved points"));
     QCOMPARE(f.picture()->drawingCount(), 3 + 4);
     QVERIFY(f.dialogs.messages.isEmpty());
 
     // Ctrl+Y redoes too; the file is byte for byte as recorded.
     QTest::keyClick(f.form.get(), Qt::Key_Y, Qt::ControlModifier);
-    QCOMPARE(dataFile(f), FiveLines[0] + FiveLines[1] + FiveLines[2] + FiveLines[3] + FiveLines[4]);
+    QCOMPARE(f.dataFile(), FiveLines[0] + FiveLines[1] + FiveLines[2] + FiveLines[3] + FiveLines[4]);
     QCOMPARE(countLabel(f), QStringLiteral(" 5 saved points"));
 
     // Down to nothing: the count keeps its recorded form.
     for (int i = 0; i < 7; ++i)
         QTest::keyClick(f.form.get(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(dataFile(f), QByteArray());
+    QCOMPARE(f.dataFile(), QByteArray());
     QCOMPARE(countLabel(f), QStringLiteral(" 0 saved points"));
     QCOMPARE(f.picture()->drawingCount(), 3); // the reference markers stay
     QVERIFY(f.dialogs.messages.isEmpty());
@@ -106,11 +100,11 @@ void tst_Undo::actionsAreEnabledOnlyWhenUseful()
     f.get<QRadioButton>("Option_Calibracao")->click();
     QVERIFY(!undo->isEnabled() && !redo->isEnabled());
     redo->trigger();
-    QCOMPARE(dataFile(f), QByteArray());
+    QCOMPARE(f.dataFile(), QByteArray());
     f.get<QRadioButton>("Option_LeituraDados")->click();
     QVERIFY(!undo->isEnabled() && redo->isEnabled());
     redo->trigger();
-    QCOMPARE(dataFile(f), FiveLines[0]);
+    QCOMPARE(f.dataFile(), FiveLines[0]);
     QVERIFY(f.dialogs.messages.isEmpty());
 }
 
@@ -123,8 +117,8 @@ void tst_Undo::newRecordingClearsRedo()
     recordAt(f, {Five[2]});
     QVERIFY(!f.get<QAction>("RefazerPonto")->isEnabled());
     f.get<QAction>("RefazerPonto")->trigger();
-    QCOMPARE(dataFile(f), FiveLines[0] + FiveLines[2]);
-    QCOMPARE(f.form->NumPontosGravados, 2);
+    QCOMPARE(f.dataFile(), FiveLines[0] + FiveLines[2]);
+    QCOMPARE(f.form->engine().count(), 2);
 }
 
 // Lines of an earlier picture, or of a file chosen since, are never cut.
@@ -140,7 +134,7 @@ void tst_Undo::newDataSetIsOutOfReach()
     recordAt(f, {Five[2]});
     undo->trigger();
     undo->trigger();
-    QCOMPARE(dataFile(f), FiveLines[0] + FiveLines[1]);
+    QCOMPARE(f.dataFile(), FiveLines[0] + FiveLines[1]);
     QCOMPARE(countLabel(f), QStringLiteral(" 0 saved points"));
 
     const QString chosen = f.home.filePath(QStringLiteral("chosen.txt"));
@@ -161,14 +155,14 @@ void tst_Undo::fileChangedByAnotherProgramIsLeftAlone()
         QVERIFY(other.open(QIODevice::Append));
         other.write("7\t7\r\n");
     }
-    const QByteArray before = dataFile(f);
+    const QByteArray before = f.dataFile();
     f.get<QAction>("DesfazerPonto")->trigger();
     QCOMPARE(f.dialogs.messages.size(), 1);
     QVERIFY2(f.dialogs.messages.first().startsWith(QStringLiteral("The data file no longer ends with the last recorded point")),
              qPrintable(f.dialogs.messages.first()));
     QVERIFY(f.dialogs.messages.first().contains(f.form->NomeFicheiro));
-    QCOMPARE(dataFile(f), before);
-    QCOMPARE(f.form->NumPontosGravados, 2);
+    QCOMPARE(f.dataFile(), before);
+    QCOMPARE(f.form->engine().count(), 2);
     QCOMPARE(f.picture()->drawingCount(), 3 + 2);
 }
 
@@ -182,11 +176,11 @@ void tst_Undo::failedShorteningKeepsCountAndDot()
         errno = EROFS; // a file system that has turned read-only
         return -1;
     };
-    f.form->Gravacao.file().setStorageCalls(calls);
+    f.form->engine().recordedPoints().file().setStorageCalls(calls);
     f.get<QAction>("DesfazerPonto")->trigger();
     QCOMPARE(f.dialogs.messages.size(), 1);
     QVERIFY(f.dialogs.messages.first().startsWith(QStringLiteral("The last point could not be removed")));
-    QCOMPARE(dataFile(f), FiveLines[0] + FiveLines[1]);
+    QCOMPARE(f.dataFile(), FiveLines[0] + FiveLines[1]);
     QCOMPARE(countLabel(f), QStringLiteral(" 2 saved points"));
     QCOMPARE(f.picture()->drawingCount(), 3 + 2);
 }
@@ -194,14 +188,9 @@ void tst_Undo::failedShorteningKeepsCountAndDot()
 void tst_Undo::fullDiskRefusesTheRedo()
 {
     FormFixture f;
-    QTemporaryDir small;
-    // A real full disk: a tiny memory file system (needs root, as on CI).
-    if (::mount("tmpfs", QFile::encodeName(small.path()).constData(), "tmpfs", 0, "size=8k") != 0)
+    const SmallFileSystem small;
+    if (!small.mounted())
         QSKIP("cannot mount a small file system here");
-    struct Unmount {
-        QByteArray path;
-        ~Unmount() { ::umount(path.constData()); }
-    } unmount{QFile::encodeName(small.path())};
     f.calibrate();
     f.dialogs.dataFileAnswers.push_back(small.filePath(QStringLiteral("data.txt")));
     f.get<QPushButton>("Command3")->click();
@@ -209,7 +198,7 @@ void tst_Undo::fullDiskRefusesTheRedo()
     // Undo needs no space and frees the file's only page; then the disk
     // fills up and the line cannot go back.
     f.get<QAction>("DesfazerPonto")->trigger();
-    QCOMPARE(dataFile(f), QByteArray());
+    QCOMPARE(f.dataFile(), QByteArray());
     {
         QFile filler(small.filePath(QStringLiteral("filler")));
         QVERIFY(filler.open(QIODevice::WriteOnly));
@@ -218,7 +207,7 @@ void tst_Undo::fullDiskRefusesTheRedo()
     f.get<QAction>("RefazerPonto")->trigger();
     QCOMPARE(f.dialogs.messages.size(), 1);
     QVERIFY(f.dialogs.messages.first().startsWith(QStringLiteral("The point could not be written")));
-    QCOMPARE(dataFile(f), QByteArray());
+    QCOMPARE(f.dataFile(), QByteArray());
     QCOMPARE(countLabel(f), QStringLiteral(" 0 saved points"));
     QCOMPARE(f.picture()->drawingCount(), 3);
 }
@@ -242,7 +231,7 @@ void tst_Undo::ctrlZInATextFieldUndoesTyping()
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(field->text(), QStringLiteral("0"));
     QCOMPARE(undone.count(), 0);
-    QCOMPARE(dataFile(f), FiveLines[0]);
+    QCOMPARE(f.dataFile(), FiveLines[0]);
 }
 
 void tst_Undo::portugueseCaptions()

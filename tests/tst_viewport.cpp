@@ -3,7 +3,7 @@
 // Opening pictures, scrolling them and the logical picture coordinates.
 #include "formfixture.h"
 #include "ui/qtuserdialogs.h"
-#include "view/pictureloader.h"
+#include "picture/picturedecoder.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -108,7 +108,7 @@ void tst_Viewport::cancelAndFailedLoadsChangeNothing()
     QCOMPARE(f.form->ImagemCarregada, loaded);
     QCOMPARE(f.picture()->size(), size);
     QCOMPARE(f.picture()->drawingCount(), marks);
-    QCOMPARE(f.form->Calibracao.CantoDefinido0, afterAPicture);
+    QCOMPARE(f.form->engine().calibration().CantoDefinido0, afterAPicture);
     QCOMPARE(f.get<QRadioButton>("Option_Calibracao")->isEnabled(), afterAPicture);
     QCOMPARE(f.get<QLabel>("Label_Mensagem")->text(), message);
     QVERIFY(f.dialogs.messages.isEmpty());

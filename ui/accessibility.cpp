@@ -3,7 +3,7 @@
 // Keyboard mnemonics on the menus, and names a screen reader can tell apart.
 #include "ui/accessibility.h"
 
-#include "app/languagetexts.h"
+#include "language/languagetexts.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -3,7 +3,7 @@
 // Shows on a reference field when its text is read only in part.
 #include "ui/fieldfeedback.h"
 
-#include "app/languagetexts.h"
+#include "language/languagetexts.h"
 #include "calibration/numberparsing.h"
 
 #include <QLineEdit>

@@ -3,20 +3,19 @@
 // The main window: every control of the tool and the handlers that route its events.
 #include "ui/form1.h"
 
-#include "app/idioma.h"
-#include "calibration/numberparsing.h"
 #include "calibration/positiverule.h"
-#include "reading/numberformat.h"
+#include "language/idioma.h"
+#include "picture/picturedrop.h"
+#include "picture/picturefile.h"
+#include "picture/pictureformats.h"
+#include "picture/pictureloading.h"
 #include "ui/accessibility.h"
 #include "ui/fieldfeedback.h"
 #include "ui/layout.h"
-#include "ui/pictureopening.h"
 #include "ui/twipscontrols.h"
 #include "ui/userdialogs.h"
-#include "view/magnifier.h"
-#include "view/picturedrop.h"
-#include "view/pictureformats.h"
 #include "view/calibrationsketch.h"
+#include "view/magnifier.h"
 #include "view/picturepanel.h"
 #include "view/pointcolours.h"
 #include "view/viewportclip.h"
@@ -58,23 +57,24 @@ std::string utf8(const QLineEdit *field)
     return field->text().toStdString();
 }
 
-// Why a click stores nothing, or nothing when the readout holds numbers.
-const Bilingual *refusalOfReadout(ReadoutState state)
+// Why a click stores nothing.
+const Bilingual *textOfRefusal(pontiva::Refusal why)
 {
-    switch (state) {
-    case ReadoutState::NeverShown: return &Texts::PontoSemLeitura;
-    case ReadoutState::NoValue: return &Texts::PontoSemValor;
-    case ReadoutState::Collinear: return &Texts::PontoColinear;
-    case ReadoutState::Value: break;
+    switch (why) {
+    case pontiva::Refusal::NoReadoutYet: return &Texts::PontoSemLeitura;
+    case pontiva::Refusal::NoValue: return &Texts::PontoSemValor;
+    case pontiva::Refusal::Collinear: return &Texts::PontoColinear;
+    case pontiva::Refusal::AlreadyRecorded:
+    case pontiva::Refusal::None: break;
     }
     return nullptr;
 }
 
-const Bilingual *failureOfStep(pontiva::RecordedPoints::Outcome outcome, const Bilingual &changed,
-                               const Bilingual &failed)
+// The regional decimal separator, as the readout writes it.
+char decimalSeparator()
 {
-    using Outcome = pontiva::RecordedPoints::Outcome;
-    return outcome == Outcome::FileChanged ? &changed : outcome == Outcome::Failed ? &failed : nullptr;
+    const QChar point = QLocale().decimalPoint().at(0);
+    return point.unicode() < 128 ? char(point.unicode()) : '.';
 }
 
 } // namespace
@@ -84,7 +84,8 @@ Form1::Form1(UserDialogs &dialogs, QWidget *parent)
     , Dialogs(dialogs)
 {
     endProgram = [] { QCoreApplication::quit(); };
-    openPictureDevice = [](const QString &path) { return std::make_unique<QFile>(path); };
+    openPictureDevice = [](const QString &path) { return ::openPictureFile(path).device; };
+    Loading = std::make_unique<PictureLoading>([this](bool) { return Dialogs.showLoadProgress(); });
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Pontiva"));
     QFont font;
@@ -109,166 +110,6 @@ Form1::Form1(UserDialogs &dialogs, QWidget *parent)
 Form1::~Form1()
 {
     closeDataFile();
-}
-
-TwipsRect Form1::twipsOf(const QWidget *control)
-{
-    const QRectF r = control->property(TwipsProperty).toRectF();
-    return {r.left(), r.top(), r.width(), r.height()};
-}
-
-void Form1::createControls()
-{
-    // The design client area keeps its size and layout; on a smaller screen
-    // the window shrinks and scroll bars reach the rest.
-    Scroller = new QScrollArea(this);
-    Scroller->setFrameShape(QFrame::NoFrame);
-    Scroller->setWidgetResizable(false);
-    setCentralWidget(Scroller);
-    Central = new QWidget;
-    Central->setObjectName(QStringLiteral("Form1Client"));
-    Scroller->setWidget(Central);
-    // Design client area: 15240 x 10710 twips below the menu bar.
-    Central->setFixedSize(twipsToPixels(15240), twipsToPixels(10710));
-    QWidget *w = Central;
-
-    Frame_Leitura = make<QGroupBox>(w, "Frame_Leitura", QStringLiteral("Leitura"), 7470, 120, 4455, 1815);
-    Frame6 = make<QGroupBox>(Frame_Leitura, "Frame6", QStringLiteral("Tipo de coordenadas"), 270, 360, 2115, 1215);
-    Check_XLog = make<QCheckBox>(Frame6, "Check_XLog", QStringLiteral("X logarítmico"), 240, 360, 1515, 255);
-    Check_YLog = make<QCheckBox>(Frame6, "Check_YLog", QStringLiteral("Y logarítmico"), 240, 690, 1515, 255);
-    Frame4 = make<QGroupBox>(Frame_Leitura, "Frame4", QStringLiteral("Coordenadas locais"), 2550, 360, 1635, 1185);
-    Label_Leitura_Y = make<QLabel>(Frame4, "Label_Leitura_Y", QStringLiteral("----"), 360, 720, 1155, 315);
-    Label_Leitura_X = make<QLabel>(Frame4, "Label_Leitura_X", QStringLiteral("----"), 360, 300, 1155, 315);
-    Label6 = make<QLabel>(Frame4, "Label6", QStringLiteral("Y"), 120, 750, 615, 255);
-    Label7 = make<QLabel>(Frame4, "Label7", QStringLiteral("X"), 120, 360, 615, 255);
-    Frame_Leitura->hide();
-
-    Frame_Calibracao = make<QGroupBox>(w, "Frame_Calibracao", QStringLiteral("Calibração"), 2820, 120, 4185, 1755);
-    QWidget *c = Frame_Calibracao;
-    Text_Y2 = make<QLineEdit>(c, "Text_Y2", QStringLiteral("1"), 2940, 1080, 975, 315);
-    Text_X2 = make<QLineEdit>(c, "Text_X2", QStringLiteral("0"), 2940, 660, 975, 315);
-    Option_Canto2 = make<QRadioButton>(c, "Option_Canto2", QStringLiteral("Ponto 2"), 2940, 360, 915, 195);
-    Option_Canto1 = make<QRadioButton>(c, "Option_Canto1", QStringLiteral("Ponto 1"), 1710, 360, 915, 195);
-    Option_Canto0 = make<QRadioButton>(c, "Option_Canto0", QStringLiteral("Ponto 0"), 540, 360, 915, 195);
-    Text_Y1 = make<QLineEdit>(c, "Text_Y1", QStringLiteral("0"), 1710, 1080, 975, 315);
-    Text_X1 = make<QLineEdit>(c, "Text_X1", QStringLiteral("1"), 1710, 660, 975, 315);
-    Text_Y0 = make<QLineEdit>(c, "Text_Y0", QStringLiteral("0"), 540, 1080, 975, 315);
-    Text_X0 = make<QLineEdit>(c, "Text_X0", QStringLiteral("0"), 540, 660, 975, 315);
-    Label1 = make<QLabel>(c, "Label1", QStringLiteral("Não calibrado"), 1680, 1440, 1095, 195);
-    Label2 = make<QLabel>(c, "Label2", QStringLiteral("Não calibrado"), 2940, 1440, 1095, 195);
-    Label0 = make<QLabel>(c, "Label0", QStringLiteral("Não calibrado"), 510, 1440, 1035, 195);
-    Label_X0 = make<QLabel>(c, "Label_X0", QStringLiteral("X"), 300, 690, 615, 255);
-    Label_Y0 = make<QLabel>(c, "Label_Y0", QStringLiteral("Y"), 300, 1110, 615, 255);
-    Text_Y2->setEnabled(false);
-    Text_X2->setEnabled(false);
-    Text_Y1->setEnabled(false);
-    Text_X1->setEnabled(false);
-    Frame_Calibracao->hide();
-
-    Picture1 = make<QFrame>(w, "Picture1", 240, 1680, 10410, 5775);
-    Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Picture1->setLineWidth(2);
-    Picture1Client = new ViewportClip(Picture1);
-    Picture1Client->setObjectName(QStringLiteral("Picture1Client"));
-    Picture2 = make<PicturePanel>(Picture1Client, "Picture2", 0, 0, 8415, 4755);
-    Picture2->hide();
-    VScroll1 = make<QScrollBar>(w, "VScroll1", 13320, 6360, 315, 3435);
-    VScroll1->setOrientation(Qt::Vertical);
-    VScroll1->hide();
-    HScroll1 = make<QScrollBar>(w, "HScroll1", 210, 9150, 4935, 315);
-    HScroll1->setOrientation(Qt::Horizontal);
-    HScroll1->hide();
-    Picture1Client->setScrollBars(HScroll1, VScroll1);
-
-    Frame_Modo = make<QGroupBox>(w, "Frame_Modo", QStringLiteral("Modo"), 240, 120, 2415, 1335);
-    Option_LeituraDados = make<QRadioButton>(Frame_Modo, "Option_LeituraDados", QStringLiteral("Leitura de dados"), 180, 810, 1695, 195);
-    Option_Calibracao = make<QRadioButton>(Frame_Modo, "Option_Calibracao", QStringLiteral("Calibração"), 180, 390, 1515, 195);
-    Option_LeituraDados->setEnabled(false);
-    Option_Calibracao->setEnabled(false);
-
-    Frame_Gravacao = make<QGroupBox>(w, "Frame_Gravacao", QStringLiteral("Gravação de dados"), 12060, 120, 4095, 1815);
-    Command3 = make<QPushButton>(Frame_Gravacao, "Command3", QStringLiteral("Escolher Ficheiro"), 1320, 360, 1425, 555);
-    Label_PontosGravados = make<QLabel>(Frame_Gravacao, "Label_PontosGravados", QStringLiteral("Numero de pontos gravados = 0"), 120, 1440, 2565, 255);
-    Label_Ficheiro = make<QLabel>(Frame_Gravacao, "Label_Ficheiro", QString(), 120, 1080, 3825, 255);
-    Frame_Gravacao->hide();
-
-    Picture_Desenho = make<PicturePanel>(w, "Picture_Desenho", 12060, 360, 1755, 1455);
-    Picture_Desenho->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Picture_Desenho->setLineWidth(2);
-    Picture_Desenho->hide();
-
-    Lupa = make<Magnifier>(w, "Lupa", 13275, 120, 1815, 1815);
-    Lupa->setSource(Picture2);
-    Lupa->hide();
-
-    Label_Mensagem = make<QLabel>(w, "Label_Mensagem", QStringLiteral("Mensagem :"), 6540, 9180, 1035, 195);
-    QFont bold = Label_Mensagem->font();
-    bold.setBold(true);
-    Label_Mensagem->setFont(bold);
-    setTextColour(Label_Mensagem, palette().color(QPalette::Highlight));
-    Label_Mensagem->setWordWrap(true);
-    // Whatever the message and the font, the bars stay clickable.
-    HScroll1->raise();
-    VScroll1->raise();
-
-    // Every control shows the arrow; only the bare window surface shows the
-    // crosshair set at load.
-    for (QWidget *child : Central->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-        child->setCursor(Qt::ArrowCursor);
-
-    createMenus();
-}
-
-// Option buttons act on toggled(true): it runs at once inside setChecked(true)
-// from code and not at all for the option already selected, exactly like a
-// user's choice. Check boxes act on every change of value; text boxes on every
-// change, typed or not.
-void Form1::connectHandlers()
-{
-    auto onSelect = [this](QRadioButton *option, void (Form1::*handler)()) {
-        connect(option, &QRadioButton::toggled, this, [this, handler](bool on) {
-            if (on)
-                (this->*handler)();
-        });
-    };
-    onSelect(Option_Canto0, &Form1::Option_Canto0_Click);
-    onSelect(Option_Canto1, &Form1::Option_Canto1_Click);
-    onSelect(Option_Canto2, &Form1::Option_Canto2_Click);
-    onSelect(Option_Calibracao, &Form1::Option_Calibracao_Click);
-    onSelect(Option_LeituraDados, &Form1::Option_LeituraDados_Click);
-    connect(Check_XLog, &QCheckBox::toggled, this, &Form1::Check_XLog_Click);
-    connect(Check_YLog, &QCheckBox::toggled, this, &Form1::Check_YLog_Click);
-    connect(Text_X0, &QLineEdit::textChanged, this, &Form1::Text_X0_Change);
-    connect(Text_Y0, &QLineEdit::textChanged, this, &Form1::Text_Y0_Change);
-    connect(HScroll1, &QScrollBar::valueChanged, this, &Form1::HScroll1_Change);
-    connect(VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
-    // Every position on the picture goes through the aim first: itself, or
-    // the mark snapping found. The magnifier shows where it went.
-    connect(Picture2, &PicturePanel::mouseMoved, this,
-            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, float x, float y) {
-                const ReadingPosition at = Aim.aim(*Picture2, x, y, Option_Calibracao->isChecked());
-                Picture2_MouseMove(buttons, shift, at.x, at.y);
-                Lupa->showAim(at);
-            });
-    connect(Picture2, &PicturePanel::mousePressed, this,
-            [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y) {
-                const ReadingPosition at = Aim.aim(*Picture2, x, y, Option_Calibracao->isChecked());
-                Picture2_MouseDown(button, shift, at.x, at.y);
-                Lupa->showAim(at);
-            });
-    connect(AjustarMarcas, &QAction::toggled, this, &Form1::AjustarMarcas_Click);
-    connect(Lupa4, &QAction::triggered, Lupa, [this] { Lupa->setZoom(4); });
-    connect(Lupa8, &QAction::triggered, Lupa, [this] { Lupa->setZoom(8); });
-    connect(Lupa, &Magnifier::zoomChanged, this, [this](int zoom) { (zoom == 4 ? Lupa4 : Lupa8)->setChecked(true); });
-    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(Ler, &QAction::triggered, this, &Form1::Ler_Click);
-    connect(Sair, &QAction::triggered, this, &Form1::Sair_Click);
-    connect(Credits, &QAction::triggered, this, &Form1::Credits_Click);
-    connect(DesfazerPonto, &QAction::triggered, this, &Form1::DesfazerPonto_Click);
-    connect(ColarImagem, &QAction::triggered, this, &Form1::ColarImagem_Click);
-    connect(RefazerPonto, &QAction::triggered, this, &Form1::RefazerPonto_Click);
-    for (QLineEdit *field : {Text_X0, Text_Y0, Text_X1, Text_Y1, Text_X2, Text_Y2})
-        connect(field, &QLineEdit::textChanged, this, [field] { showHowFieldReads(field); });
 }
 
 void Form1::Form_Load()
@@ -495,12 +336,23 @@ void Form1::Ler_Click()
 }
 
 // The load sequence from decoding on, for the dialog and for a dropped file.
+// A picture handed over while another loads is opened after it.
 void Form1::openPicture(const QString &path)
 {
-    std::optional<QImage> picture = decodeShowingProgress(openPictureDevice(path), Dialogs);
-    if (!picture)
+    if (Loading->busy()) {
+        PendingPictures << path;
+        return;
+    }
+    openDecoded(Loading->decode(openPictureDevice(path)));
+    while (!PendingPictures.isEmpty())
+        openDecoded(Loading->decode(openPictureDevice(PendingPictures.takeFirst())));
+}
+
+void Form1::openDecoded(const DecodedPicture &decoded)
+{
+    if (!decoded)
         return; // unreadable or not a picture: nothing changes, silently
-    showPicture(std::move(*picture));
+    showPicture(decoded.picture);
 }
 
 void Form1::openPictureFile(const QString &path)
@@ -545,6 +397,7 @@ void Form1::showPicture(QImage picture)
     Lupa->clear();
     Lupa->show();
     Picture2->setScale(0, 100, 100, 0);
+    Engine.setPictureSize(Picture2->picture().width(), Picture2->picture().height());
     Inicializacao();
 }
 
@@ -596,14 +449,13 @@ void Form1::showModeGroups(pontiva::Mode mode)
 
 void Form1::Inicializacao()
 {
-    NumPontosGravados = 0;
-    Calibracao.reset();
+    Engine.resetCalibration();
     Label0->setText(TextoNaoCalibrado);
     Label1->setText(TextoNaoCalibrado);
     Label2->setText(TextoNaoCalibrado);
     Option_Canto0->setChecked(true);
     Option_LeituraDados->setEnabled(false);
-    Label_PontosGravados->setText(QStringLiteral("0") + TextoPontosGravados);
+    showZeroCount();
     startDataSet();
 }
 
@@ -686,71 +538,45 @@ void Form1::Picture2_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, float x,
         return;
     }
     Picture2->setCursor(Qt::CrossCursor);
-
-    const pontiva::Transform t = pontiva::computeTransform(currentInputs());
-    if (t.xAxis == pontiva::AxisStatus::EqualValues)
-        failAxis(1);
-    // Tested afresh: after an X failure the window is calibrating already, so
-    // a Y failure in the same move neither asks again nor moves to point 2.
-    if (t.yAxis == pontiva::AxisStatus::EqualValues)
-        failAxis(2);
-
-    if (!Option_LeituraDados->isChecked())
+    const pontiva::MoveOutcome m =
+        Engine.move(referenceInputs(), x, y, Option_LeituraDados->isChecked(), decimalSeparator());
+    if (m.xAxisFailed)
+        failAxis(1, m.sentBackTo == 1);
+    if (m.yAxisFailed)
+        failAxis(2, m.sentBackTo == 2);
+    if (!m.readoutShown)
         return;
     Picture2->setCursor(Qt::CrossCursor);
-    // The fields and boxes are read again at this moment.
-    const pontiva::DataReading r =
-        pontiva::mapToData(t, x, y, Calibracao.XCanto0, Calibracao.YCanto0,
-                           pontiva::parseNumber(utf8(Text_X0)), pontiva::parseNumber(utf8(Text_Y0)),
-                           Check_XLog->isChecked(), Check_YLog->isChecked());
-    const QChar decimalPoint = QLocale().decimalPoint().at(0);
-    showReading(Label_Leitura_X, r.x, decimalPoint);
-    showReading(Label_Leitura_Y, r.y, decimalPoint);
-    Readout = r.x && r.y ? ReadoutState::Value
-                         : (t.collinear ? ReadoutState::Collinear : ReadoutState::NoValue);
+    showReading(Label_Leitura_X, m.x);
+    showReading(Label_Leitura_Y, m.y);
 }
 
-pontiva::CalibrationInputs Form1::currentInputs() const
+pontiva::ReferenceInputs Form1::referenceInputs() const
 {
-    pontiva::CalibrationInputs in;
-    in.x0 = pontiva::parseNumber(utf8(Text_X0));
-    in.x1 = pontiva::parseNumber(utf8(Text_X1));
-    in.y0 = pontiva::parseNumber(utf8(Text_Y0));
-    in.y2 = pontiva::parseNumber(utf8(Text_Y2));
-    in.xLog = Check_XLog->isChecked();
-    in.yLog = Check_YLog->isChecked();
-    in.XCanto0 = Calibracao.XCanto0;
-    in.YCanto0 = Calibracao.YCanto0;
-    in.XCanto1 = Calibracao.XCanto1;
-    in.YCanto1 = Calibracao.YCanto1;
-    in.XCanto2 = Calibracao.XCanto2;
-    in.YCanto2 = Calibracao.YCanto2;
-    return in;
+    return {utf8(Text_X0), utf8(Text_X1), utf8(Text_Y0), utf8(Text_Y2), Check_XLog->isChecked(),
+            Check_YLog->isChecked()};
 }
 
 // Point 1 for the X axis, point 2 for the Y axis: it counts as not clicked
 // again, and a user who was reading is sent back to place it anew.
-void Form1::failAxis(int point)
+void Form1::failAxis(int point, bool sendBack)
 {
-    Calibracao.unclick(point);
     (point == 1 ? Label1 : Label2)->setText(TextoNaoCalibrado);
     Option_LeituraDados->setEnabled(false);
-    if (!Option_Calibracao->isChecked()) {
+    if (sendBack) {
         showMessageBothTests(Texts::ErroCalibracao);
         Option_Calibracao->setChecked(true);
         (point == 1 ? Option_Canto1 : Option_Canto2)->setChecked(true);
     }
 }
 
-void Form1::showReading(QLabel *label, const std::optional<double> &value, QChar decimalPoint)
+void Form1::showReading(QLabel *label, const std::optional<std::string> &text)
 {
-    if (!value) {
-        // Never a number that is not one: the text says so, and a click refuses it.
+    // Never a number that is not one: the text says so, and a click refuses it.
+    if (!text)
         label->setText(textByBothTests(Texts::SemValor).value_or(QStringLiteral("----")));
-        return;
-    }
-    const char separator = decimalPoint.unicode() < 128 ? char(decimalPoint.unicode()) : '.';
-    label->setText(QString::fromLatin1(pontiva::formatReading(*value, separator)));
+    else
+        label->setText(QString::fromStdString(*text));
 }
 
 void Form1::Picture2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y)
@@ -759,96 +585,100 @@ void Form1::Picture2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, 
         QLabel *const statusLabels[] = {Label0, Label1, Label2};
         const int point = selectedPoint();
         if (point >= 0) {
-            Calibracao.place(point, x, y);
+            Engine.place(point, x, y);
             statusLabels[point]->setText(TextoCalibrado);
             RepresentaPontos();
         }
-        if (Calibracao.allDefined())
+        if (Engine.calibration().allDefined())
             Option_LeituraDados->setEnabled(true);
     }
     if (Option_LeituraDados->isChecked())
-        recordPoint(x, y);
+        recordPoint(x, y, AimSnapped);
 }
 
-void Form1::recordPoint(float x, float y)
+void Form1::recordPoint(float x, float y, bool snapped)
 {
-    if (const Bilingual *refusal = refusalOfReadout(Readout)) {
-        showMessageBothTests(*refusal);
+    const pontiva::StepOutcome step = Engine.record(x, y, snapped);
+    showStep(step, Texts::FicheiroNaoGrava, Texts::FicheiroNaoGrava);
+    if (step.kind == pontiva::StepOutcome::Done)
+        Engine.setMarksOfLastStep(markRecorded(step.points));
+}
+
+// What a recording, an undo or a redo did: the count, the dots and the menu
+// follow only what is on storage.
+void Form1::showStep(const pontiva::StepOutcome &step, const Bilingual &changed, const Bilingual &failed)
+{
+    using Kind = pontiva::StepOutcome;
+    switch (step.kind) {
+    case Kind::Nothing:
         return;
-    }
-    if (!Gravacao.usable()) {
-        dataFileFailed(Texts::FicheiroNaoGrava);
+    case Kind::Refused:
+        if (const Bilingual *refusal = textOfRefusal(step.refusal))
+            showMessageBothTests(*refusal);
         return;
+    case Kind::FileChanged:
+        dataFileFailed(changed);
+        break;
+    case Kind::FileFailed:
+        dataFileFailed(failed);
+        break;
+    case Kind::Done:
+        showCount(step.count);
+        break;
     }
-    // The captions exactly as they stand, even if no move refreshed them.
-    pontiva::RecordedPoint point{pontiva::dataLine(Label_Leitura_X->text().toLatin1().toStdString(), "\t",
-                                                   Label_Leitura_Y->text().toLatin1().toStdString()),
-                                 x, y, 0};
-    if (!Gravacao.record(std::move(point))) {
-        dataFileFailed(Texts::FicheiroNaoGrava);
-        return; // not on disk: not counted, not marked
-    }
-    ++NumPontosGravados;
-    showCount();
-    Gravacao.setMarkOfLast(markRecorded(x, y));
     updateEditActions();
 }
 
-// The red dot of a recorded point, at the clicked spot; the pen stays set.
-int Form1::markRecorded(float x, float y)
+// The red dots of recorded points, at the clicked spots; the pen stays set.
+std::vector<int> Form1::markRecorded(const std::vector<pontiva::RecordedPoint> &points)
 {
+    std::vector<int> marks;
     Picture2->setDrawWidth(4);
     Picture2->setForeColor(Red);
-    return Picture2->drawDot({x, y});
+    for (const pontiva::RecordedPoint &p : points)
+        marks.push_back(Picture2->drawDot({p.x, p.y}, DrawingLayer::Dots));
+    return marks;
 }
 
 // A blank where a minus sign would stand, then the count. An undo or a redo
 // shows the count the same way as a recording.
-void Form1::showCount()
+void Form1::showCount(std::int64_t count)
 {
-    Label_PontosGravados->setText(QLatin1Char(' ') + QString::number(NumPontosGravados) + TextoPontosGravados);
+    Label_PontosGravados->setText(QLatin1Char(' ') + QString::number(count) + TextoPontosGravados);
+}
+
+// A new data set shows its count with no blank before it.
+void Form1::showZeroCount()
+{
+    Label_PontosGravados->setText(QStringLiteral("0") + TextoPontosGravados);
 }
 
 void Form1::DesfazerPonto_Click()
 {
     if (!Option_LeituraDados->isChecked())
         return; // calibrating: nothing to take back, nothing to say
-    const pontiva::RecordedPoints::Step step = Gravacao.undo();
-    if (const Bilingual *failure = failureOfStep(step.outcome, Texts::DesfazerAlterado, Texts::DesfazerFalhou)) {
-        dataFileFailed(*failure);
-        return; // the file, the count and the marks stay
-    }
-    if (step.outcome != pontiva::RecordedPoints::Outcome::Done)
-        return;
-    --NumPontosGravados;
-    showCount();
-    Picture2->removeDrawing(step.point.mark);
-    updateEditActions();
+    const pontiva::StepOutcome step = Engine.undo();
+    showStep(step, Texts::DesfazerAlterado, Texts::DesfazerFalhou);
+    if (step.kind == pontiva::StepOutcome::Done)
+        for (const pontiva::RecordedPoint &p : step.points)
+            Picture2->removeDrawing(p.mark);
 }
 
 void Form1::RefazerPonto_Click()
 {
     if (!Option_LeituraDados->isChecked())
         return;
-    const pontiva::RecordedPoints::Step step = Gravacao.redo();
-    if (const Bilingual *failure = failureOfStep(step.outcome, Texts::FicheiroNaoGrava, Texts::FicheiroNaoGrava)) {
-        dataFileFailed(*failure);
-        updateEditActions();
-        return;
-    }
-    if (step.outcome != pontiva::RecordedPoints::Outcome::Done)
-        return;
-    ++NumPontosGravados;
-    showCount();
-    Gravacao.setMarkOfLast(markRecorded(step.point.x, step.point.y));
-    updateEditActions();
+    const pontiva::StepOutcome step = Engine.redo();
+    showStep(step, Texts::FicheiroNaoGrava, Texts::FicheiroNaoGrava);
+    if (step.kind == pontiva::StepOutcome::Done)
+        Engine.setMarksOfLastStep(markRecorded(step.points));
 }
 
 void Form1::updateEditActions()
 {
     const bool reading = Option_LeituraDados->isChecked();
-    DesfazerPonto->setEnabled(reading && Gravacao.canUndo());
-    RefazerPonto->setEnabled(reading && Gravacao.canRedo());
+    DesfazerPonto->setEnabled(reading && Engine.canUndo());
+    RefazerPonto->setEnabled(reading && Engine.canRedo());
 }
 
 void Form1::AjustarMarcas_Click(bool on)
@@ -858,19 +688,20 @@ void Form1::AjustarMarcas_Click(bool on)
 
 void Form1::RepresentaPontos()
 {
+    const pontiva::CalibrationState &points = Engine.calibration();
     Picture2->clearDrawing();
     Picture2->setDrawWidth(5);
-    if (Calibracao.CantoDefinido0) {
+    if (points.CantoDefinido0) {
         Picture2->setForeColor(Red);
-        Picture2->drawDot({Calibracao.XCanto0, Calibracao.YCanto0});
+        Picture2->drawDot({points.XCanto0, points.YCanto0});
     }
-    if (Calibracao.CantoDefinido1) {
+    if (points.CantoDefinido1) {
         Picture2->setForeColor(Green);
-        Picture2->drawDot({Calibracao.XCanto1, Calibracao.YCanto1});
+        Picture2->drawDot({points.XCanto1, points.YCanto1});
     }
-    if (Calibracao.CantoDefinido2) {
+    if (points.CantoDefinido2) {
         Picture2->setForeColor(Blue);
-        Picture2->drawDot({Calibracao.XCanto2, Calibracao.YCanto2});
+        Picture2->drawDot({points.XCanto2, points.YCanto2});
     }
 }
 
@@ -890,8 +721,7 @@ void Form1::Command3_Click()
     closeDataFile();
     NomeFicheiro = *path;
     Label_Ficheiro->setText(TextoFicheiro + NomeFicheiro.right(25));
-    NumPontosGravados = 0;
-    Label_PontosGravados->setText(QStringLiteral("0") + TextoPontosGravados);
+    showZeroCount();
     createDataFile();
     updateEditActions();
 }
@@ -900,14 +730,14 @@ void Form1::Command3_Click()
 // earlier run or an earlier picture are never emptied without asking.
 void Form1::startDataSet()
 {
-    if (!Gravacao.startAfterExisting(QFile::encodeName(NomeFicheiro).toStdString()))
+    if (!Engine.startDataSet(QFile::encodeName(NomeFicheiro).toStdString()))
         dataFileFailed(Texts::FicheiroNaoAbre);
     updateEditActions();
 }
 
 void Form1::createDataFile()
 {
-    if (!Gravacao.startEmpty(QFile::encodeName(NomeFicheiro).toStdString()))
+    if (!Engine.startEmptyDataSet(QFile::encodeName(NomeFicheiro).toStdString()))
         dataFileFailed(Texts::FicheiroNaoAbre);
 }
 
@@ -919,5 +749,5 @@ void Form1::dataFileFailed(const Bilingual &text)
 
 void Form1::closeDataFile()
 {
-    Gravacao.close();
+    Engine.closeDataFile();
 }

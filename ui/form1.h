@@ -4,8 +4,10 @@
 #pragma once
 
 // Map of the window
-//   Menus        Ler_Click (open a picture), Sair_Click (exit question),
-//                Credits_Click (About box); Form_QueryUnload guards the close box.
+//   Menus        Ler_Click (open a picture), ColarImagem_Click (paste one),
+//                Sair_Click (exit question), Credits_Click (About box);
+//                Form_QueryUnload guards the close box; dropEvent and
+//                secondStart open a picture as the dialog would.
 //   Mode         Option_Calibracao_Click, Option_LeituraDados_Click show the
 //                groups of each mode.
 //   Calibration  Option_Canto0..2_Click choose the point a click places;
@@ -13,26 +15,24 @@
 //                Picture2_MouseDown (calibrating) stores the point and
 //                RepresentaPontos redraws the markers.
 //   Reading      Check_XLog/YLog_Click guard log axes; Picture2_MouseMove
-//                recomputes the transform and shows the readout;
-//                Picture2_MouseDown (reading) appends the readout to the data
-//                file; Command3_Click chooses another data file.
+//                shows the readout the reading engine computes;
+//                Picture2_MouseDown (reading) records it in the data file;
+//                Command3_Click chooses another data file.
 //   Edit menu    DesfazerPonto_Click / RefazerPonto_Click take the last point
 //                of the data set out of the data file and put it back.
-//   View menu    AjustarMarcas (F3) snaps readings to marks and crossings;
-//                Lupa4/Lupa8 choose the magnifier's enlargement.
-//   Viewport     HScroll1/VScroll1 move Picture2 inside Picture1; a picture
-//                file dropped on the window loads as if chosen in the dialog.
+//   View menu    AjustarMarcas_Click (F3) snaps readings to marks and
+//                crossings; Lupa4/Lupa8 choose the magnifier's enlargement.
+//   Viewport     HScroll1_Change/VScroll1_Change move Picture2 inside Picture1.
 //
 // One click while reading: PicturePanel reports the press in logical picture
 // coordinates (or the arrow keys' fine position and Space) -> ReadingAim
-// moves it onto a mark when snapping is on -> Picture2_MouseDown -> the two readout captions are written
-// as one line to the data file and synced to disk -> the count and its label
-// change -> a red dot marks the spot.
+// moves it onto a mark when snapping is on -> Picture2_MouseDown ->
+// ReadingEngine::record writes the readout as one line to the data file and
+// syncs it to disk -> the count label changes -> a red dot marks the spot.
 
-#include "app/languagetexts.h"
 #include "calibration/calibrationworkflow.h"
-#include "calibration/transform.h"
-#include "reading/recordedpoints.h"
+#include "language/languagetexts.h"
+#include "reading/readingengine.h"
 #include "ui/twips.h"
 #include "view/readingaim.h"
 
@@ -55,12 +55,11 @@ class QRadioButton;
 class QScrollArea;
 class QScrollBar;
 class Magnifier;
+class PictureLoading;
 class PicturePanel;
 class UserDialogs;
 class ViewportClip;
-
-// What the two readout captions hold, and so what a click may store.
-enum class ReadoutState { NeverShown, Value, NoValue, Collinear };
+struct DecodedPicture;
 
 class Form1 : public QMainWindow
 {
@@ -82,14 +81,13 @@ public:
     // How a picture file is opened for decoding; tests put a slow one in.
     std::function<std::unique_ptr<QIODevice>(const QString &path)> openPictureDevice;
 
-    // Window state, under the names the whole program uses.
+    // Window state, under the names the whole program uses. The calibration,
+    // the data set and its count live in the reading engine.
     bool ImagemCarregada = false;
-    pontiva::CalibrationState Calibracao;
     QString NomeFicheiro;
-    qint64 NumPontosGravados = 0;
-    // The data file and the points of the current data set in it.
-    pontiva::RecordedPoints Gravacao;
     QString TextoCalibrado, TextoNaoCalibrado, TextoPontosGravados, TextoFicheiro;
+    const pontiva::ReadingEngine &engine() const { return Engine; }
+    pontiva::ReadingEngine &engine() { return Engine; }
 
     // The design-unit geometry a control was given, in twips.
     static TwipsRect twipsOf(const QWidget *control);
@@ -117,6 +115,7 @@ private:
     // Menus and closing.
     void Ler_Click();
     void openPicture(const QString &path);
+    void openDecoded(const DecodedPicture &decoded);
     void showPicture(QImage picture);
     void ColarImagem_Click();
     void Sair_Click();
@@ -155,21 +154,26 @@ private:
     void DesenhaAjuda();
 
     // Readout and data file.
-    pontiva::CalibrationInputs currentInputs() const;
-    void failAxis(int point);
-    void showReading(QLabel *label, const std::optional<double> &value, QChar decimalPoint);
+    pontiva::ReferenceInputs referenceInputs() const;
+    void failAxis(int point, bool sendBack);
+    void showReading(QLabel *label, const std::optional<std::string> &text);
     void Command3_Click();
     void startDataSet();
     void createDataFile();
     void dataFileFailed(const Bilingual &text);
     void closeDataFile();
-    void recordPoint(float x, float y);
-    void showCount();
-    int markRecorded(float x, float y);
+    void recordPoint(float x, float y, bool snapped);
+    void showStep(const pontiva::StepOutcome &step, const Bilingual &changed, const Bilingual &failed);
+    void showCount(std::int64_t count);
+    void showZeroCount();
+    std::vector<int> markRecorded(const std::vector<pontiva::RecordedPoint> &points);
 
     UserDialogs &Dialogs;
-    ReadoutState Readout = ReadoutState::NeverShown;
+    pontiva::ReadingEngine Engine;
+    std::unique_ptr<PictureLoading> Loading;
+    QStringList PendingPictures; // handed over while a picture was loading
     ReadingAim Aim;
+    bool AimSnapped = false; // the press being handled was moved onto a mark
     bool IconSet = false;
     bool Ending = false;        // a confirmed exit is closing the window
     bool SessionEnding = false; // the desktop session asks every window to close

@@ -3,7 +3,7 @@
 // The About box: icon, name, version and credits.
 #include "ui/frmabout.h"
 
-#include "app/languagetexts.h"
+#include "language/languagetexts.h"
 #include "ui/twips.h"
 
 #include <QGuiApplication>

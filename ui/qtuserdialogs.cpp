@@ -3,7 +3,7 @@
 // The real modal dialogs: Qt's file dialogs, message boxes and the About box.
 #include "ui/qtuserdialogs.h"
 
-#include "app/languagetexts.h"
+#include "language/languagetexts.h"
 #include "ui/frmabout.h"
 
 #include <QDir>

@@ -3,6 +3,8 @@
 // Every modal interaction of the main window, behind one interface.
 #pragma once
 
+#include "picture/loadprogress.h"
+
 #include <QString>
 #include <memory>
 #include <optional>
@@ -13,16 +15,6 @@ struct FileDialogRequest {
     QString title; // empty: the dialog's own title
     QString filter;
     int selectedFilter = 1;
-};
-
-// A modal indication of a long picture load, with Cancel; it stays up until
-// the object is destroyed.
-class LoadProgress
-{
-public:
-    virtual ~LoadProgress() = default;
-    virtual void setProgress(double fraction) = 0; // 0 to 1
-    virtual bool cancelled() const = 0;
 };
 
 // The window is given one of these: the real one opens Qt's dialogs, tests

@@ -24,7 +24,11 @@ Magnifier::Magnifier(QWidget *parent)
 void Magnifier::setSource(const PicturePanel *panel)
 {
     Source = panel;
-    connect(panel, &PicturePanel::drawingChanged, this, qOverload<>(&QWidget::update));
+    // Only a change within the enlarged square is worth painting it again.
+    connect(panel, &PicturePanel::drawingChanged, this, [this](const QRectF &area) {
+        if (Shown && area.intersects(shownArea()))
+            update();
+    });
 }
 
 void Magnifier::setZoom(int factor)
@@ -53,6 +57,12 @@ void Magnifier::mousePressEvent(QMouseEvent *event)
 {
     setZoom(Zoom == 8 ? 4 : 8);
     event->accept();
+}
+
+QRectF Magnifier::shownArea() const
+{
+    const double half = contentsRect().width() / (2.0 * Zoom) + 2;
+    return QRectF(Current.pointer - QPointF(half, half), QSizeF(2 * half, 2 * half));
 }
 
 void Magnifier::paintEvent(QPaintEvent *event)

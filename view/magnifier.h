@@ -35,6 +35,9 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    // The picture pixels the square shows.
+    QRectF shownArea() const;
+
     const PicturePanel *Source = nullptr;
     int Zoom = 8;
     bool Shown = false;

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A picture box that keeps its picture and what was drawn on it.
+// A picture box that keeps its picture and what was drawn on it, in layers.
 #include "view/picturepanel.h"
 
 #include <QApplication>
@@ -24,7 +24,8 @@ PicturePanel::PicturePanel(QWidget *parent)
 void PicturePanel::setPicture(QImage picture)
 {
     Picture = std::move(picture);
-    Operations.clear();
+    for (auto &layer : Layers)
+        layer.clear();
     if (AutoSize)
         fitToPicture();
     update();
@@ -37,12 +38,22 @@ void PicturePanel::setAutoSize(bool on)
         fitToPicture();
 }
 
+void PicturePanel::setZoom(double zoom)
+{
+    if (!(zoom > 0) || zoom == Zoom)
+        return;
+    Zoom = zoom;
+    if (AutoSize)
+        fitToPicture();
+    update();
+}
+
 void PicturePanel::fitToPicture()
 {
     if (Picture.isNull())
         return;
     const int border = 2 * frameWidth();
-    resize(Picture.width() + border, Picture.height() + border);
+    resize(int(std::ceil(Picture.width() * Zoom)) + border, int(std::ceil(Picture.height() * Zoom)) + border);
 }
 
 void PicturePanel::setScale(float left, float top, float right, float bottom)
@@ -53,72 +64,123 @@ void PicturePanel::setScale(float left, float top, float right, float bottom)
     ScaleHeight = bottom - top;
 }
 
-QPointF PicturePanel::logicalFromPixel(QPointF pixel) const
+QSizeF PicturePanel::pictureSize() const
 {
-    const QRect area = contentsRect();
-    const double x = pixel.x() - area.left();
-    const double y = pixel.y() - area.top();
-    if (ScaleWidth == 0 || ScaleHeight == 0 || area.width() <= 0 || area.height() <= 0)
-        return {x, y};
-    return {ScaleLeft + x * ScaleWidth / area.width(), ScaleTop + y * ScaleHeight / area.height()};
+    if (!Picture.isNull())
+        return Picture.size();
+    return contentsRect().size();
 }
 
-QPointF PicturePanel::logicalFromArea(QPointF areaPixel) const
+QPointF PicturePanel::logicalFromPicture(QPointF p) const
 {
-    return logicalFromPixel(areaPixel + QPointF(contentsRect().topLeft()));
+    const QSizeF size = pictureSize();
+    if (ScaleWidth == 0 || ScaleHeight == 0 || size.width() <= 0 || size.height() <= 0)
+        return p;
+    return {ScaleLeft + p.x() * ScaleWidth / size.width(), ScaleTop + p.y() * ScaleHeight / size.height()};
 }
 
-QPointF PicturePanel::pixelFromLogical(QPointF logical) const
+QPointF PicturePanel::pictureFromLogical(QPointF logical) const
 {
-    const QRect area = contentsRect();
+    const QSizeF size = pictureSize();
     if (ScaleWidth == 0 || ScaleHeight == 0)
         return logical;
-    return {(logical.x() - ScaleLeft) * area.width() / ScaleWidth,
-            (logical.y() - ScaleTop) * area.height() / ScaleHeight};
+    return {(logical.x() - ScaleLeft) * size.width() / ScaleWidth,
+            (logical.y() - ScaleTop) * size.height() / ScaleHeight};
 }
 
-int PicturePanel::addOperation(Operation op)
+QPointF PicturePanel::pictureFromWidget(QPointF widgetPixel) const
 {
-    op.id = ++LastId;
-    Operations.push_back(std::move(op));
-    update();
-    emit drawingChanged();
+    const QPointF inArea = widgetPixel - QPointF(contentsRect().topLeft());
+    return Zoom == 1 ? inArea : inArea / Zoom;
+}
+
+QPointF PicturePanel::widgetFromPicture(QPointF picturePixel) const
+{
+    return QPointF(contentsRect().topLeft()) + picturePixel * Zoom;
+}
+
+int PicturePanel::add(DrawingLayer layer, Drawing d)
+{
+    d.id = ++LastId;
+    Layers[std::size_t(layer)].push_back(d);
+    changed(extent(d));
     return LastId;
+}
+
+QRectF PicturePanel::extent(const Drawing &d) const
+{
+    // Marks keep their size on screen, so they reach further in picture
+    // pixels when zoomed out; a text reaches about a line right and down.
+    const double reach = (d.width / 2.0 + 2) / Zoom;
+    QRectF r = QRectF(d.from, d.to).normalized().adjusted(-reach, -reach, reach, reach);
+    if (d.kind == Drawing::Text)
+        r = QRectF(d.from, QSizeF(fontMetrics().horizontalAdvance(d.text) + 2, fontMetrics().height() + 2) / Zoom)
+                .adjusted(-1, -1, 1, 1);
+    // A dot sits at the centre of the pixel its point falls in.
+    if (d.kind == Drawing::Dot)
+        r.adjust(-1, -1, 1, 1);
+    return r;
+}
+
+// Only what changed is painted again: a click costs the same with one
+// recorded point or a hundred thousand.
+void PicturePanel::changed(const QRectF &picturePixels)
+{
+    const QRectF onWidget(widgetFromPicture(picturePixels.topLeft()), picturePixels.size() * Zoom);
+    update(onWidget.toAlignedRect().adjusted(-1, -1, 1, 1));
+    emit drawingChanged(picturePixels);
 }
 
 void PicturePanel::removeDrawing(int id)
 {
-    const auto found = std::find_if(Operations.begin(), Operations.end(),
-                                    [id](const Operation &op) { return op.id == id; });
-    if (found == Operations.end())
+    for (auto &layer : Layers) {
+        const auto found = std::find_if(layer.begin(), layer.end(), [id](const Drawing &d) { return d.id == id; });
+        if (found == layer.end())
+            continue;
+        const QRectF area = extent(*found);
+        layer.erase(found);
+        changed(area);
         return;
-    Operations.erase(found);
-    update();
-    emit drawingChanged();
+    }
 }
 
-void PicturePanel::drawLine(QPointF from, QPointF to)
+int PicturePanel::drawLine(QPointF from, QPointF to, DrawingLayer layer)
 {
-    addOperation({Operation::Line, ForeColor, DrawWidth, pixelFromLogical(from), pixelFromLogical(to), {}});
+    return add(layer, {Drawing::Line, ForeColor, DrawWidth, pictureFromLogical(from), pictureFromLogical(to), {}});
 }
 
-int PicturePanel::drawDot(QPointF at)
+int PicturePanel::drawDot(QPointF at, DrawingLayer layer)
 {
-    const QPointF p = pixelFromLogical(at);
-    return addOperation({Operation::Dot, ForeColor, DrawWidth, p, p, {}});
+    const QPointF p = pictureFromLogical(at);
+    return add(layer, {Drawing::Dot, ForeColor, DrawWidth, p, p, {}});
 }
 
-void PicturePanel::drawText(QPointF at, const QString &text)
+int PicturePanel::drawText(QPointF at, const QString &text, DrawingLayer layer)
 {
-    const QPointF p = pixelFromLogical(at);
-    addOperation({Operation::Text, ForeColor, DrawWidth, p, p, text});
+    const QPointF p = pictureFromLogical(at);
+    return add(layer, {Drawing::Text, ForeColor, DrawWidth, p, p, text});
 }
 
 void PicturePanel::clearDrawing()
 {
-    Operations.clear();
+    Layers[std::size_t(DrawingLayer::Markers)].clear();
+    Layers[std::size_t(DrawingLayer::Dots)].clear();
     update();
-    emit drawingChanged();
+    emit drawingChanged(QRectF(QPointF(), pictureSize()));
+}
+
+void PicturePanel::clearLayer(DrawingLayer layer)
+{
+    if (Layers[std::size_t(layer)].empty())
+        return;
+    Layers[std::size_t(layer)].clear();
+    update();
+    emit drawingChanged(QRectF(QPointF(), pictureSize()));
+}
+
+int PicturePanel::drawingCount() const
+{
+    return drawingCount(DrawingLayer::Markers) + drawingCount(DrawingLayer::Dots);
 }
 
 void PicturePanel::paintEvent(QPaintEvent *event)
@@ -127,62 +189,72 @@ void PicturePanel::paintEvent(QPaintEvent *event)
     const QRect area = contentsRect();
     QPainter painter(this);
     painter.setClipRect(area & event->rect());
-    if (!Picture.isNull()) {
+    const QRect exposed = area & event->rect();
+    if (!Picture.isNull() && Zoom == 1) {
         // Only the exposed part: a full scan can be far larger than the view.
         const QRect target = QRect(area.topLeft(), Picture.size()) & event->rect();
         if (!target.isEmpty())
             painter.drawImage(target, Picture, target.translated(-area.topLeft()));
     }
     painter.translate(area.topLeft());
-    paintDrawing(painter, QRectF(event->rect().translated(-area.topLeft())));
+    const QRectF exposedPicture(QPointF(exposed.topLeft() - area.topLeft()) / Zoom, QSizeF(exposed.size()) / Zoom);
+    paintDrawing(painter, exposedPicture, Zoom);
 }
 
-void PicturePanel::paintDrawing(QPainter &painter, const QRectF &exposed) const
+void PicturePanel::paintDrawing(QPainter &painter, const QRectF &exposed, double zoom) const
 {
-    for (const Operation &op : Operations) {
-        switch (op.kind) {
-        case Operation::Line:
-            painter.setPen(QPen(op.colour, op.width, Qt::SolidLine, Qt::RoundCap));
-            painter.drawLine(op.from, op.to);
-            break;
-        case Operation::Dot: {
-            // Centred on the pixel the point falls in.
-            const QPointF centre(std::floor(op.from.x()) + 0.5, std::floor(op.from.y()) + 0.5);
-            const double radius = op.width / 2.0;
-            if (!exposed.intersects(QRectF(centre.x() - radius - 1, centre.y() - radius - 1,
-                                           2 * radius + 2, 2 * radius + 2)))
+    // Layers keep their order: the grid under the markers under the dots.
+    for (const auto &layer : Layers)
+        for (const Drawing &d : layer) {
+            switch (d.kind) {
+            case Drawing::Line: {
+                const double reach = d.width / 2.0 / zoom + 1;
+                if (!exposed.intersects(QRectF(d.from, d.to).normalized().adjusted(-reach, -reach, reach, reach)))
+                    break;
+                painter.setPen(QPen(d.colour, d.width, Qt::SolidLine, Qt::RoundCap));
+                painter.drawLine(d.from * zoom, d.to * zoom);
                 break;
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(op.colour);
-            if (op.width <= 1)
-                painter.fillRect(QRectF(std::floor(op.from.x()), std::floor(op.from.y()), 1, 1), op.colour);
-            else
-                painter.drawEllipse(centre, radius, radius);
-            painter.setBrush(Qt::NoBrush);
-            break;
+            }
+            case Drawing::Dot: {
+                // Centred on the screen pixel the point falls in (at 1:1 the
+                // picture pixel).
+                const QPointF at = d.from * zoom;
+                const QPointF centre(std::floor(at.x()) + 0.5, std::floor(at.y()) + 0.5);
+                const double radius = d.width / 2.0;
+                const double reach = (radius + 1) / zoom;
+                if (!exposed.intersects(QRectF(d.from.x() - reach - 1 / zoom, d.from.y() - reach - 1 / zoom,
+                                               2 * reach + 2 / zoom, 2 * reach + 2 / zoom)))
+                    break;
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(d.colour);
+                if (d.width <= 1)
+                    painter.fillRect(QRectF(std::floor(at.x()), std::floor(at.y()), 1, 1), d.colour);
+                else
+                    painter.drawEllipse(centre, radius, radius);
+                painter.setBrush(Qt::NoBrush);
+                break;
+            }
+            case Drawing::Text: {
+                painter.setPen(d.colour);
+                const QFontMetrics metrics(font());
+                painter.drawText(d.from * zoom + QPointF(0, metrics.ascent()), d.text);
+                break;
+            }
+            }
         }
-        case Operation::Text: {
-            painter.setPen(op.colour);
-            const QFontMetrics metrics(font());
-            painter.drawText(op.from + QPointF(0, metrics.ascent()), op.text);
-            break;
-        }
-        }
-    }
 }
-
 
 void PicturePanel::mouseMoveEvent(QMouseEvent *event)
 {
-    Fine = event->position() - QPointF(contentsRect().topLeft());
-    const QPointF p = logicalFromPixel(event->position());
+    Fine = pictureFromWidget(event->position());
+    const QPointF p = logicalFromPicture(*Fine);
     emit mouseMoved(event->buttons(), event->modifiers(), float(p.x()), float(p.y()));
 }
 
 void PicturePanel::mousePressEvent(QMouseEvent *event)
 {
-    Fine = event->position() - QPointF(contentsRect().topLeft());
-    const QPointF p = logicalFromPixel(event->position());
+    Fine = pictureFromWidget(event->position());
+    const QPointF p = logicalFromPicture(*Fine);
     emit mousePressed(event->button(), event->modifiers(), float(p.x()), float(p.y()));
 }
 
@@ -214,7 +286,7 @@ void PicturePanel::keyPressEvent(QKeyEvent *event)
         event->accept();
         if (event->isAutoRepeat())
             return; // a held key records one point, not a burst
-        const QPointF p = logicalFromArea(*Fine);
+        const QPointF p = logicalFromPicture(*Fine);
         emit mousePressed(Qt::LeftButton, event->modifiers(), float(p.x()), float(p.y()));
         return;
     }
@@ -227,6 +299,6 @@ void PicturePanel::keyPressEvent(QKeyEvent *event)
     // Stops at the edges: the last position inside is one fine step short of the far edge.
     const QPointF limit(Picture.width() - FineStep, Picture.height() - FineStep);
     Fine = QPointF(std::clamp(Fine->x() + move.x(), 0.0, limit.x()), std::clamp(Fine->y() + move.y(), 0.0, limit.y()));
-    const QPointF p = logicalFromArea(*Fine);
+    const QPointF p = logicalFromPicture(*Fine);
     emit mouseMoved(Qt::NoButton, event->modifiers(), float(p.x()), float(p.y()));
 }

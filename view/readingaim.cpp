@@ -10,7 +10,7 @@
 ReadingPosition ReadingAim::aim(const PicturePanel &panel, float x, float y, bool calibrating) const
 {
     ReadingPosition a;
-    a.pointer = panel.pixelFromLogical(QPointF(x, y));
+    a.pointer = panel.pictureFromLogical(QPointF(x, y));
     a.reading = a.pointer;
     a.x = x;
     a.y = y;
@@ -25,7 +25,7 @@ ReadingPosition ReadingAim::aim(const PicturePanel &panel, float x, float y, boo
     if (!found)
         return a;
     a.reading = QPointF(found->x, found->y);
-    const QPointF logical = panel.logicalFromArea(a.reading);
+    const QPointF logical = panel.logicalFromPicture(a.reading);
     a.x = float(logical.x());
     a.y = float(logical.y());
     a.snapped = true;

@@ -9,8 +9,8 @@ class PicturePanel;
 
 // One position as the handlers and the magnifier need it.
 struct ReadingPosition {
-    QPointF pointer;   // drawing-area pixels, where the pointer or fine position is
-    QPointF reading;   // drawing-area pixels, where it is read
+    QPointF pointer;   // picture pixels, where the pointer or fine position is
+    QPointF reading;   // picture pixels, where it is read
     float x = 0, y = 0; // logical coordinates of `reading`, as the handlers take them
     bool snapped = false;
 };

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Every caption, tooltip and message in both languages, and how one is chosen.
-#include "app/languagetexts.h"
+#include "language/languagetexts.h"
 
-#include "app/idioma.h"
+#include "language/idioma.h"
 
 std::optional<QString> textByBothTests(const Bilingual &text)
 {

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What may be dropped on the window (one local picture file) or pasted (a picture).
-#include "view/picturedrop.h"
+#include "picture/picturedrop.h"
 
 #include "picturecheck/plausibility.h"
-#include "view/pictureloader.h"
+#include "picture/picturedecoder.h"
 
 #include <QFileInfo>
 #include <QImageReader>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Memory for a large decoded picture, backed by huge pages where the system offers them.
-#include "view/picturememory.h"
+#include "picture/picturememory.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <atomic>
@@ -16,6 +17,27 @@ class QIODevice;
 // The decoded size a picture may take: what the machine has free, less a
 // margin for the rest of the desktop.
 std::int64_t pictureMemoryBudget();
+
+// Why a picture did not open.
+enum class PictureProblem {
+    None,
+    CannotOpen,  // missing, or not readable by this user
+    NotAFile,    // a folder, a named pipe, a device
+    NotAPicture, // no reader knows it
+    CutShort,    // its data ends before the picture does
+    TooLarge,    // it claims more pixels than this computer can hold, or than its file could
+    Damaged,     // a reader knows it but cannot decode it
+    Cancelled,
+};
+
+// A picture in a format that paints fast (RGB32 or premultiplied ARGB32),
+// or why there is none.
+struct DecodedPicture {
+    QImage picture;
+    PictureProblem problem = PictureProblem::None;
+    QSize claimed; // what the file says it holds, when it says
+    explicit operator bool() const { return problem == PictureProblem::None; }
+};
 
 // One load. The header is read and judged first: a size its file could not
 // hold, a peak over the fixed cap or over `budgetBytes`, a JPEG whose data
@@ -31,12 +53,13 @@ public:
     PictureDecoder(const PictureDecoder &) = delete;
     PictureDecoder &operator=(const PictureDecoder &) = delete;
 
-    // The picture in a format that paints fast (RGB32 or premultiplied
-    // ARGB32), or nothing: refused, undecodable, or cancelled.
-    std::optional<QImage> decode();
+    DecodedPicture decode();
     void cancel() { Cancelled = true; }
     // 0 to 1: how much of the file the decoder has consumed.
     double progress() const;
+    // Whether that tells how far decoding is: false for formats whose reader
+    // takes the whole file first and decodes afterwards.
+    bool progressIsMeasured() const { return Measured; }
 
 private:
     class CountingDevice;
@@ -47,6 +70,7 @@ private:
     // Set by decode(), read by progress() from another thread.
     std::atomic<std::int64_t> Total{0};
     std::atomic<int> Passes{1}; // how often the file is read in all
+    std::atomic<bool> Measured{false};
 };
 
-std::optional<QImage> loadPicture(const QString &path, std::int64_t budgetBytes = pictureMemoryBudget());
+DecodedPicture loadPicture(const QString &path, std::int64_t budgetBytes = pictureMemoryBudget());

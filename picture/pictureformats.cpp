@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Which picture files this build can open, for the open dialog's last entry.
-#include "view/pictureformats.h"
+#include "picture/pictureformats.h"
 
 #include <QImageReader>
 #include <QStringList>

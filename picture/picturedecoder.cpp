@@ -1,12 +1,13 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding a chart picture, judged by its header and structure before any pixel is allocated.
-#include "view/pictureloader.h"
+#include "picture/picturedecoder.h"
 
 #include "picturecheck/bmpheader.h"
 #include "picturecheck/jpegstructure.h"
 #include "picturecheck/plausibility.h"
-#include "view/picturememory.h"
+#include "picture/picturefile.h"
+#include "picture/picturememory.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -98,12 +99,19 @@ double PictureDecoder::progress() const
     return Total > 0 ? std::min(1.0, double(Consumed) / (double(Total) * Passes)) : 0.0;
 }
 
-std::optional<QImage> PictureDecoder::decode()
+DecodedPicture PictureDecoder::decode()
 {
-    if (!Device || (!Device->isOpen() && !Device->open(QIODevice::ReadOnly)) || Device->isSequential())
-        return std::nullopt;
+    using Problem = PictureProblem;
+    auto fail = [](Problem problem, QSize claimed = {}) { return DecodedPicture{{}, problem, claimed}; };
+    if (!Device || (!Device->isOpen() && !Device->open(QIODevice::ReadOnly)))
+        return fail(Problem::CannotOpen);
+    if (Device->isSequential())
+        return fail(Problem::NotAFile);
     Total = Device->size();
     const QByteArray format = QImageReader::imageFormat(Device.get());
+    // These readers take the file a piece at a time as they decode it.
+    Measured = format == "jpeg" || format == "png" || format == "bmp" || format == "ppm" || format == "pgm"
+        || format == "pbm";
 
     // What the file's own structure says, before any decoder sees it.
     pontiva::PictureCoding coding = pontiva::PictureCoding::Unbounded;
@@ -115,8 +123,10 @@ std::optional<QImage> PictureDecoder::decode()
             Consumed += n;
             return std::size_t(n);
         });
+        if (Cancelled)
+            return fail(Problem::Cancelled);
         if (!jpeg.complete)
-            return std::nullopt; // its data ends early: the rest would show as grey
+            return fail(Problem::CutShort, QSize(jpeg.width, jpeg.height)); // the rest would show as grey
         Passes = 2; // the walk read the file once already
         coding = jpeg.blockCostUnknown ? pontiva::PictureCoding::Unbounded : pontiva::PictureCoding::HuffmanJpeg;
     } else if (format == "png") {
@@ -126,50 +136,50 @@ std::optional<QImage> PictureDecoder::decode()
         const pontiva::BmpHeader bmp =
             pontiva::readBmpHeader(reinterpret_cast<const std::uint8_t *>(head.constData()), std::size_t(head.size()));
         if (bmp.valid && Total < bmp.requiredBytes)
-            return std::nullopt; // shorter than its header says
+            return fail(Problem::CutShort, QSize(int(bmp.width), int(bmp.height)));
         coding = bmp.runLength ? pontiva::PictureCoding::Unbounded : pontiva::PictureCoding::Uncompressed;
     }
+    if (format.isEmpty())
+        return fail(Problem::NotAPicture);
     if (!Device->seek(0))
-        return std::nullopt;
+        return fail(Problem::CannotOpen);
 
     CountingDevice counted(*Device, Consumed, Cancelled);
     QImageReader reader(&counted, format);
     const QSize claimed = reader.size();
     const QImage::Format decodedFormat = reader.imageFormat();
     if (!claimed.isValid())
-        return std::nullopt; // nothing to judge it by
+        return fail(Problem::NotAPicture); // nothing to judge it by
     const pontiva::PictureClaim claim{claimed.width(), claimed.height(), Total, coding,
                                       peakBytesPerPixel(decodedFormat)};
     if (pontiva::judgeClaim(claim, Budget) != pontiva::Verdict::Plausible)
-        return std::nullopt;
-
-    // Qt refuses anything over 128 MB by default; the judgement above is
-    // the limit that counts.
-    QImageReader::setAllocationLimit(0);
+        return fail(Problem::TooLarge, claimed);
     // Decoded in place: the reader keeps a buffer of the right size and format.
     QImage picture = allocatePicture(claimed, decodedFormat);
     if (decodedFormat != QImage::Format_Invalid && picture.isNull())
-        return std::nullopt;
+        return fail(Problem::TooLarge, claimed);
     bool decoded = false;
     {
         const BackgroundPrefault prefault(picture);
         decoded = reader.read(&picture);
     }
-    if (!decoded || picture.isNull() || Cancelled)
-        return std::nullopt; // a cancelled read may come back "complete" with grey rows
+    if (Cancelled)
+        return fail(Problem::Cancelled, claimed); // a cancelled read may come back "complete" with grey rows
+    if (!decoded || picture.isNull())
+        return fail(Problem::Damaged, claimed);
     if (picture.format() == QImage::Format_ARGB32)
         picture.convertTo(QImage::Format_ARGB32_Premultiplied);
     else if (!isDisplayFormat(picture.format()))
         picture.convertTo(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (picture.isNull())
-        return std::nullopt;
-    return picture;
+        return fail(Problem::TooLarge, claimed);
+    return DecodedPicture{std::move(picture), Problem::None, claimed};
 }
 
-std::optional<QImage> loadPicture(const QString &path, std::int64_t budgetBytes)
+DecodedPicture loadPicture(const QString &path, std::int64_t budgetBytes)
 {
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return PictureDecoder(std::move(file), budgetBytes).decode();
+    OpenedPictureFile file = openPictureFile(path);
+    if (!file.device)
+        return DecodedPicture{{}, file.problem, {}};
+    return PictureDecoder(std::move(file.device), budgetBytes).decode();
 }
