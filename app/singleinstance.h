@@ -11,7 +11,8 @@
 class SingleInstance
 {
 public:
-    explicit SingleInstance(const QString &lockPath = defaultLockPath());
+    // An empty path holds nothing: this instance counts as the only one.
+    explicit SingleInstance(const QString &lockPath);
     ~SingleInstance();
     SingleInstance(const SingleInstance &) = delete;
     SingleInstance &operator=(const SingleInstance &) = delete;
@@ -19,7 +20,11 @@ public:
     // False when another process holds the lock.
     bool isFirst() const { return !OtherRunning; }
 
-    static QString defaultLockPath();
+    // A folder no other user can write to or read: the runtime folder when it
+    // is this user's alone, else one under the home folder made for this
+    // (mode 0700). Empty when neither can be had: one owned by someone else,
+    // or open to others, is never used.
+    static QString privateFolder();
     static QString defaultLockPathIn(const QString &folder);
 
 private:

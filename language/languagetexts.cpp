@@ -19,3 +19,19 @@ QString textPortugueseOrEnglish(const Bilingual &text)
 {
     return QString::fromUtf8(Idioma == QLatin1String("Portugues") ? text.portugues : text.ingles);
 }
+
+std::optional<QString> messageByBothTests(const Message &message)
+{
+    if (!message.text)
+        return std::nullopt;
+    std::optional<QString> chosen = textByBothTests(*message.text);
+    // All at once, so a file name holding "%2" stays as it is.
+    const QStringList &a = message.args;
+    if (!chosen || a.isEmpty())
+        return chosen;
+    if (a.size() == 1)
+        return chosen->arg(a[0]);
+    if (a.size() == 2)
+        return chosen->arg(a[0], a[1]);
+    return chosen->arg(a[0], a[1], a[2]);
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 struct Bilingual {
@@ -17,6 +18,14 @@ std::optional<QString> textByBothTests(const Bilingual &text);
 
 // Portuguese for "Portugues", English for anything else.
 QString textPortugueseOrEnglish(const Bilingual &text);
+
+// A text and what fills its %1, %2, ...: kept as such so that it can be said
+// again in another language.
+struct Message {
+    const Bilingual *text = nullptr;
+    QStringList args;
+};
+std::optional<QString> messageByBothTests(const Message &message);
 
 namespace Texts {
 // Pieces of captions composed at run time.
@@ -87,6 +96,27 @@ inline constexpr Bilingual PastaNaoExiste{
 // The open dialog's entry for every picture format the readers know.
 inline constexpr Bilingual TodasImagens{"Todas as imagens", "All pictures"};
 
+// A picture that does not open: one line naming the file and why.
+inline constexpr Bilingual ImagemIncompleta{"“%1” está incompleto: os dados acabam antes da imagem.",
+                                            "“%1” is cut short: its data ends before the picture does."};
+inline constexpr Bilingual ImagemGrandeDemais{
+    "“%1” diz ter %2 × %3 pixels, mais do que este computador consegue guardar.",
+    "“%1” claims %2 × %3 pixels, more than this computer can hold."};
+inline constexpr Bilingual NaoEImagem{"“%1” não é uma imagem que o Pontiva consiga ler.",
+                                      "“%1” is not a picture Pontiva can read."};
+inline constexpr Bilingual ImagemDanificada{"“%1” está danificado: o Pontiva não o consegue descodificar.",
+                                            "“%1” is damaged: Pontiva cannot decode it."};
+inline constexpr Bilingual ImagemNaoAbre{"Não é possível abrir “%1”: não existe ou não tem permissão para o ler.",
+                                         "“%1” cannot be opened: it does not exist or you may not read it."};
+inline constexpr Bilingual ImagemNaoEFicheiro{
+    "“%1” não é um ficheiro normal (é uma pasta, um pipe com nome ou um dispositivo).",
+    "“%1” is not a regular file (it is a folder, a named pipe or a device)."};
+
+inline constexpr Bilingual ImagemColada{"imagem colada", "pasted picture"};
+inline constexpr Bilingual AreaTransferenciaMuda{
+    "O programa que tem a área de transferência não respondeu: nada foi colado.",
+    "The program holding the clipboard did not answer: nothing was pasted."};
+
 // A picture load that takes a while.
 inline constexpr Bilingual LendoImagem{"A ler a imagem…", "Loading the picture…"};
 inline constexpr Bilingual Cancelar{"Cancelar", "Cancel"};
@@ -128,6 +158,7 @@ inline constexpr NamedText CaptionTable[] = {
     {"AjustarMarcas", {"Ajustar às marcas", "Snap to marks"}},
     {"Lupa4", {"Lupa ×4", "Magnifier ×4"}},
     {"Lupa8", {"Lupa ×8", "Magnifier ×8"}},
+    {"MenuIdioma", {"Idioma", "Language"}},
 };
 
 // The texts (typos included) are the ones users have always seen.

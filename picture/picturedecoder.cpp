@@ -5,6 +5,7 @@
 
 #include "picturecheck/bmpheader.h"
 #include "picturecheck/jpegstructure.h"
+#include "picturecheck/pictureformat.h"
 #include "picturecheck/plausibility.h"
 #include "picture/picturefile.h"
 #include "picture/picturememory.h"
@@ -13,7 +14,9 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -48,6 +51,12 @@ int peakBytesPerPixel(QImage::Format decoded)
 }
 
 } // namespace
+
+void useOwnPictureLimits()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(0); });
+}
 
 std::int64_t pictureMemoryBudget()
 {
@@ -90,6 +99,7 @@ PictureDecoder::PictureDecoder(std::unique_ptr<QIODevice> device, std::int64_t b
     : Device(std::move(device))
     , Budget(budgetBytes)
 {
+    useOwnPictureLimits();
 }
 
 PictureDecoder::~PictureDecoder() = default;
@@ -103,18 +113,31 @@ DecodedPicture PictureDecoder::decode()
 {
     using Problem = PictureProblem;
     auto fail = [](Problem problem, QSize claimed = {}) { return DecodedPicture{{}, problem, claimed}; };
+    // A file that is both short and claims more than could ever be held is
+    // told by its claim: that is what the user can do something about.
+    auto cutShort = [&fail](QSize claimed) {
+        const bool huge = std::int64_t(claimed.width()) * claimed.height() * 4 > pontiva::MaximumPeakBytes;
+        return fail(huge ? Problem::TooLarge : Problem::CutShort, claimed);
+    };
     if (!Device || (!Device->isOpen() && !Device->open(QIODevice::ReadOnly)))
         return fail(Problem::CannotOpen);
     if (Device->isSequential())
         return fail(Problem::NotAFile);
     Total = Device->size();
     const QByteArray format = QImageReader::imageFormat(Device.get());
+    if (format.isEmpty())
+        return fail(Problem::NotAPicture);
     // These readers take the file a piece at a time as they decode it.
     Measured = format == "jpeg" || format == "png" || format == "bmp" || format == "ppm" || format == "pgm"
         || format == "pbm";
 
     // What the file's own structure says, before any decoder sees it.
-    pontiva::PictureCoding coding = pontiva::PictureCoding::Unbounded;
+    pontiva::PictureClaim claim;
+    claim.fileBytes = Total;
+    claim.coding = pontiva::PictureCoding::Bounded;
+    QSize facts;
+    int work = 0;
+    bool inPlace = false;
     if (format == "jpeg") {
         const pontiva::JpegStructure jpeg = pontiva::walkJpeg([this](std::uint8_t *buffer, std::size_t size) {
             const qint64 n = Cancelled ? -1 : Device->read(reinterpret_cast<char *>(buffer), qint64(size));
@@ -126,37 +149,60 @@ DecodedPicture PictureDecoder::decode()
         if (Cancelled)
             return fail(Problem::Cancelled);
         if (!jpeg.complete)
-            return fail(Problem::CutShort, QSize(jpeg.width, jpeg.height)); // the rest would show as grey
+            return cutShort(QSize(jpeg.width, jpeg.height)); // the rest would show as grey
         Passes = 2; // the walk read the file once already
-        coding = jpeg.blockCostUnknown ? pontiva::PictureCoding::Unbounded : pontiva::PictureCoding::HuffmanJpeg;
-    } else if (format == "png") {
-        coding = pontiva::PictureCoding::Png;
+        claim.coding = jpeg.blockCostUnknown ? pontiva::PictureCoding::Unbounded : pontiva::PictureCoding::HuffmanJpeg;
+        facts = QSize(jpeg.width, jpeg.height);
+        inPlace = true;
     } else if (format == "bmp") {
         const QByteArray head = Device->peek(64);
         const pontiva::BmpHeader bmp =
             pontiva::readBmpHeader(reinterpret_cast<const std::uint8_t *>(head.constData()), std::size_t(head.size()));
         if (bmp.valid && Total < bmp.requiredBytes)
-            return fail(Problem::CutShort, QSize(int(bmp.width), int(bmp.height)));
-        coding = bmp.runLength ? pontiva::PictureCoding::Unbounded : pontiva::PictureCoding::Uncompressed;
+            return cutShort(QSize(int(std::min<std::int64_t>(bmp.width, INT_MAX)), int(std::min<std::int64_t>(bmp.height, INT_MAX))));
+        claim.coding = bmp.runLength ? pontiva::PictureCoding::Unbounded : pontiva::PictureCoding::Uncompressed;
+        inPlace = true;
+    } else {
+        const pontiva::ReadAt readAt = [this](std::int64_t offset, std::uint8_t *buffer, std::size_t size) {
+            if (Cancelled || !Device->seek(offset))
+                return std::size_t(0);
+            const qint64 n = Device->read(reinterpret_cast<char *>(buffer), qint64(size));
+            return n > 0 ? std::size_t(n) : std::size_t(0);
+        };
+        const pontiva::PictureFacts f = pontiva::examinePicture(format.toStdString(), readAt, Total);
+        if (Cancelled)
+            return fail(Problem::Cancelled);
+        const QSize said(int(std::min<std::int64_t>(f.width, INT_MAX)), int(std::min<std::int64_t>(f.height, INT_MAX)));
+        if (f.known && !f.complete)
+            return cutShort(said);
+        // Any format without a better bound: no honest picture is that dense.
+        claim.pixelsPerByte = f.pixelsPerByte > 0 ? f.pixelsPerByte : 2 * 65536;
+        facts = said;
+        work = f.workBytesPerPixel;
+        inPlace = f.decodesInPlace;
     }
-    if (format.isEmpty())
-        return fail(Problem::NotAPicture);
     if (!Device->seek(0))
         return fail(Problem::CannotOpen);
 
     CountingDevice counted(*Device, Consumed, Cancelled);
     QImageReader reader(&counted, format);
-    const QSize claimed = reader.size();
+    // The larger of what the reader and the headers say: an icon's directory,
+    // a GIF's first frame or a page's canvas can each be the bigger one.
+    const QSize claimed = reader.size().expandedTo(facts);
     const QImage::Format decodedFormat = reader.imageFormat();
-    if (!claimed.isValid())
+    if (!claimed.isValid() || claimed.isEmpty())
         return fail(Problem::NotAPicture); // nothing to judge it by
-    const pontiva::PictureClaim claim{claimed.width(), claimed.height(), Total, coding,
-                                      peakBytesPerPixel(decodedFormat)};
+    claim.width = claimed.width();
+    claim.height = claimed.height();
+    // Readers that allocate a picture of their own make it 4 bytes a pixel
+    // at most; then the display copy, then their working buffers.
+    claim.peakBytesPerPixel = (inPlace ? peakBytesPerPixel(decodedFormat) : 4 + 4) + work;
     if (pontiva::judgeClaim(claim, Budget) != pontiva::Verdict::Plausible)
         return fail(Problem::TooLarge, claimed);
-    // Decoded in place: the reader keeps a buffer of the right size and format.
-    QImage picture = allocatePicture(claimed, decodedFormat);
-    if (decodedFormat != QImage::Format_Invalid && picture.isNull())
+
+    // Decoded in place where the reader keeps the buffer it is given.
+    QImage picture = inPlace ? allocatePicture(claimed, decodedFormat) : QImage();
+    if (inPlace && decodedFormat != QImage::Format_Invalid && picture.isNull())
         return fail(Problem::TooLarge, claimed);
     bool decoded = false;
     {
@@ -167,6 +213,8 @@ DecodedPicture PictureDecoder::decode()
         return fail(Problem::Cancelled, claimed); // a cancelled read may come back "complete" with grey rows
     if (!decoded || picture.isNull())
         return fail(Problem::Damaged, claimed);
+    if (picture.width() > claimed.width() || picture.height() > claimed.height())
+        return fail(Problem::Damaged, claimed); // bigger than anything it said: not to be trusted
     if (picture.format() == QImage::Format_ARGB32)
         picture.convertTo(QImage::Format_ARGB32_Premultiplied);
     else if (!isDisplayFormat(picture.format()))
@@ -174,6 +222,22 @@ DecodedPicture PictureDecoder::decode()
     if (picture.isNull())
         return fail(Problem::TooLarge, claimed);
     return DecodedPicture{std::move(picture), Problem::None, claimed};
+}
+
+DecodedPicture acceptDecodedPicture(QImage picture, std::int64_t budgetBytes)
+{
+    if (picture.isNull())
+        return {{}, PictureProblem::NotAPicture, {}};
+    const QSize size = picture.size();
+    const pontiva::PictureClaim claim{size.width(), size.height(), 0, pontiva::PictureCoding::Unbounded, 0,
+                                      isDisplayFormat(picture.format()) ? 4 : 8};
+    if (pontiva::judgeClaim(claim, budgetBytes) != pontiva::Verdict::Plausible)
+        return {{}, PictureProblem::TooLarge, size};
+    if (!isDisplayFormat(picture.format()))
+        picture.convertTo(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (picture.isNull())
+        return {{}, PictureProblem::TooLarge, size};
+    return {std::move(picture), PictureProblem::None, size};
 }
 
 DecodedPicture loadPicture(const QString &path, std::int64_t budgetBytes)

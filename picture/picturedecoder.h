@@ -14,6 +14,11 @@
 
 class QIODevice;
 
+// Qt's readers refuse anything over 128 MB by default; this program's own
+// judge is the limit that counts. Set once for the process, before the first
+// picture of any kind (file, drop or paste) is read.
+void useOwnPictureLimits();
+
 // The decoded size a picture may take: what the machine has free, less a
 // margin for the rest of the desktop.
 std::int64_t pictureMemoryBudget();
@@ -72,5 +77,9 @@ private:
     std::atomic<int> Passes{1}; // how often the file is read in all
     std::atomic<bool> Measured{false};
 };
+
+// A picture decoded already (this program's own copy on the clipboard),
+// judged like any other and put in a format that paints fast.
+DecodedPicture acceptDecodedPicture(QImage picture, std::int64_t budgetBytes = pictureMemoryBudget());
 
 DecodedPicture loadPicture(const QString &path, std::int64_t budgetBytes = pictureMemoryBudget());

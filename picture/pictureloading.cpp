@@ -51,6 +51,7 @@ PictureLoading::PictureLoading(ShowProgress show)
     , Pool(new QThreadPool)
 {
     Pool->setMaxThreadCount(1);
+    useOwnPictureLimits();
 }
 
 PictureLoading::~PictureLoading()

@@ -37,6 +37,10 @@ Verdict judgeClaim(const PictureClaim &c, std::int64_t budgetBytes)
         if (pixels / PngPixelsPerByte > bytes)
             return Verdict::MoreThanTheFileHolds;
         break;
+    case PictureCoding::Bounded:
+        if (c.pixelsPerByte > 0 && pixels / c.pixelsPerByte > bytes)
+            return Verdict::MoreThanTheFileHolds;
+        break;
     case PictureCoding::Uncompressed:
     case PictureCoding::Unbounded:
         break;

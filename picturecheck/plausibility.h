@@ -11,7 +11,8 @@ enum class PictureCoding {
     HuffmanJpeg,  // every 8 x 8 block of the first component costs at least one bit
     Png,          // deflate expands at most 1032 times; a pixel takes at least one bit
     Uncompressed, // the file holds every row (checked against its header)
-    Unbounded,    // run-length BMP, arithmetic JPEG, other formats: no honest per-byte bound
+    Bounded,      // at most `pixelsPerByte` pixels for every byte of the file
+    Unbounded,    // run-length BMP, arithmetic JPEG: no honest per-byte bound
 };
 
 // The largest peak a load may need: a 20000 x 15000 colour scan (1.2 GB)
@@ -23,6 +24,7 @@ struct PictureClaim {
     std::int64_t height = 0;
     std::int64_t fileBytes = 0;
     PictureCoding coding = PictureCoding::Unbounded;
+    std::int64_t pixelsPerByte = 0; // for Bounded
     // What the decoder holds at its peak per pixel: the decoded picture,
     // plus the converted copy when it is not already in display format.
     int peakBytesPerPixel = 4;

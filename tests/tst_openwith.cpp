@@ -10,12 +10,15 @@
 #include <QMimeData>
 #include <QProcess>
 
+#include <fcntl.h>
+
 class tst_OpenWith : public QObject
 {
     Q_OBJECT
 private slots:
     void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
+    void secondStartHandsItsPictureOver_data();
     void secondStartHandsItsPictureOver();
     void secondStartWithoutPictureChangesNothing();
     void moreFormatsLoad_data();
@@ -61,8 +64,19 @@ void tst_OpenWith::helpAndVersionNeedNoDisplay()
 
 // The real program, started a second time with a picture, ends at once and
 // this window (standing in for the running one) loads the picture.
+void tst_OpenWith::secondStartHandsItsPictureOver_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("blank inside") << QByteArray("handed over.png");
+    QTest::newRow("newline inside") << QByteArray("a\nb.png");
+    QTest::newRow("trailing blank") << QByteArray("trailing .png");
+    QTest::newRow("not valid UTF-8") << QByteArray("caf\xe9.png");
+}
+
+// Names go through byte for byte; the shell hands over what no QString can hold.
 void tst_OpenWith::secondStartHandsItsPictureOver()
 {
+    QFETCH(QByteArray, name);
     FormFixture f;
     QTemporaryDir runtime;
     QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -72,17 +86,31 @@ void tst_OpenWith::secondStartHandsItsPictureOver()
     InstanceChannel channel(InstanceChannel::socketPathFor(lock));
     connect(&channel, &InstanceChannel::secondStart, f.form.get(), &Form1::secondStart);
 
-    const QString picture = f.makePicture(QStringLiteral("handed over.png"), 321, 123, "PNG");
+    QImage image(321, 123, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const QByteArray path = QFile::encodeName(f.home.path()) + '/' + name;
+    {
+        QFile file;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        QVERIFY(image.save(&file, "PNG"));
+    }
+    // Another file where a trimmed or split name would lead.
+    f.makePicture(QStringLiteral("a"), 10, 10, "PNG");
     QProcess second;
     second.setProcessEnvironment(headless(runtime.path()));
     second.setWorkingDirectory(f.home.path());
-    second.start(QStringLiteral(PONTIVA_EXECUTABLE), {QStringLiteral("handed over.png")}); // relative to its folder
-    QVERIFY(second.waitForFinished(10000));
+    // Relative to its folder, as a file manager gives it; printf makes the bytes.
+    QByteArray escaped;
+    for (const char c : name)
+        escaped += "\\" + QByteArray::number(uchar(c), 8).rightJustified(3, '0');
+    second.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$(printf '%1')\"").arg(QString::fromLatin1(escaped)),
+                                             QStringLiteral(PONTIVA_EXECUTABLE)});
+    QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000); // the window answers meanwhile
     QCOMPARE(second.exitCode(), 0);
     QTRY_COMPARE(f.picture()->picture().size(), QSize(321, 123));
     QVERIFY(f.get<QRadioButton>("Option_Calibracao")->isChecked());
     QVERIFY(f.dialogs.openRequests.isEmpty()); // no dialog was involved
-    Q_UNUSED(picture);
 }
 
 void tst_OpenWith::secondStartWithoutPictureChangesNothing()
@@ -94,14 +122,14 @@ void tst_OpenWith::secondStartWithoutPictureChangesNothing()
     const SingleInstance first(lock);
     InstanceChannel channel(InstanceChannel::socketPathFor(lock));
     int starts = 0;
-    connect(&channel, &InstanceChannel::secondStart, this, [&starts](const QString &picture) {
+    connect(&channel, &InstanceChannel::secondStart, this, [&starts](const QByteArray &picture) {
         QVERIFY(picture.isEmpty());
         ++starts;
     });
     QProcess second;
     second.setProcessEnvironment(headless(runtime.path()));
     second.start(QStringLiteral(PONTIVA_EXECUTABLE), {});
-    QVERIFY(second.waitForFinished(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000); // the window answers meanwhile
     QCOMPARE(second.exitCode(), 0);
     QTRY_COMPARE(starts, 1);
     QVERIFY(!f.form->ImagemCarregada);

@@ -13,6 +13,7 @@
 #include <QtEndian>
 
 #include <fstream>
+#include <sys/stat.h>
 #include <string>
 #include <zlib.h>
 
@@ -119,6 +120,88 @@ QByteArray bmpClaimingTooMuch()
     return bmp;
 }
 
+QByteArray littleEndian(quint32 v, int bytes)
+{
+    QByteArray b;
+    for (int i = 0; i < bytes; ++i)
+        b += char(v >> (8 * i) & 0xFF);
+    return b;
+}
+
+// An icon directory listing 256 x 256 around a PNG of another size.
+QByteArray iconAround(const QByteArray &png)
+{
+    return littleEndian(0, 2) + littleEndian(1, 2) + littleEndian(1, 2) + QByteArray(4, '\0') /* 256 x 256 */
+        + littleEndian(1, 2) + littleEndian(32, 2) + littleEndian(quint32(png.size()), 4) + littleEndian(22, 4) + png;
+}
+
+// A deflate TIFF of 23000 x 23000 in one strip: only the header matters here.
+QByteArray bigTiff()
+{
+    QByteArray entries;
+    const quint32 data = 8 + 2 + 9 * 12 + 4;
+    const quint32 strip = 1500 * 1024;
+    const quint32 tags[][3] = {{256, 4, 23000}, {257, 4, 23000}, {258, 3, 8}, {259, 3, 8}, {262, 3, 2},
+                               {273, 4, data},  {277, 3, 3},     {278, 4, 23000}, {279, 4, strip}};
+    for (const auto &t : tags)
+        entries += littleEndian(t[0], 2) + littleEndian(t[1], 2) + littleEndian(1, 4) + littleEndian(t[2], 4);
+    return QByteArray("II*\0", 4) + littleEndian(8, 4) + littleEndian(9, 2) + entries + littleEndian(0, 4)
+        + QByteArray(qsizetype(strip), '\0');
+}
+
+// A real GIF of one colour; the LZW codes stay three bits long because a
+// clear code comes before every second pixel.
+QByteArray gif(int width, int height)
+{
+    QByteArray codes;
+    quint32 bits = 0;
+    int count = 0;
+    auto put = [&](quint32 code) {
+        bits |= code << count;
+        count += 3;
+        while (count >= 8) {
+            codes += char(bits & 0xFF);
+            bits >>= 8;
+            count -= 8;
+        }
+    };
+    for (int i = 0; i < width * height; ++i) {
+        if (i % 2 == 0)
+            put(4); // clear
+        put(0);
+    }
+    put(5); // end of information
+    if (count)
+        codes += char(bits & 0xFF);
+    QByteArray out = QByteArray("GIF89a") + littleEndian(quint32(width), 2) + littleEndian(quint32(height), 2)
+        + QByteArray("\x80\0\0", 3) + QByteArray("\0\0\0\xff\xff\xff", 6) + ','
+        + littleEndian(0, 4) + littleEndian(quint32(width), 2) + littleEndian(quint32(height), 2) + '\0' + '\2';
+    for (qsizetype at = 0; at < codes.size(); at += 255) {
+        const QByteArray block = codes.mid(at, 255);
+        out += char(block.size()) + block;
+    }
+    return out + '\0' + ';';
+}
+
+// A GIF whose logical screen is 1 x 1 and whose frame claims 16000 x 16000.
+QByteArray gifWithAHugeFrame()
+{
+    QByteArray small = gif(2, 2);
+    qToLittleEndian<quint16>(1, small.data() + 6);
+    qToLittleEndian<quint16>(1, small.data() + 8);
+    const qsizetype frame = small.indexOf(',', 13);
+    qToLittleEndian<quint16>(16000, small.data() + frame + 5);
+    qToLittleEndian<quint16>(16000, small.data() + frame + 7);
+    return small + QByteArray(1200, '\0');
+}
+
+// Thirty bytes of WebP whose canvas claims 16383 x 16383.
+QByteArray webpClaim()
+{
+    return QByteArray("RIFF") + littleEndian(22, 4) + QByteArray("WEBPVP8X") + littleEndian(10, 4) + QByteArray(4, '\0')
+        + littleEndian(16382, 3) + littleEndian(16382, 3);
+}
+
 long peakResidentKiB()
 {
     std::ifstream status("/proc/self/status");
@@ -133,6 +216,8 @@ long peakResidentKiB()
 
 } // namespace
 
+Q_DECLARE_METATYPE(PictureProblem)
+
 class tst_PictureGuard : public QObject
 {
     Q_OBJECT
@@ -141,6 +226,8 @@ private slots:
     void refusedFastWithoutAllocating_data();
     void refusedFastWithoutAllocating();
     void junkAfterTheEndMarkerStillLoads();
+    void honestGifStillLoads();
+    void namedPipeIsRefusedAtOnce();
     void honestPicturesLoadInPlace_data();
     void honestPicturesLoadInPlace();
     void peakMemoryStayedSmall(); // last: it reads the whole run's peak
@@ -165,25 +252,62 @@ void tst_PictureGuard::initTestCase()
 void tst_PictureGuard::refusedFastWithoutAllocating_data()
 {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<PictureProblem>("problem");
+    const auto TooLarge = PictureProblem::TooLarge, CutShort = PictureProblem::CutShort;
     const QByteArray whole = encoded(noisyPicture(400, 300), "JPG");
     const QByteArray zeros = zeroPng(30000, 30000);
     QVERIFY2(zeros.size() < (1 << 20), QByteArray::number(zeros.size()));
-    QTest::newRow("JPEG of 770 bytes claiming 60000 x 60000") << jpegBomb();
-    QTest::newRow("valid PNG of 30000 x 30000 zeros, under 1 MB") << zeros;
-    QTest::newRow("PNG of a few hundred bytes claiming 30000 x 30000") << pngClaimingTooMuch();
-    QTest::newRow("BMP of a few bytes claiming 60000 x 60000") << bmpClaimingTooMuch();
-    QTest::newRow("JPEG cut at half its length") << whole.left(whole.size() / 2);
-    QTest::newRow("BMP shorter than its header says") << encoded(noisyPicture(400, 300), "BMP").chopped(600);
+    QTest::newRow("JPEG of 770 bytes claiming 60000 x 60000") << jpegBomb() << TooLarge;
+    QTest::newRow("valid PNG of 30000 x 30000 zeros, under 1 MB") << zeros << TooLarge;
+    QTest::newRow("PNG of a few hundred bytes claiming 30000 x 30000") << pngClaimingTooMuch() << TooLarge;
+    QTest::newRow("BMP of a few bytes claiming 60000 x 60000") << bmpClaimingTooMuch() << TooLarge;
+    QTest::newRow("JPEG cut at half its length") << whole.left(whole.size() / 2) << CutShort;
+    QTest::newRow("BMP shorter than its header says") << encoded(noisyPicture(400, 300), "BMP").chopped(600)
+                                                      << CutShort;
+    // What the judge once let through: containers listing another size, and
+    // formats whose claimed size it did not read.
+    QTest::newRow("icon listing 256 x 256 around a PNG of 50000 x 50000") << iconAround(zeroPng(50000, 50000))
+                                                                          << TooLarge;
+    QTest::newRow("deflate TIFF of 23000 x 23000 in 1.5 MB") << bigTiff() << TooLarge;
+    QTest::newRow("PPM of 3 KB claiming 23000 x 23000")
+        << QByteArray("P6\n23000 23000\n255\n") + QByteArray(3000, '\x7f') << CutShort;
+    QTest::newRow("GIF of 1.2 KB with a 16000 x 16000 frame") << gifWithAHugeFrame() << TooLarge;
+    QTest::newRow("WebP of 30 bytes claiming 16383 x 16383") << webpClaim() << TooLarge;
+    const QByteArray goodGif = gif(300, 200);
+    QTest::newRow("GIF cut in its picture data") << goodGif.left(goodGif.size() / 2) << CutShort;
+    const QByteArray png = encoded(noisyPicture(400, 300), "PNG");
+    QTest::newRow("PNG cut in its picture data") << png.left(png.size() / 2) << CutShort;
 }
 
 void tst_PictureGuard::refusedFastWithoutAllocating()
 {
     QFETCH(QByteArray, bytes);
+    QFETCH(PictureProblem, problem);
     const QString path = write(QStringLiteral("bad"), bytes);
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(!loadPicture(path, Unlimited));
+    QCOMPARE(loadPicture(path, Unlimited).problem, problem);
     QVERIFY2(timer.elapsed() < 1000, QByteArray::number(timer.elapsed()) + " ms");
+}
+
+void tst_PictureGuard::honestGifStillLoads()
+{
+    const DecodedPicture decoded = loadPicture(write(QStringLiteral("good.gif"), gif(300, 200)), Unlimited);
+    QVERIFY(decoded);
+    QCOMPARE(decoded.picture.size(), QSize(300, 200));
+}
+
+// A named pipe would hold the reading thread for good.
+void tst_PictureGuard::namedPipeIsRefusedAtOnce()
+{
+    const QString path = Dir.filePath(QStringLiteral("pipe.png"));
+    QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(loadPicture(path, Unlimited).problem, PictureProblem::NotAFile);
+    QCOMPARE(loadPicture(Dir.path(), Unlimited).problem, PictureProblem::NotAFile);
+    QCOMPARE(loadPicture(Dir.filePath(QStringLiteral("missing.png")), Unlimited).problem, PictureProblem::CannotOpen);
+    QVERIFY(timer.elapsed() < 1000);
 }
 
 void tst_PictureGuard::junkAfterTheEndMarkerStillLoads()

@@ -62,7 +62,7 @@ private:
     }
     static void readSlowly(FormFixture &f)
     {
-        f.form->openPictureDevice = [](const QString &path) { return std::make_unique<SlowFile>(path); };
+        f.form->openPictureDevice = [](const QByteArray &path) { return std::make_unique<SlowFile>(QFile::decodeName(path)); };
     }
 };
 

@@ -26,7 +26,7 @@ private slots:
     void existingLinesSurviveTheStart();
     void choosingAFileStartsItEmpty();
     void cancellingTheChoiceChangesNothing();
-    void fileLabelShowsTheLast25Characters();
+    void fileLabelKeepsTheFileNameWhole();
     void calibrationClicksWriteNothing();
     void staleReadoutStoresWhatIsShown();
     void equalValuesSendTheUserBack_data();
@@ -202,25 +202,30 @@ void tst_Recording::cancellingTheChoiceChangesNothing()
     QCOMPARE(dataFile(f).count("\r\n"), 6);
 }
 
-void tst_Recording::fileLabelShowsTheLast25Characters()
+void tst_Recording::fileLabelKeepsTheFileNameWhole()
 {
     FormFixture f;
-    // At start the whole path shows, however long.
-    QCOMPARE(f.get<QLabel>("Label_Ficheiro")->text(), QStringLiteral("File: ") + f.form->NomeFicheiro);
-    QDir(f.home.path()).mkpath(QStringLiteral("Projects/Graphs"));
-    const QString longPath = f.home.filePath(QStringLiteral("Projects/Graphs/curve_data.txt"));
-    f.dialogs.dataFileAnswers.push_back(longPath);
+    QLabel *label = f.get<QLabel>("Label_Ficheiro");
+    const QString deep = QStringLiteral("Projects/Graphs/of/a/long/and/winding/project/folder");
+    QDir(f.home.path()).mkpath(deep);
+    const QString longPath = f.home.filePath(deep + QStringLiteral("/fig3b_digitized_points.txt"));
+    const QString shortPath = f.home.filePath(QStringLiteral("a.txt"));
+    const QString longName = f.home.filePath(QStringLiteral("an_extremely_long_file_name_for_the_points_of_figure_3b.txt"));
     calibrate(f);
-    f.get<QPushButton>("Command3")->click();
-    QCOMPARE(f.get<QLabel>("Label_Ficheiro")->text(), QStringLiteral("File: ") + longPath.right(25));
-    QCOMPARE(longPath.right(25), QStringLiteral("cts/Graphs/curve_data.txt"));
-    QCOMPARE(f.form->NomeFicheiro, longPath);
-    const QString shortPath = QStringLiteral("/tmp/") + QFileInfo(f.home.path()).fileName().left(8) + QStringLiteral(".txt");
-    QVERIFY(shortPath.size() <= 25);
-    f.dialogs.dataFileAnswers.push_back(shortPath);
-    f.get<QPushButton>("Command3")->click();
-    QCOMPARE(f.get<QLabel>("Label_Ficheiro")->text(), QStringLiteral("File: ") + shortPath);
-    QFile::remove(shortPath);
+    for (const QString &path : {longPath, shortPath, longName}) {
+        f.dialogs.dataFileAnswers.push_back(path);
+        f.get<QPushButton>("Command3")->click();
+        const QString shown = label->text();
+        QCOMPARE(label->toolTip(), path);
+        QVERIFY2(label->fontMetrics().horizontalAdvance(shown) <= label->width(), qPrintable(shown));
+        // Never cut at an edge: what shows ends with the name's own end.
+        QVERIFY2(shown.startsWith(QStringLiteral("File: ")) && shown.endsWith(QStringLiteral(".txt")), qPrintable(shown));
+        if (path == longPath)
+            QVERIFY2(shown.endsWith(QStringLiteral("\u2026/fig3b_digitized_points.txt")), qPrintable(shown));
+        if (path == shortPath)
+            QCOMPARE(shown, QStringLiteral("File: ") + path);
+        QCOMPARE(f.form->NomeFicheiro, path);
+    }
 }
 
 void tst_Recording::calibrationClicksWriteNothing()

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,7 +19,9 @@ class tst_SingleInstance : public QObject
 private slots:
     void secondHolderIsRefused();
     void lockOfAKilledProcessIsFree();
-    void secondProgramEndsWithoutAWindow();
+    void secondProgramThatCannotTellSaysSo();
+    void privateFolderIsNeverShared_data();
+    void privateFolderIsNeverShared();
 };
 
 void tst_SingleInstance::secondHolderIsRefused()
@@ -58,26 +61,60 @@ void tst_SingleInstance::lockOfAKilledProcessIsFree()
     QVERIFY(SingleInstance(path).isFirst());
 }
 
-void tst_SingleInstance::secondProgramEndsWithoutAWindow()
+// The lock is held but nobody listens: the second start waits a little for
+// a window still starting, then says it could not hand its picture over.
+void tst_SingleInstance::secondProgramThatCannotTellSaysSo()
 {
     QTemporaryDir runtime;
     QTemporaryDir home;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     env.insert(QStringLiteral("HOME"), home.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    // The first program holds the lock, as a running Pontiva would.
     SingleInstance running(SingleInstance::defaultLockPathIn(runtime.path()));
     QVERIFY(running.isFirst());
     QProcess second;
     second.setProcessEnvironment(env);
     QElapsedTimer timer;
     timer.start();
-    second.start(QStringLiteral(PONTIVA_EXECUTABLE), {});
-    QVERIFY(second.waitForFinished(10000));
+    second.start(QStringLiteral(PONTIVA_EXECUTABLE), {QStringLiteral("chart.png")});
+    QVERIFY(second.waitForFinished(15000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second.exitCode(), 0);
-    QVERIFY(timer.elapsed() < 5000);
+    QCOMPARE(second.exitCode(), 1);
+    QVERIFY(second.readAllStandardError().contains("could not be reached; not opened: "));
+    QVERIFY(timer.elapsed() < 10000);
+}
+
+void tst_SingleInstance::privateFolderIsNeverShared_data()
+{
+    QTest::addColumn<int>("runtimeMode");
+    QTest::addColumn<bool>("runtimeUsed");
+    QTest::newRow("runtime folder of this user alone") << 0700 << true;
+    QTest::newRow("runtime folder open to others") << 0777 << false;
+    QTest::newRow("runtime folder others may read") << 0750 << false;
+}
+
+// Another local user who could create the lock or the socket first would
+// silence every start, or receive the names of the pictures.
+void tst_SingleInstance::privateFolderIsNeverShared()
+{
+    QFETCH(int, runtimeMode);
+    QFETCH(bool, runtimeUsed);
+    QTemporaryDir runtime, home;
+    QVERIFY(::chmod(QFile::encodeName(runtime.path()).constData(), mode_t(runtimeMode)) == 0);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    qputenv("HOME", QFile::encodeName(home.path()));
+    const QString folder = SingleInstance::privateFolder();
+    QCOMPARE(folder == runtime.path(), runtimeUsed);
+    QVERIFY(!folder.isEmpty());
+    QVERIFY(!folder.startsWith(QStringLiteral("/tmp/pontiva")));
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName(folder).constData(), &st) == 0);
+    QCOMPARE(int(st.st_mode & 0777), 0700);
+    // No runtime folder at all: still one of our own, under the home folder.
+    qunsetenv("XDG_RUNTIME_DIR");
+    QVERIFY(SingleInstance::privateFolder().startsWith(home.path()));
 }
 
 QTEST_GUILESS_MAIN(tst_SingleInstance)

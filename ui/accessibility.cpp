@@ -27,6 +27,9 @@ constexpr NamedText Mnemonics[] = {
     {"AjustarMarcas", {"&Ajustar às marcas", "&Snap to marks"}},
     {"Lupa4", {"Lupa ×&4", "Magnifier ×&4"}},
     {"Lupa8", {"Lupa ×&8", "Magnifier ×&8"}},
+    {"MenuIdioma", {"&Idioma", "&Language"}},
+    {"IdiomaIngles", {"&English", "&English"}},
+    {"IdiomaPortugues", {"&Português", "&Português"}},
     {"Info", {"&Info", "&Info"}},
     {"Credits", {"&Credits", "&Credits"}},
 };

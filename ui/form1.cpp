@@ -5,13 +5,14 @@
 
 #include "calibration/positiverule.h"
 #include "language/idioma.h"
-#include "picture/picturedrop.h"
+#include "picture/picturesources.h"
 #include "picture/picturefile.h"
 #include "picture/pictureformats.h"
 #include "picture/pictureloading.h"
 #include "ui/accessibility.h"
 #include "ui/fieldfeedback.h"
 #include "ui/layout.h"
+#include "ui/picturemessages.h"
 #include "ui/twipscontrols.h"
 #include "ui/userdialogs.h"
 #include "view/calibrationsketch.h"
@@ -21,12 +22,14 @@
 #include "view/viewportclip.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QActionGroup>
 #include <QLabel>
@@ -84,7 +87,7 @@ Form1::Form1(UserDialogs &dialogs, QWidget *parent)
     , Dialogs(dialogs)
 {
     endProgram = [] { QCoreApplication::quit(); };
-    openPictureDevice = [](const QString &path) { return ::openPictureFile(path).device; };
+    openPictureDevice = [](const QByteArray &path) { return openPictureFileByName(path).device; };
     Loading = std::make_unique<PictureLoading>([this](bool) { return Dialogs.showLoadProgress(); });
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Pontiva"));
@@ -118,6 +121,8 @@ void Form1::Form_Load()
         PorEmPortugues();
     if (Idioma == QLatin1String("Ingles"))
         PorEmIngles();
+    IdiomaIngles->setChecked(Idioma == QLatin1String("Ingles"));
+    IdiomaPortugues->setChecked(Idioma == QLatin1String("Portugues"));
 
     // Start attribute: the crosshair over the bare window surface; the window
     // opens at its design size.
@@ -130,10 +135,9 @@ void Form1::Form_Load()
 
     layOut();
 
-    if (auto text = textByBothTests(Texts::LerImagem))
-        setMessageLine(*text);
+    say({&Texts::LerImagem, {}});
     NomeFicheiro = defaultDataFilePath();
-    Label_Ficheiro->setText(TextoFicheiro + NomeFicheiro);
+    showFileLabel();
     ImagemCarregada = false;
     setTextColour(Label0, Red);
     setTextColour(Option_Canto0, Red);
@@ -143,40 +147,6 @@ void Form1::Form_Load()
     setTextColour(Option_Canto2, Blue);
     DesenhaAjuda();
     Inicializacao();
-}
-
-void Form1::PorEmIngles()
-{
-    TextoCalibrado = QString::fromUtf8(Texts::Calibrado.ingles);
-    TextoNaoCalibrado = QString::fromUtf8(Texts::NaoCalibrado.ingles);
-    TextoPontosGravados = QString::fromUtf8(Texts::PontosGravados.ingles);
-    TextoFicheiro = QString::fromUtf8(Texts::Ficheiro.ingles);
-    for (const NamedText &caption : CaptionTable) {
-        const QString text = QString::fromUtf8(caption.text.ingles);
-        const QString name = QLatin1String(caption.control);
-        if (auto *group = findChild<QGroupBox *>(name))
-            group->setTitle(text);
-        else if (auto *button = findChild<QAbstractButton *>(name))
-            button->setText(text);
-        else if (auto *menu = findChild<QMenu *>(name))
-            menu->setTitle(text);
-        else if (auto *action = findChild<QAction *>(name))
-            action->setText(text);
-    }
-    for (const NamedText &tip : TooltipTable)
-        if (auto *control = findChild<QWidget *>(QLatin1String(tip.control)))
-            control->setToolTip(QString::fromUtf8(tip.text.ingles));
-}
-
-void Form1::PorEmPortugues()
-{
-    TextoCalibrado = QString::fromUtf8(Texts::Calibrado.portugues);
-    TextoNaoCalibrado = QString::fromUtf8(Texts::NaoCalibrado.portugues);
-    TextoPontosGravados = QString::fromUtf8(Texts::PontosGravados.portugues);
-    TextoFicheiro = QString::fromUtf8(Texts::Ficheiro.portugues);
-    for (const NamedText &tip : TooltipTable)
-        if (auto *control = findChild<QWidget *>(QLatin1String(tip.control)))
-            control->setToolTip(QString::fromUtf8(tip.text.portugues));
 }
 
 void Form1::layOut()
@@ -201,9 +171,15 @@ void Form1::layOut()
     Picture1Client->setGeometry(Picture1->contentsRect());
 }
 
-void Form1::setMessageLine(const QString &text)
+// The message line, chosen by both tests: with neither language it keeps
+// what it shows. Kept as said, to be said again in another language.
+void Form1::say(const Message &message)
 {
-    Label_Mensagem->setText(text);
+    const std::optional<QString> text = messageByBothTests(message);
+    if (!text)
+        return;
+    Said = message;
+    Label_Mensagem->setText(*text);
     fitMessageLine();
 }
 
@@ -318,7 +294,7 @@ void Form1::dropEvent(QDropEvent *event)
         return;
     }
     event->acceptProposedAction();
-    openPicture(*path);
+    openPicture(QFile::encodeName(*path));
 }
 
 void Form1::Ler_Click()
@@ -332,35 +308,54 @@ void Form1::Ler_Click()
     const std::optional<QString> path = Dialogs.openPictureFile(request);
     if (!path)
         return; // cancelled: nothing changes
-    openPicture(*path);
+    openPicture(QFile::encodeName(*path));
 }
 
 // The load sequence from decoding on, for the dialog and for a dropped file.
 // A picture handed over while another loads is opened after it.
-void Form1::openPicture(const QString &path)
+void Form1::openPicture(const QByteArray &path)
 {
     if (Loading->busy()) {
         PendingPictures << path;
         return;
     }
-    openDecoded(Loading->decode(openPictureDevice(path)));
-    while (!PendingPictures.isEmpty())
-        openDecoded(Loading->decode(openPictureDevice(PendingPictures.takeFirst())));
+    PendingPictures << path;
+    while (!PendingPictures.isEmpty()) {
+        const QByteArray next = PendingPictures.takeFirst();
+        openDecoded(decodePictureFile(next), QFileInfo(QFile::decodeName(next)).fileName());
+    }
 }
 
-void Form1::openDecoded(const DecodedPicture &decoded)
+// A picture that does not open changes nothing; the message line says why.
+void Form1::openDecoded(const DecodedPicture &decoded, const QString &name)
 {
-    if (!decoded)
-        return; // unreadable or not a picture: nothing changes, silently
+    if (!decoded) {
+        if (const auto message = pictureProblemMessage(decoded, name))
+            say(*message);
+        return;
+    }
     showPicture(decoded.picture);
+}
+
+DecodedPicture Form1::decodePictureFile(const QByteArray &path)
+{
+    std::unique_ptr<QIODevice> device = openPictureDevice(path);
+    if (!device)
+        return {{}, openPictureFileByName(path).problem, {}};
+    return Loading->decode(std::move(device));
 }
 
 void Form1::openPictureFile(const QString &path)
 {
-    openPicture(path);
+    openPicture(QFile::encodeName(path));
 }
 
-void Form1::secondStart(const QString &picture)
+void Form1::openPictureNamed(const QByteArray &nativePath)
+{
+    openPicture(nativePath);
+}
+
+void Form1::secondStart(const QByteArray &picture)
 {
     if (isMinimized())
         showNormal();
@@ -374,10 +369,19 @@ void Form1::secondStart(const QString &picture)
 // decoded picture on; anything else there changes nothing.
 void Form1::ColarImagem_Click()
 {
-    std::optional<QImage> picture = pastedPicture(QGuiApplication::clipboard()->mimeData());
-    if (!picture)
-        return;
-    showPicture(std::move(*picture));
+    const PastedPicture pasted = pictureOnClipboard();
+    const QString name = textPortugueseOrEnglish(Texts::ImagemColada);
+    if (pasted.file) {
+        openPicture(QFile::encodeName(*pasted.file)); // a copied file opens as a dropped one
+    } else if (!pasted.encoded.isEmpty()) {
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(pasted.encoded);
+        openDecoded(Loading->decode(std::move(buffer)), name);
+    } else if (!pasted.image.isNull()) {
+        openDecoded(acceptDecodedPicture(pasted.image), name);
+    } else if (pasted.ownerSilent) {
+        say({&Texts::AreaTransferenciaMuda, {}});
+    }
 }
 
 // The load sequence after the decoding.
@@ -514,8 +518,7 @@ void Form1::Option_Calibracao_Click()
 {
     applyEditableFields(selectedPoint());
     showModeGroups(pontiva::Mode::Calibration);
-    if (auto text = textByBothTests(Texts::ModoCalibracao))
-        setMessageLine(*text);
+    say({&Texts::ModoCalibracao, {}});
 }
 
 void Form1::Option_LeituraDados_Click()
@@ -523,8 +526,7 @@ void Form1::Option_LeituraDados_Click()
     showModeGroups(pontiva::Mode::Reading);
     applyPositiveRuleX();
     applyPositiveRuleY();
-    if (auto text = textByBothTests(Texts::ModoLeitura))
-        setMessageLine(*text);
+    say({&Texts::ModoLeitura, {}});
 }
 
 // ---- Picture events ---------------------------------------------------------
@@ -644,12 +646,14 @@ std::vector<int> Form1::markRecorded(const std::vector<pontiva::RecordedPoint> &
 // shows the count the same way as a recording.
 void Form1::showCount(std::int64_t count)
 {
+    CountSigned = true;
     Label_PontosGravados->setText(QLatin1Char(' ') + QString::number(count) + TextoPontosGravados);
 }
 
 // A new data set shows its count with no blank before it.
 void Form1::showZeroCount()
 {
+    CountSigned = false;
     Label_PontosGravados->setText(QStringLiteral("0") + TextoPontosGravados);
 }
 
@@ -720,7 +724,7 @@ void Form1::Command3_Click()
         return; // cancelled: the file, its name, the labels and the count stay
     closeDataFile();
     NomeFicheiro = *path;
-    Label_Ficheiro->setText(TextoFicheiro + NomeFicheiro.right(25));
+    showFileLabel();
     showZeroCount();
     createDataFile();
     updateEditActions();

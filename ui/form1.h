@@ -21,7 +21,8 @@
 //   Edit menu    DesfazerPonto_Click / RefazerPonto_Click take the last point
 //                of the data set out of the data file and put it back.
 //   View menu    AjustarMarcas_Click (F3) snaps readings to marks and
-//                crossings; Lupa4/Lupa8 choose the magnifier's enlargement.
+//                crossings; Lupa4/Lupa8 choose the magnifier's enlargement;
+//                IdiomaIngles/IdiomaPortugues run applyLanguage.
 //   Viewport     HScroll1_Change/VScroll1_Change move Picture2 inside Picture1.
 //
 // One click while reading: PicturePanel reports the press in logical picture
@@ -72,14 +73,19 @@ public:
     void Form_Load();
     // A picture named on the command line: loaded as if chosen in the open dialog.
     void openPictureFile(const QString &path);
+    // The same by the name's own bytes (a name that is not valid text).
+    void openPictureNamed(const QByteArray &nativePath);
     // Another start of the program: this window comes forward and loads the
     // picture it was given, as if dropped on it.
-    void secondStart(const QString &picture);
+    void secondStart(const QByteArray &picture);
+    // "Ingles" or "Portugues" from now on, every text said again in it.
+    void applyLanguage(const QString &idioma);
 
     // How the program ends once the user confirmed; tests replace it.
     std::function<void()> endProgram;
     // How a picture file is opened for decoding; tests put a slow one in.
-    std::function<std::unique_ptr<QIODevice>(const QString &path)> openPictureDevice;
+    // `path` is the file's name as bytes.
+    std::function<std::unique_ptr<QIODevice>(const QByteArray &path)> openPictureDevice;
 
     // Window state, under the names the whole program uses. The calibration,
     // the data set and its count live in the reading engine.
@@ -106,7 +112,7 @@ private:
     void PorEmIngles();
     void PorEmPortugues();
     void layOut();
-    void setMessageLine(const QString &text);
+    void say(const Message &message);
     void fitMessageLine();
     void showMessageBothTests(const Bilingual &text);
     bool askExitConfirmation();
@@ -114,8 +120,9 @@ private:
 
     // Menus and closing.
     void Ler_Click();
-    void openPicture(const QString &path);
-    void openDecoded(const DecodedPicture &decoded);
+    void openPicture(const QByteArray &nativePath);
+    DecodedPicture decodePictureFile(const QByteArray &nativePath);
+    void openDecoded(const DecodedPicture &decoded, const QString &name);
     void showPicture(QImage picture);
     void ColarImagem_Click();
     void Sair_Click();
@@ -166,12 +173,15 @@ private:
     void showStep(const pontiva::StepOutcome &step, const Bilingual &changed, const Bilingual &failed);
     void showCount(std::int64_t count);
     void showZeroCount();
+    void showFileLabel();
     std::vector<int> markRecorded(const std::vector<pontiva::RecordedPoint> &points);
 
     UserDialogs &Dialogs;
+    Message Said; // what the message line shows
+    bool CountSigned = false; // the count label shows " N", not "0", after a new data set
     pontiva::ReadingEngine Engine;
     std::unique_ptr<PictureLoading> Loading;
-    QStringList PendingPictures; // handed over while a picture was loading
+    QByteArrayList PendingPictures; // handed over while a picture was loading
     ReadingAim Aim;
     bool AimSnapped = false; // the press being handled was moved onto a mark
     bool IconSet = false;
@@ -198,4 +208,6 @@ private:
     QLabel *Label_Mensagem;
     QMenu *Ficheiro, *Editar, *Ver, *Info;
     QAction *Ler, *Sair, *DesfazerPonto, *RefazerPonto, *ColarImagem, *AjustarMarcas, *Lupa4, *Lupa8, *Credits;
+    QMenu *MenuIdioma;
+    QAction *IdiomaIngles, *IdiomaPortugues;
 };

@@ -169,6 +169,8 @@ void Form1::connectHandlers()
     connect(AjustarMarcas, &QAction::toggled, this, &Form1::AjustarMarcas_Click);
     connect(Lupa4, &QAction::triggered, Lupa, [this] { Lupa->setZoom(4); });
     connect(Lupa8, &QAction::triggered, Lupa, [this] { Lupa->setZoom(8); });
+    connect(IdiomaIngles, &QAction::triggered, this, [this] { applyLanguage(QStringLiteral("Ingles")); });
+    connect(IdiomaPortugues, &QAction::triggered, this, [this] { applyLanguage(QStringLiteral("Portugues")); });
     connect(Lupa, &Magnifier::zoomChanged, this, [this](int zoom) { (zoom == 4 ? Lupa4 : Lupa8)->setChecked(true); });
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Ler, &QAction::triggered, this, &Form1::Ler_Click);

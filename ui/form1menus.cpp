@@ -67,6 +67,19 @@ void Form1::createMenus()
         zooms->addAction(zoom);
     }
     Lupa8->setChecked(true);
+    Ver->addSeparator();
+    MenuIdioma = Ver->addMenu(QStringLiteral("Idioma"));
+    MenuIdioma->setObjectName(QStringLiteral("MenuIdioma"));
+    auto *languages = new QActionGroup(this);
+    // Each language named in itself, whichever is in use.
+    IdiomaIngles = MenuIdioma->addAction(QStringLiteral("English"));
+    IdiomaIngles->setObjectName(QStringLiteral("IdiomaIngles"));
+    IdiomaPortugues = MenuIdioma->addAction(QStringLiteral("Português"));
+    IdiomaPortugues->setObjectName(QStringLiteral("IdiomaPortugues"));
+    for (QAction *language : {IdiomaIngles, IdiomaPortugues}) {
+        language->setCheckable(true);
+        languages->addAction(language);
+    }
     Info = menuBar()->addMenu(QStringLiteral("Info"));
     Info->setObjectName(QStringLiteral("Info"));
     Credits = Info->addAction(QStringLiteral("Credits"));
