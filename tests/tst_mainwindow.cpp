@@ -31,6 +31,7 @@ private slots:
     void messageLineNeverCoversTheScrollBar();
     void languages_data();
     void languages();
+    void languageChosenWhileRunning();
     void aboutBox_data();
     void aboutBox();
     void creditsOpensTheAboutBoxEachTime();
@@ -263,6 +264,36 @@ void tst_MainWindow::languages()
     QCOMPARE(f.get<QLabel>("Label2")->text(), state);
     QCOMPARE(f.get<QLabel>("Label_PontosGravados")->text(), count);
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Pontiva"));
+}
+
+// View > Language does what start-up does in that language, and says again
+// every text composed since.
+void tst_MainWindow::languageChosenWhileRunning()
+{
+    FormFixture f;
+    f.calibrate();
+    f.moveTo(50, 30);
+    f.click(50, 30);
+    f.get<QAction>("IdiomaPortugues")->trigger();
+    QCOMPARE(Idioma, QStringLiteral("Portugues"));
+    QCOMPARE(f.get<QRadioButton>("Option_LeituraDados")->text(), QStringLiteral("Leitura de dados"));
+    QCOMPARE(f.get<QGroupBox>("Frame_Gravacao")->title(), QStringLiteral("Gravação de dados"));
+    QCOMPARE(f.get<QPushButton>("Command3")->toolTip(),
+             QStringLiteral("Pressione para escolher o ficheiro pra gravação de dados"));
+    QCOMPARE(f.get<QMenu>("Ficheiro")->title(), QStringLiteral("&Ficheiro"));
+    QCOMPARE(f.get<QLabel>("Label0")->text(), QStringLiteral("Calibrado"));
+    QCOMPARE(f.get<QLabel>("Label_PontosGravados")->text(), QStringLiteral(" 1 pontos gravados"));
+    QVERIFY(f.get<QLabel>("Label_Ficheiro")->text().startsWith(QStringLiteral("Ficheiro: ")));
+    QCOMPARE(f.get<QLabel>("Label_Mensagem")->text(),
+             QStringLiteral("Clicando na imagem, as coordenadas dos pontos seleccionados são gravadas no ficheiro"));
+    QVERIFY(f.get<QAction>("IdiomaPortugues")->isChecked());
+
+    f.get<QAction>("IdiomaIngles")->trigger();
+    QCOMPARE(f.get<QRadioButton>("Option_LeituraDados")->text(), QStringLiteral("Read data"));
+    QCOMPARE(f.get<QLabel>("Label_PontosGravados")->text(), QStringLiteral(" 1 saved points"));
+    QCOMPARE(f.get<QMenu>("Ficheiro")->title(), QStringLiteral("&File"));
+    QCOMPARE(f.get<QLabel>("Label_Mensagem")->text(),
+             QStringLiteral("By clicking on the image, the points coordinates are stored in the specified file"));
 }
 
 void tst_MainWindow::aboutBox_data()

@@ -44,6 +44,7 @@ void tst_OpenWith::helpAndVersionNeedNoDisplay_data()
     QTest::newRow("--help") << "--help" << "Usage:";
     QTest::newRow("-h") << "-h" << "[file]";
     QTest::newRow("--version") << "--version" << "Pontiva 1.0.0";
+    QTest::newRow("--help names the language option") << "--help" << "--language <en|pt>";
 }
 
 // Over ssh or in a build log there is no display: these must still answer.

@@ -21,6 +21,8 @@ private slots:
     void snappingRecordsTheMarkCentre();
     void snappingIsOffAtStartAndF3TogglesIt();
     void textFieldsKeepTheirKeys();
+    void tabVisitsEveryControlInReadingOrder();
+    void keyboardAloneCalibratesAndRecords();
     void magnifierShowsPixelsAsSquares();
     void magnifierCoversNoControl();
 
@@ -263,6 +265,81 @@ void tst_PreciseReading::magnifierCoversNoControl()
         QVERIFY2(!control->geometry().intersects(lupa->geometry()), qPrintable(control->objectName()));
     }
     QVERIFY(client->rect().contains(lupa->geometry()));
+}
+
+void tst_PreciseReading::tabVisitsEveryControlInReadingOrder()
+{
+    FormFixture f;
+    f.load(f.makePicture(QStringLiteral("chart.bmp"), 300, 200));
+    f.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+    f.get<QWidget>("Option_Calibracao")->setFocus(Qt::TabFocusReason);
+    QStringList visited;
+    for (int i = 0; i < 8; ++i) {
+        visited << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    // Disabled fields and the hidden reading groups are passed by.
+    QCOMPARE(visited, (QStringList{"Option_Calibracao", "Option_Canto0", "Text_X0", "Text_Y0", "Option_Canto1",
+                                   "Option_Canto2", "Picture2", "Option_Calibracao"}));
+    // The picture shows it has the keyboard only while it has it.
+    QWidget *frame = f.get<QWidget>("FocusFrame");
+    QVERIFY(!frame->isVisible());
+    f.get<QWidget>("Text_X0")->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 3; ++i) // back past the first control to the last
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), f.picture());
+    QVERIFY(frame->isVisible());
+}
+
+// With the keyboard only: Tab and Space choose, the arrows aim, Space places
+// and records, from the centre of what is in view.
+void tst_PreciseReading::keyboardAloneCalibratesAndRecords()
+{
+    FormFixture f;
+    f.load(f.makePicture(QStringLiteral("chart.bmp"), 300, 200));
+    f.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+    auto key = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(QApplication::focusWidget(), k, m); };
+    auto focusOn = [&](const char *name) {
+        for (int i = 0; i < 20 && QApplication::focusWidget()->objectName() != QLatin1String(name); ++i)
+            key(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(name));
+    };
+    f.get<QWidget>("Option_Calibracao")->setFocus(Qt::TabFocusReason);
+    focusOn("Picture2"); // the centre of the view: pixel (150, 100)
+    key(Qt::Key_Left, Qt::ShiftModifier); // (149, 100)
+    key(Qt::Key_Space);                   // point 0
+    QCOMPARE(f.form->engine().calibration().XCanto0, float(149.5 / 300 * 100));
+    focusOn("Option_Canto1");
+    key(Qt::Key_Space);
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text_X1"));
+    key(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("10"));
+    focusOn("Picture2"); // where it last was
+    for (int i = 0; i < 10; ++i)
+        key(Qt::Key_Right, Qt::ShiftModifier);
+    key(Qt::Key_Space); // point 1 at (159.5, 100.5)
+    focusOn("Option_Canto2");
+    key(Qt::Key_Space);
+    key(Qt::Key_Tab);
+    key(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("10"));
+    focusOn("Picture2");
+    for (int i = 0; i < 20; ++i)
+        key(Qt::Key_Up, Qt::ShiftModifier);
+    for (int i = 0; i < 10; ++i)
+        key(Qt::Key_Left, Qt::ShiftModifier);
+    key(Qt::Key_Space); // point 2 at (149.5, 80.5)
+    focusOn("Option_LeituraDados");
+    key(Qt::Key_Space);
+    QVERIFY(f.get<QRadioButton>("Option_LeituraDados")->isChecked());
+    focusOn("Picture2");
+    for (int i = 0; i < 10; ++i)
+        key(Qt::Key_Right, Qt::ShiftModifier);
+    key(Qt::Key_Space);
+    QCOMPARE(f.dataFile(), QByteArray("1.0000E+01\t1.0000E+01\r\n"));
 }
 
 QTEST_MAIN(tst_PreciseReading)

@@ -31,6 +31,7 @@ private slots:
     void optionSelectedFromCodeRunsItsHandlerOnce();
     void absurdHeaderIsRefused();
     void filterMatchesAnyLetterCase();
+    void openDialogStartsWhereTheLastPictureWas();
     void nameFiltersShowTheirPatterns();
     void saveDialogRefusesAMissingFolder();
 };
@@ -277,7 +278,7 @@ void tst_Viewport::filterMatchesAnyLetterCase()
         QFile(dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly);
     QtUserDialogs dialogs;
     auto dialog = dialogs.makeOpenDialog({QStringLiteral("File name"),
-                                          QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp"), 1});
+                                          QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp"), 1, {}});
     QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Jpg Files (*.jpg)"));
     QCOMPARE(dialog->windowTitle(), QStringLiteral("File name"));
     QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
@@ -294,12 +295,31 @@ void tst_Viewport::filterMatchesAnyLetterCase()
     QCOMPARE(shown, (QStringList{"Mixed.Jpg", "UPPER.JPG", "lower.jpg"}));
 }
 
+// The open dialog starts in the last picture's folder, else at home.
+void tst_Viewport::openDialogStartsWhereTheLastPictureWas()
+{
+    FormFixture f;
+    f.load(f.makePicture(QStringLiteral("first.bmp"), 20, 20));
+    QCOMPARE(f.dialogs.openRequests.last().folder, QString()); // nothing opened before it
+    QDir(f.home.path()).mkpath(QStringLiteral("scans"));
+    const QString second = f.makePicture(QStringLiteral("scans/second.bmp"), 20, 20);
+    f.form->openPictureFile(second); // a drop, the command line, a hand-over alike
+    f.load(std::nullopt);
+    QCOMPARE(f.dialogs.openRequests.last().folder, f.home.filePath(QStringLiteral("scans")));
+
+    QtUserDialogs dialogs;
+    QCOMPARE(dialogs.makeOpenDialog({QString(), QStringLiteral("All|*.*"), 1, f.home.path()})->directory().absolutePath(),
+             f.home.path());
+    QCOMPARE(dialogs.makeOpenDialog({QString(), QStringLiteral("All|*.*"), 1, {}})->directory().absolutePath(),
+             QDir::homePath());
+}
+
 void tst_Viewport::nameFiltersShowTheirPatterns()
 {
     QCOMPARE(qtNameFilters(QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt")),
              (QStringList{"All files (*)", "Text Files (*.txt)"}));
     QtUserDialogs dialogs;
-    auto save = dialogs.makeSaveDialog({QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2});
+    auto save = dialogs.makeSaveDialog({QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2, {}});
     QCOMPARE(save->selectedNameFilter(), QStringLiteral("Text Files (*.txt)"));
     QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
     QVERIFY(!save->testOption(QFileDialog::DontConfirmOverwrite));
@@ -312,7 +332,7 @@ void tst_Viewport::saveDialogRefusesAMissingFolder()
     QTemporaryDir dir;
     Idioma = QStringLiteral("Ingles");
     QtUserDialogs dialogs;
-    auto save = dialogs.makeSaveDialog({QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2});
+    auto save = dialogs.makeSaveDialog({QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2, {}});
     save->setDirectory(dir.path());
     QStringList chosen;
     connect(save.get(), &QFileDialog::fileSelected, this, [&chosen](const QString &file) { chosen << file; });

@@ -304,7 +304,7 @@ void Form1::Ler_Click()
     const FileDialogRequest request{QStringLiteral("File name"),
                                     QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp|")
                                         + allPicturesFilter(textPortugueseOrEnglish(Texts::TodasImagens)),
-                                    1};
+                                    1, LastPictureFolder};
     const std::optional<QString> path = Dialogs.openPictureFile(request);
     if (!path)
         return; // cancelled: nothing changes
@@ -322,19 +322,22 @@ void Form1::openPicture(const QByteArray &path)
     PendingPictures << path;
     while (!PendingPictures.isEmpty()) {
         const QByteArray next = PendingPictures.takeFirst();
-        openDecoded(decodePictureFile(next), QFileInfo(QFile::decodeName(next)).fileName());
+        const QFileInfo file(QFile::decodeName(next));
+        if (openDecoded(decodePictureFile(next), file.fileName()))
+            LastPictureFolder = file.absolutePath(); // the open dialog starts there next time
     }
 }
 
 // A picture that does not open changes nothing; the message line says why.
-void Form1::openDecoded(const DecodedPicture &decoded, const QString &name)
+bool Form1::openDecoded(const DecodedPicture &decoded, const QString &name)
 {
     if (!decoded) {
         if (const auto message = pictureProblemMessage(decoded, name))
             say(*message);
-        return;
+        return false;
     }
     showPicture(decoded.picture);
+    return true;
 }
 
 DecodedPicture Form1::decodePictureFile(const QByteArray &path)
@@ -718,7 +721,7 @@ void Form1::DesenhaAjuda()
 
 void Form1::Command3_Click()
 {
-    const FileDialogRequest request{QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2};
+    const FileDialogRequest request{QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2, {}};
     const std::optional<QString> path = Dialogs.saveDataFile(request);
     if (!path)
         return; // cancelled: the file, its name, the labels and the count stay

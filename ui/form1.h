@@ -122,7 +122,7 @@ private:
     void Ler_Click();
     void openPicture(const QByteArray &nativePath);
     DecodedPicture decodePictureFile(const QByteArray &nativePath);
-    void openDecoded(const DecodedPicture &decoded, const QString &name);
+    bool openDecoded(const DecodedPicture &decoded, const QString &name);
     void showPicture(QImage picture);
     void ColarImagem_Click();
     void Sair_Click();
@@ -182,6 +182,7 @@ private:
     pontiva::ReadingEngine Engine;
     std::unique_ptr<PictureLoading> Loading;
     QByteArrayList PendingPictures; // handed over while a picture was loading
+    QString LastPictureFolder;      // of the last picture opened in this run
     ReadingAim Aim;
     bool AimSnapped = false; // the press being handled was moved onto a mark
     bool IconSet = false;

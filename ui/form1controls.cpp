@@ -4,6 +4,7 @@
 #include "ui/form1.h"
 
 #include "ui/fieldfeedback.h"
+#include "ui/optionbutton.h"
 #include "ui/twipscontrols.h"
 #include "view/magnifier.h"
 #include "view/picturepanel.h"
@@ -55,9 +56,9 @@ void Form1::createControls()
     QWidget *c = Frame_Calibracao;
     Text_Y2 = make<QLineEdit>(c, "Text_Y2", QStringLiteral("1"), 2940, 1080, 975, 315);
     Text_X2 = make<QLineEdit>(c, "Text_X2", QStringLiteral("0"), 2940, 660, 975, 315);
-    Option_Canto2 = make<QRadioButton>(c, "Option_Canto2", QStringLiteral("Ponto 2"), 2940, 360, 915, 195);
-    Option_Canto1 = make<QRadioButton>(c, "Option_Canto1", QStringLiteral("Ponto 1"), 1710, 360, 915, 195);
-    Option_Canto0 = make<QRadioButton>(c, "Option_Canto0", QStringLiteral("Ponto 0"), 540, 360, 915, 195);
+    Option_Canto2 = make<OptionButton>(c, "Option_Canto2", QStringLiteral("Ponto 2"), 2940, 360, 915, 195);
+    Option_Canto1 = make<OptionButton>(c, "Option_Canto1", QStringLiteral("Ponto 1"), 1710, 360, 915, 195);
+    Option_Canto0 = make<OptionButton>(c, "Option_Canto0", QStringLiteral("Ponto 0"), 540, 360, 915, 195);
     Text_Y1 = make<QLineEdit>(c, "Text_Y1", QStringLiteral("0"), 1710, 1080, 975, 315);
     Text_X1 = make<QLineEdit>(c, "Text_X1", QStringLiteral("1"), 1710, 660, 975, 315);
     Text_Y0 = make<QLineEdit>(c, "Text_Y0", QStringLiteral("0"), 540, 1080, 975, 315);
@@ -89,8 +90,8 @@ void Form1::createControls()
     Picture1Client->setScrollBars(HScroll1, VScroll1);
 
     Frame_Modo = make<QGroupBox>(w, "Frame_Modo", QStringLiteral("Modo"), 240, 120, 2415, 1335);
-    Option_LeituraDados = make<QRadioButton>(Frame_Modo, "Option_LeituraDados", QStringLiteral("Leitura de dados"), 180, 810, 1695, 195);
-    Option_Calibracao = make<QRadioButton>(Frame_Modo, "Option_Calibracao", QStringLiteral("Calibração"), 180, 390, 1515, 195);
+    Option_LeituraDados = make<OptionButton>(Frame_Modo, "Option_LeituraDados", QStringLiteral("Leitura de dados"), 180, 810, 1695, 195);
+    Option_Calibracao = make<OptionButton>(Frame_Modo, "Option_Calibracao", QStringLiteral("Calibração"), 180, 390, 1515, 195);
     Option_LeituraDados->setEnabled(false);
     Option_Calibracao->setEnabled(false);
 
@@ -123,6 +124,17 @@ void Form1::createControls()
     // crosshair set at load.
     for (QWidget *child : Central->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
         child->setCursor(Qt::ArrowCursor);
+
+    // Tab visits every control in reading order: the mode, each reference
+    // point with its fields, the axis types, the data file, the picture. The
+    // scroll area itself is no stop: it shows nothing of its own.
+    Scroller->setFocusPolicy(Qt::NoFocus);
+    Picture2->setFocusPolicy(Qt::StrongFocus);
+    QWidget *const order[] = {Option_Calibracao, Option_LeituraDados, Option_Canto0, Text_X0, Text_Y0,
+                              Option_Canto1, Text_X1, Text_Y1, Option_Canto2, Text_X2, Text_Y2,
+                              Check_XLog, Check_YLog, Command3, Picture2};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
 
     createMenus();
 }
@@ -166,6 +178,7 @@ void Form1::connectHandlers()
                 AimSnapped = false;
                 Lupa->showAim(at);
             });
+    connect(Picture2, &PicturePanel::keyboardFocusChanged, Picture1Client, &ViewportClip::showFocusFrame);
     connect(AjustarMarcas, &QAction::toggled, this, &Form1::AjustarMarcas_Click);
     connect(Lupa4, &QAction::triggered, Lupa, [this] { Lupa->setZoom(4); });
     connect(Lupa8, &QAction::triggered, Lupa, [this] { Lupa->setZoom(8); });

@@ -78,8 +78,13 @@ static std::unique_ptr<QFileDialog> makeDialog(std::unique_ptr<QFileDialog> dial
     const int index = request.selectedFilter - 1;
     if (index >= 0 && index < filters.size())
         dialog->selectNameFilter(filters[index]);
-    if (!last.isEmpty())
+    // In the folder asked for (the last picture's, say), with the name chosen
+    // last when it was chosen there.
+    const QString folder = request.folder.isEmpty() ? QDir::homePath() : request.folder;
+    if (!last.isEmpty() && (request.folder.isEmpty() || QFileInfo(last).absolutePath() == QDir(folder).absolutePath()))
         dialog->selectFile(last);
+    else
+        dialog->setDirectory(folder);
     return dialog;
 }
 

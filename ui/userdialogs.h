@@ -15,6 +15,7 @@ struct FileDialogRequest {
     QString title; // empty: the dialog's own title
     QString filter;
     int selectedFilter = 1;
+    QString folder; // where it starts; empty: the home folder
 };
 
 // The window is given one of these: the real one opens Qt's dialogs, tests

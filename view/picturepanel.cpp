@@ -267,6 +267,36 @@ void PicturePanel::enterEvent(QEnterEvent *event)
         setFocus(Qt::MouseFocusReason);
 }
 
+// Reached by the keyboard with the pointer elsewhere, the fine position
+// starts where it last was, or else at the centre of what is in view, so a
+// point can be placed with the keys alone.
+void PicturePanel::focusInEvent(QFocusEvent *event)
+{
+    QFrame::focusInEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    const bool byKeyboard = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+        || reason == Qt::ShortcutFocusReason;
+    emit keyboardFocusChanged(byKeyboard);
+    if (!byKeyboard || Picture.isNull() || underMouse())
+        return;
+    if (!Fine) {
+        const QRect visible = visibleRegion().boundingRect();
+        const QPointF centre = visible.isEmpty() ? QPointF(Picture.width() / 2.0, Picture.height() / 2.0)
+                                                 : pictureFromWidget(QRectF(visible).center());
+        // On a pixel's centre, as a click there would be.
+        Fine = QPointF(std::clamp(std::floor(centre.x()), 0.0, Picture.width() - 1.0) + 0.5,
+                       std::clamp(std::floor(centre.y()), 0.0, Picture.height() - 1.0) + 0.5);
+    }
+    const QPointF p = logicalFromPicture(*Fine);
+    emit mouseMoved(Qt::NoButton, Qt::NoModifier, float(p.x()), float(p.y()));
+}
+
+void PicturePanel::focusOutEvent(QFocusEvent *event)
+{
+    QFrame::focusOutEvent(event);
+    emit keyboardFocusChanged(false);
+}
+
 void PicturePanel::keyPressEvent(QKeyEvent *event)
 {
     if (Picture.isNull() || !Fine) {

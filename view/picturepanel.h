@@ -96,6 +96,8 @@ signals:
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y);
     // Something was drawn, removed or cleared over `area` (picture pixels).
     void drawingChanged(const QRectF &area);
+    // The keyboard came by Tab (or went): a frame should show where it is.
+    void keyboardFocusChanged(bool byKeyboard);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -103,6 +105,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     struct Drawing {

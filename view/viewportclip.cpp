@@ -3,14 +3,47 @@
 // The clipping area of the picture viewport.
 #include "view/viewportclip.h"
 
+#include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
 
 #include <algorithm>
 
+namespace {
+
+// Paints only its border; clicks go through to the picture below.
+class FocusFrameOverlay : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+};
+
+} // namespace
+
 ViewportClip::ViewportClip(QWidget *parent)
     : QWidget(parent)
 {
+}
+
+void ViewportClip::showFocusFrame(bool on)
+{
+    if (!FocusFrame) {
+        FocusFrame = new FocusFrameOverlay(this);
+        FocusFrame->setObjectName(QStringLiteral("FocusFrame"));
+        FocusFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
+        FocusFrame->setAttribute(Qt::WA_NoSystemBackground);
+    }
+    FocusFrame->setGeometry(rect());
+    FocusFrame->raise();
+    FocusFrame->setVisible(on);
 }
 
 void ViewportClip::setScrollBars(QScrollBar *horizontal, QScrollBar *vertical)

@@ -18,6 +18,8 @@ public:
     // Ranges, steps and visibility of both bars for a picture panel of that
     // size; the panel's position follows the bars' values.
     void fitScrollBarsTo(QSize panel);
+    // A frame round the viewport, over the picture, while the picture has the keyboard.
+    void showFocusFrame(bool on);
 
 protected:
     void wheelEvent(QWheelEvent *event) override;
@@ -25,4 +27,5 @@ protected:
 private:
     QScrollBar *Horizontal = nullptr;
     QScrollBar *Vertical = nullptr;
+    QWidget *FocusFrame = nullptr;
 };
