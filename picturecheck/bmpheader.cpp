@@ -3,6 +3,8 @@
 // What a BMP file's headers promise: its size and how many bytes must follow.
 #include "picturecheck/bmpheader.h"
 
+#include <climits>
+
 namespace pontiva {
 
 namespace {
@@ -57,7 +59,9 @@ BmpHeader readBmpHeader(const std::uint8_t *data, std::size_t size)
         h.requiredBytes = pixelOffset + imageSize;
     } else {
         const std::int64_t stride = (h.width * bitCount + 31) / 32 * 4;
-        h.requiredBytes = pixelOffset + stride * h.height;
+        // Headers may claim 2^31 by 2^31: such a file could never be long enough.
+        const std::int64_t most = INT64_MAX - pixelOffset;
+        h.requiredBytes = stride > most / h.height ? INT64_MAX : pixelOffset + stride * h.height;
     }
     h.valid = true;
     return h;

@@ -193,13 +193,11 @@ bool ReadingEngine::nearRecordedMark(float x, float y) const
 {
     if (PictureWidth <= 0 || PictureHeight <= 0)
         return false;
-    for (const RecordedPoint &p : Recorded.points()) {
+    return Recorded.any([&](const RecordedPoint &p) {
         const double dx = double(p.x - x) / 100 * PictureWidth;
         const double dy = double(p.y - y) / 100 * PictureHeight;
-        if (dx * dx + dy * dy <= 0.25)
-            return true;
-    }
-    return false;
+        return dx * dx + dy * dy <= 0.25;
+    });
 }
 
 StepOutcome ReadingEngine::record(float x, float y, bool snapped)

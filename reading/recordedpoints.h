@@ -59,6 +59,16 @@ public:
     // Every point of the data set as it stands, oldest first.
     std::vector<RecordedPoint> points() const;
     std::size_t pointCount() const { return Points; }
+    // True when `test` holds for some point of the data set (no copy made).
+    template<class Test>
+    bool any(const Test &test) const
+    {
+        for (const auto &step : Done)
+            for (const RecordedPoint &p : step)
+                if (test(p))
+                    return true;
+        return false;
+    }
 
     DataFile &file() { return File; }
 

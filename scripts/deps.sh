@@ -8,7 +8,8 @@ PACKAGES="build-essential cmake qt6-base-dev qt6-base-dev-tools qt6-base-private
   fonts-dejavu-core fonts-liberation2 \
   xvfb xauth xdotool desktop-file-utils appstream \
   clang-14 libclang-rt-14-dev zlib1g-dev libjpeg-turbo-progs \
-  qt6-image-formats-plugins qt6-qpa-plugins dpkg-dev lintian file"
+  qt6-image-formats-plugins qt6-qpa-plugins dpkg-dev lintian file \
+  pkg-config libxcb1-dev"
 missing=
 for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"

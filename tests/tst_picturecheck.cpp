@@ -105,6 +105,13 @@ void tst_PictureCheck::bmpHeader()
     QCOMPARE(b.requiredBytes, 54 + 999);
 
     QVERIFY(!readBmpHeader(h, 20).valid); // too short to say anything
+
+    put32(30, 0);
+    put32(18, INT32_MAX); // a claim no file can meet, and no overflow computing it
+    put32(22, INT32_MIN);
+    h[28] = 32;
+    QCOMPARE(readBmpHeader(h, sizeof h).requiredBytes, INT64_MAX);
+
     put32(18, 0);
     QVERIFY(!readBmpHeader(h, sizeof h).valid);
 }

@@ -24,7 +24,7 @@ PicturePanel::PicturePanel(QWidget *parent)
 void PicturePanel::setPicture(QImage picture)
 {
     Picture = std::move(picture);
-    for (auto &layer : Layers)
+    for (DrawingStore &layer : Layers)
         layer.clear();
     if (AutoSize)
         fitToPicture();
@@ -102,7 +102,7 @@ QPointF PicturePanel::widgetFromPicture(QPointF picturePixel) const
 int PicturePanel::add(DrawingLayer layer, Drawing d)
 {
     d.id = ++LastId;
-    Layers[std::size_t(layer)].push_back(d);
+    Layers[std::size_t(layer)].add(d);
     changed(extent(d));
     return LastId;
 }
@@ -133,14 +133,12 @@ void PicturePanel::changed(const QRectF &picturePixels)
 
 void PicturePanel::removeDrawing(int id)
 {
-    for (auto &layer : Layers) {
-        const auto found = std::find_if(layer.begin(), layer.end(), [id](const Drawing &d) { return d.id == id; });
-        if (found == layer.end())
-            continue;
-        const QRectF area = extent(*found);
-        layer.erase(found);
-        changed(area);
-        return;
+    for (DrawingStore &layer : Layers) {
+        Drawing removed;
+        if (layer.remove(id, &removed)) {
+            changed(extent(removed));
+            return;
+        }
     }
 }
 
@@ -204,44 +202,41 @@ void PicturePanel::paintEvent(QPaintEvent *event)
 void PicturePanel::paintDrawing(QPainter &painter, const QRectF &exposed, double zoom) const
 {
     // Layers keep their order: the grid under the markers under the dots.
-    for (const auto &layer : Layers)
-        for (const Drawing &d : layer) {
-            switch (d.kind) {
-            case Drawing::Line: {
-                const double reach = d.width / 2.0 / zoom + 1;
-                if (!exposed.intersects(QRectF(d.from, d.to).normalized().adjusted(-reach, -reach, reach, reach)))
-                    break;
-                painter.setPen(QPen(d.colour, d.width, Qt::SolidLine, Qt::RoundCap));
-                painter.drawLine(d.from * zoom, d.to * zoom);
-                break;
-            }
-            case Drawing::Dot: {
-                // Centred on the screen pixel the point falls in (at 1:1 the
-                // picture pixel).
-                const QPointF at = d.from * zoom;
-                const QPointF centre(std::floor(at.x()) + 0.5, std::floor(at.y()) + 0.5);
-                const double radius = d.width / 2.0;
-                const double reach = (radius + 1) / zoom;
-                if (!exposed.intersects(QRectF(d.from.x() - reach - 1 / zoom, d.from.y() - reach - 1 / zoom,
-                                               2 * reach + 2 / zoom, 2 * reach + 2 / zoom)))
-                    break;
-                painter.setPen(Qt::NoPen);
-                painter.setBrush(d.colour);
-                if (d.width <= 1)
-                    painter.fillRect(QRectF(std::floor(at.x()), std::floor(at.y()), 1, 1), d.colour);
-                else
-                    painter.drawEllipse(centre, radius, radius);
-                painter.setBrush(Qt::NoBrush);
-                break;
-            }
-            case Drawing::Text: {
-                painter.setPen(d.colour);
-                const QFontMetrics metrics(font());
-                painter.drawText(d.from * zoom + QPointF(0, metrics.ascent()), d.text);
-                break;
-            }
-            }
-        }
+    // Marks keep their size on screen: zoomed out they reach further in
+    // picture pixels.
+    for (const DrawingStore &layer : Layers)
+        layer.forEachNear(exposed, (layer.widest() / 2.0 + 2) / zoom + 1,
+                          [&](const Drawing &d) { paintOne(painter, d, zoom); });
+}
+
+void PicturePanel::paintOne(QPainter &painter, const Drawing &d, double zoom) const
+{
+    switch (d.kind) {
+    case Drawing::Line:
+        painter.setPen(QPen(d.colour, d.width, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(d.from * zoom, d.to * zoom);
+        break;
+    case Drawing::Dot: {
+        // Centred on the screen pixel the point falls in (at 1:1 the picture pixel).
+        const QPointF at = d.from * zoom;
+        const QPointF centre(std::floor(at.x()) + 0.5, std::floor(at.y()) + 0.5);
+        const double radius = d.width / 2.0;
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(d.colour);
+        if (d.width <= 1)
+            painter.fillRect(QRectF(std::floor(at.x()), std::floor(at.y()), 1, 1), d.colour);
+        else
+            painter.drawEllipse(centre, radius, radius);
+        painter.setBrush(Qt::NoBrush);
+        break;
+    }
+    case Drawing::Text: {
+        painter.setPen(d.colour);
+        const QFontMetrics metrics(font());
+        painter.drawText(d.from * zoom + QPointF(0, metrics.ascent()), d.text);
+        break;
+    }
+    }
 }
 
 void PicturePanel::mouseMoveEvent(QMouseEvent *event)

@@ -3,6 +3,8 @@
 // A picture box that keeps its picture and what was drawn on it, in layers.
 #pragma once
 
+#include "view/drawingstore.h"
+
 #include <QColor>
 #include <QFrame>
 #include <QImage>
@@ -68,7 +70,7 @@ public:
     void removeDrawing(int id);
     // The workflow's marks (markers and dots), or one layer's drawings.
     int drawingCount() const;
-    int drawingCount(DrawingLayer layer) const { return int(Layers[std::size_t(layer)].size()); }
+    int drawingCount(DrawingLayer layer) const { return Layers[std::size_t(layer)].size(); }
 
     // Picture pixels and logical coordinates; a panel without a picture
     // takes its drawing area's pixels as its picture pixels.
@@ -109,16 +111,8 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    struct Drawing {
-        enum Kind { Line, Dot, Text } kind;
-        QColor colour;
-        int width;
-        QPointF from; // picture pixels
-        QPointF to;
-        QString text;
-        int id = 0;
-    };
     int add(DrawingLayer layer, Drawing d);
+    void paintOne(QPainter &painter, const Drawing &d, double zoom) const;
     // What a drawing covers on screen, in picture pixels, at this zoom.
     QRectF extent(const Drawing &d) const;
     void changed(const QRectF &picturePixels);
@@ -126,7 +120,7 @@ private:
     QSizeF pictureSize() const;
 
     QImage Picture;
-    std::array<std::vector<Drawing>, DrawingLayerCount> Layers;
+    std::array<DrawingStore, DrawingLayerCount> Layers;
     bool AutoSize = false;
     float ScaleLeft = 0, ScaleTop = 0, ScaleWidth = 0, ScaleHeight = 0; // 0 width: pixels
     int DrawWidth = 1;
