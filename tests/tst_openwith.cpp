@@ -5,8 +5,11 @@
 #include "app/instancechannel.h"
 #include "app/singleinstance.h"
 #include "formfixture.h"
+#include "hostilepictures.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QMimeData>
 #include <QProcess>
 
@@ -24,6 +27,8 @@ private slots:
     void moreFormatsLoad_data();
     void moreFormatsLoad();
     void pasteLoadsAPictureOnly();
+    void pasteTakesFilesAndEncodedPictures_data();
+    void pasteTakesFilesAndEncodedPictures();
 
 private:
     static QProcessEnvironment headless(const QString &runtime)
@@ -186,6 +191,52 @@ void tst_OpenWith::pasteLoadsAPictureOnly()
     paste->trigger();
     QCOMPARE(f.picture()->drawingCount(), marks);
     QVERIFY(f.form->engine().calibration().CantoDefinido0);
+}
+
+// What file managers and other programs put on the clipboard.
+void tst_OpenWith::pasteTakesFilesAndEncodedPictures_data()
+{
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<QByteArray>("content"); // "@name": the address of that file in the test's home
+    QTest::addColumn<QSize>("opened");       // empty: nothing opens
+    QTest::addColumn<QString>("says");       // part of the message line afterwards
+    QTest::newRow("one copied picture file") << QByteArray("text/uri-list") << QByteArray("@chart.png\r\n")
+                                             << QSize(120, 80) << QString();
+    QTest::newRow("two copied files") << QByteArray("text/uri-list") << QByteArray("@chart.png\r\n@chart.png\r\n")
+                                      << QSize() << QString();
+    QTest::newRow("a copied text file") << QByteArray("text/uri-list") << QByteArray("@notes.txt") << QSize()
+                                        << QString();
+    QTest::newRow("PNG bytes") << QByteArray("image/png") << encoded(noisyPicture(90, 60), "PNG") << QSize(90, 60)
+                               << QString();
+    QTest::newRow("PNG of 30000 x 30000 zeros") << QByteArray("image/png") << zeroPng(30000, 30000) << QSize()
+                                                << QStringLiteral("30000 × 30000");
+}
+
+void tst_OpenWith::pasteTakesFilesAndEncodedPictures()
+{
+    QFETCH(QByteArray, type);
+    QFETCH(QByteArray, content);
+    QFETCH(QSize, opened);
+    QFETCH(QString, says);
+    FormFixture f;
+    f.makePicture(QStringLiteral("chart.png"), 120, 80, "PNG");
+    QFile notes(f.home.filePath(QStringLiteral("notes.txt")));
+    QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("12 14\n") > 0);
+    notes.close();
+    if (content.startsWith('@'))
+        content.replace('@', QUrl::fromLocalFile(f.home.path() + QLatin1Char('/')).toEncoded());
+    auto *data = new QMimeData;
+    data->setData(QString::fromLatin1(type), content);
+    QGuiApplication::clipboard()->setMimeData(data);
+    QElapsedTimer timer;
+    timer.start();
+    f.get<QAction>("ColarImagem")->trigger();
+    QVERIFY2(timer.elapsed() < 1000, QByteArray::number(timer.elapsed()) + " ms");
+    QCOMPARE(f.form->ImagemCarregada, opened.isValid());
+    if (opened.isValid())
+        QCOMPARE(f.picture()->picture().size(), opened);
+    const QString message = f.get<QLabel>("Label_Mensagem")->text();
+    QVERIFY2(message.contains(says), qPrintable(message));
 }
 
 QTEST_MAIN(tst_OpenWith)

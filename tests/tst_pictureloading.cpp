@@ -41,6 +41,7 @@ class tst_PictureLoading : public QObject
 {
     Q_OBJECT
 private slots:
+    void overQtsOwnLimitOpensFirstThing();
     void cancelLeavesEverythingAsItWas();
     void longLoadShowsProgressAndLoads();
     void shortLoadShowsNothing();
@@ -65,6 +66,18 @@ private:
         f.form->openPictureDevice = [](const QByteArray &path) { return std::make_unique<SlowFile>(QFile::decodeName(path)); };
     }
 };
+
+// Qt refuses pictures over 128 MB unless told otherwise; whether one opens
+// must not depend on what this process opened before.
+void tst_PictureLoading::overQtsOwnLimitOpensFirstThing()
+{
+    FormFixture f;
+    // WebP is read into a picture its reader allocates, where Qt's limit applies.
+    const QString path = f.makePicture(QStringLiteral("big.webp"), 6000, 6000, "WEBP");
+    f.load(path);
+    QTRY_VERIFY(f.form->ImagemCarregada);
+    QCOMPARE(f.picture()->picture().size(), QSize(6000, 6000));
+}
 
 void tst_PictureLoading::cancelLeavesEverythingAsItWas()
 {

@@ -11,6 +11,9 @@
 #               holds exactly the points whose dots the screen shows
 #   argument    straight chart named on the command line, no dialog
 #   handoff     straight chart given to a second start, which hands it to the running window
+#   keyboard    straight chart, with the keyboard alone: Ctrl+O, Tab, arrows, Space; one reading
+#   twostarts   two more starts at the same moment, each with a picture: both deliver, and the
+#               window ends on one of them (it never exits 0 without delivering)
 set -u
 
 VARIANT=${1:?variant}
@@ -99,7 +102,8 @@ export DISPLAY=":$(head -n 1 "$WORK/display")"
 
 CHART_KIND=straight
 [ "$VARIANT" = rotated ] && CHART_KIND=rotated
-case "$VARIANT" in straight | rotated | durability | undo | argument | handoff) ;; *) fail "unknown variant $VARIANT" ;; esac
+case "$VARIANT" in straight | rotated | durability | undo | argument | handoff | keyboard | twostarts) ;;
+*) fail "unknown variant $VARIANT" ;; esac
 CHART="$WORK/chart.png"
 "$MAKE_CHART" "$CHART_KIND" "$CHART" "$WORK/manifest.txt" || fail "make_chart failed"
 read -r _ CHART_W CHART_H < <(grep '^size ' "$WORK/manifest.txt")
@@ -149,6 +153,27 @@ handoff)
     # A second start ends at once, without a window, and hands the picture over.
     (cd "$WORK" && timeout 10 "$PONTIVA" chart.png) >"$WORK/second.log" 2>&1 || fail "the second start failed: $(cat "$WORK/second.log")"
     [ "$(xdotool search --onlyvisible --name '^Pontiva$' 2>/dev/null | wc -l)" -eq 1 ] || fail "the second start opened a window of its own"
+    ;;
+twostarts)
+    # Two pictures at once, as a file manager opening two selected files does:
+    # the window shows the one handed over last, and neither start lies.
+    "$MAKE_CHART" rotated "$WORK/other.png" "$WORK/other.txt" || fail "make_chart failed"
+    (cd "$WORK" && timeout 10 "$PONTIVA" other.png) >"$WORK/second.log" 2>&1 &
+    first=$!
+    (cd "$WORK" && sleep 0.2 && timeout 10 "$PONTIVA" chart.png) >"$WORK/third.log" 2>&1 ||
+        fail "the third start failed: $(cat "$WORK/third.log")"
+    wait "$first" || fail "the second start failed: $(cat "$WORK/second.log")"
+    ;;
+keyboard)
+    # The pointer stays off the window: nothing below may depend on it.
+    timeout 10 xdotool mousemove --sync 1279 799
+    timeout 10 xdotool windowfocus --sync "$MAIN" 2>/dev/null
+    xdotool key ctrl+o
+    poll 10 named_window '^File name$' || fail "Ctrl+O did not open the file dialog"
+    timeout 10 xdotool windowfocus --sync "$DIALOG" 2>/dev/null
+    xdotool type --delay 3 "$CHART"
+    xdotool key Return
+    poll 10 gone '^File name$' || fail "the file dialog did not close after typing $CHART"
     ;;
 *)
     file_menu_item 1
@@ -203,6 +228,64 @@ click_picture() {
 
 # ---- Calibration: three reference points ------------------------------------
 
+if [ "$VARIANT" = keyboard ]; then
+    # With no window manager, the keyboard goes back to the window by hand.
+    timeout 10 xdotool windowfocus --sync "$MAIN" 2>/dev/null
+    # Tab until the picture has the keyboard: its focus frame then runs down
+    # the viewport's left edge, below the chart.
+    EDGE_Y=$((PIC_B + 40))
+    UNFOCUSED=$("$PROBE" pixel "$PIC_X" "$EDGE_Y")
+    focus_picture() {
+        local i
+        for ((i = 0; i < 20; i++)); do
+            [ "$("$PROBE" pixel "$PIC_X" "$EDGE_Y")" != "$UNFOCUSED" ] && return
+            xdotool key Tab
+            sleep 0.1
+        done
+        fail "Tab never showed the picture's focus frame ($1)"
+    }
+    focus_picture "after the load"
+    # The fine position starts at the centre of what is in view: the whole
+    # chart here. Space places point 0 there first; from that mark,
+    # Shift+arrows go a pixel a step.
+    AT_X= AT_Y=
+    place_by_keys() { # COL ROW COLOUR WHAT
+        if [ -z "$AT_X" ]; then
+            AT_X=$((CHART_W / 2)) AT_Y=$((CHART_H / 2))
+            xdotool key space
+            "$PROBE" wait $RED $((PIC_X + AT_X)) $((PIC_Y + AT_Y)) 10000 ||
+                fail "Space did not place point 0 at the centre of the view"
+        fi
+        local dx=$(($1 - AT_X)) dy=$(($2 - AT_Y)) keys=() k
+        for ((k = 0; k < ${dx#-}; k++)); do keys+=("shift+$([ $dx -lt 0 ] && echo Left || echo Right)"); done
+        for ((k = 0; k < ${dy#-}; k++)); do keys+=("shift+$([ $dy -lt 0 ] && echo Up || echo Down)"); done
+        [ ${#keys[@]} -gt 0 ] && xdotool key --delay 2 "${keys[@]}"
+        xdotool key space
+        AT_X=$1 AT_Y=$2
+        "$PROBE" wait "$3" $((PIC_X + $1)) $((PIC_Y + $2)) 10000 || fail "no $3 mark at picture pixel $1,$2 ($4)"
+    }
+    # Counted back from the picture; only the selected point's fields, and
+    # Read data only once calibrated, take the keyboard (the log boxes and the
+    # storage group show only while reading).
+    backtab() { local k; for ((k = 0; k < $1; k++)); do xdotool key shift+Tab; done; }
+    place_by_keys "$REF0_C" "$REF0_R" $RED "point 0"
+    backtab 2 # Point 2, Point 1
+    xdotool key space Tab ctrl+a # point 1's X field: its Y is point 0's
+    xdotool type --delay 3 "$REF1_X"
+    focus_picture "point 1"
+    place_by_keys "$REF1_C" "$REF1_R" $GREEN "point 1"
+    backtab 1 # Point 2
+    xdotool key space Tab ctrl+a # point 2's Y field: its X is point 0's
+    xdotool type --delay 3 "$REF2_Y"
+    focus_picture "point 2"
+    place_by_keys "$REF2_C" "$REF2_R" $BLUE "point 2"
+    backtab 5 # point 2's Y field, Points 2, 1 and 0, Read data
+    xdotool key space
+    focus_picture "reading"
+    read -r _ col row _ _ <<<"${POINTS[0]}"
+    POINTS=("${POINTS[0]}")
+    place_by_keys "$col" "$row" $RED "data point 0"
+else
 # After the load Point 0 is selected and its fields read 0 and 0.
 click_picture "$REF0_C" "$REF0_R" $RED "point 0"
 click_control $CAL_L $CAL_T 1710 360 915 195 6    # Option_Canto1
@@ -212,11 +295,13 @@ click_control $CAL_L $CAL_T 2940 360 915 195 6    # Option_Canto2
 TYPED=$REF2_Y type_into $CAL_L $CAL_T 2940 1080 975 315 # Text_Y2
 click_picture "$REF2_C" "$REF2_R" $BLUE "point 2"
 click_control $MODE_L $MODE_T 180 810 1695 195 6  # Option_LeituraDados
+fi
 
 # ---- Reading: record the known points ---------------------------------------
 
 last=$((${#POINTS[@]} - 1))
 for i in "${!POINTS[@]}"; do
+    [ "$VARIANT" = keyboard ] && break # recorded above
     read -r _ col row _ _ <<<"${POINTS[$i]}"
     if [ "$VARIANT" = durability ] && [ "$i" -eq "$last" ]; then
         # No waiting: the process dies while, or before, it handles this click.
