@@ -14,6 +14,7 @@
 #include <QProcess>
 
 #include <fcntl.h>
+#include <unistd.h>
 
 class tst_OpenWith : public QObject
 {
@@ -117,6 +118,7 @@ void tst_OpenWith::secondStartHandsItsPictureOver()
     QTRY_COMPARE(f.picture()->picture().size(), QSize(321, 123));
     QVERIFY(f.get<QRadioButton>("Option_Calibracao")->isChecked());
     QVERIFY(f.dialogs.openRequests.isEmpty()); // no dialog was involved
+    ::unlink(path.constData()); // a name QTemporaryDir cannot spell
 }
 
 void tst_OpenWith::secondStartWithoutPictureChangesNothing()
