@@ -8,6 +8,7 @@
 #include "picturecheck/pictureformat.h"
 #include "picturecheck/plausibility.h"
 #include "picture/picturefile.h"
+#include "picture/jpegdecoding.h"
 #include "picture/picturememory.h"
 
 #include <QFile>
@@ -201,13 +202,23 @@ DecodedPicture PictureDecoder::decode()
         return fail(Problem::TooLarge, claimed);
 
     // Decoded in place where the reader keeps the buffer it is given.
-    QImage picture = inPlace ? allocatePicture(claimed, decodedFormat) : QImage();
+    QImage picture = inPlace ? QImage(claimed, decodedFormat) : QImage(); // uninitialised
     if (inPlace && decodedFormat != QImage::Format_Invalid && picture.isNull())
         return fail(Problem::TooLarge, claimed);
     bool decoded = false;
     {
         const BackgroundPrefault prefault(picture);
-        decoded = reader.read(&picture);
+        JpegDecoding jpeg = JpegDecoding::NotHandled;
+        if (format == "jpeg" && inPlace && counted.seek(0))
+            jpeg = decodeJpegInto(counted, picture, Cancelled);
+        if (jpeg == JpegDecoding::NotHandled && format == "jpeg") {
+            QImageReader again(&counted, format); // from the start, as the new path read the header
+            decoded = again.read(&picture);
+        } else if (jpeg == JpegDecoding::NotHandled) {
+            decoded = reader.read(&picture);
+        } else {
+            decoded = jpeg == JpegDecoding::Done;
+        }
     }
     if (Cancelled)
         return fail(Problem::Cancelled, claimed); // a cancelled read may come back "complete" with grey rows

@@ -1,17 +1,13 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Memory for a large decoded picture, backed by huge pages where the system offers them.
+// Faulting a large decoded picture's memory in ahead of its decoder. (Huge
+// pages were tried and dropped: on a machine whose memory is fragmented the
+// kernel compacts memory on every fault, which doubled the CPU of a load.)
 #pragma once
 
 #include <QImage>
 
 #include <thread>
-
-// An uninitialised picture of that size and format. Its pixels live in a
-// mapping advised for transparent huge pages, which makes the decoder's first
-// write into a scan-sized buffer several times cheaper than with 4 KiB pages;
-// where that cannot be had, an ordinary QImage. Null when there is no memory.
-QImage allocatePicture(QSize size, QImage::Format format);
 
 // Faults the picture's pages in on another thread while the decoder fills it
 // from the top, so the kernel's zeroing of fresh pages leaves the decoding

@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -159,6 +161,8 @@ private slots:
     void namedPipeIsRefusedAtOnce();
     void honestPicturesLoadInPlace_data();
     void honestPicturesLoadInPlace();
+    void jpegDecodesAsQtsOwnReader_data();
+    void jpegDecodesAsQtsOwnReader();
     void peakMemoryStayedSmall(); // last: it reads the whole run's peak
 
 private:
@@ -279,6 +283,31 @@ void tst_PictureGuard::honestPicturesLoadInPlace()
     QVERIFY2(std::abs(seen.red() - colour.red()) <= 2 && std::abs(seen.green() - colour.green()) <= 2
                  && std::abs(seen.blue() - colour.blue()) <= 2 && std::abs(seen.alpha() - colour.alpha()) <= 2,
              qPrintable(seen.name(QColor::HexArgb)));
+}
+
+// JPEG takes a path of its own, past Qt's reader: every pixel must still agree.
+void tst_PictureGuard::jpegDecodesAsQtsOwnReader_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QImage grain = noisyPicture(333, 211); // odd sizes: partial blocks at the edges
+    QByteArray progressive;
+    QBuffer buffer(&progressive);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    QVERIFY(writer.write(grain));
+    QTest::newRow("baseline colour") << encoded(grain, "JPG");
+    QTest::newRow("progressive colour") << progressive;
+    QTest::newRow("grey") << encoded(grain.convertToFormat(QImage::Format_Grayscale8), "JPG");
+}
+
+void tst_PictureGuard::jpegDecodesAsQtsOwnReader()
+{
+    QFETCH(QByteArray, bytes);
+    const QString path = write(QStringLiteral("grain.jpg"), bytes);
+    const DecodedPicture decoded = loadPicture(path, Unlimited);
+    QVERIFY(decoded);
+    QCOMPARE(decoded.picture, QImageReader(path).read().convertToFormat(decoded.picture.format()));
 }
 
 // Every refusal above happened before a pixel was allocated: the test never
