@@ -117,6 +117,9 @@ inline constexpr Bilingual AreaTransferenciaMuda{
     "O programa que tem a área de transferência não respondeu: nada foi colado.",
     "The program holding the clipboard did not answer: nothing was pasted."};
 
+// What half a picture pixel is worth at the pointer, in the magnifier.
+inline constexpr Bilingual MeioPixel{"meio pixel vale\nX ±%1  Y ±%2", "half a pixel is\nX ±%1  Y ±%2"};
+
 // A picture load that takes a while.
 inline constexpr Bilingual LendoImagem{"A ler a imagem…", "Loading the picture…"};
 inline constexpr Bilingual Cancelar{"Cancelar", "Cancel"};
@@ -156,6 +159,7 @@ inline constexpr NamedText CaptionTable[] = {
     {"ColarImagem", {"Colar imagem", "Paste picture"}},
     {"Ver", {"Ver", "View"}},
     {"AjustarMarcas", {"Ajustar às marcas", "Snap to marks"}},
+    {"GrelhaCalibracao", {"Grelha de calibração", "Calibration grid"}},
     {"Lupa4", {"Lupa ×4", "Magnifier ×4"}},
     {"Lupa8", {"Lupa ×8", "Magnifier ×8"}},
     {"MenuIdioma", {"Idioma", "Language"}},

@@ -53,6 +53,24 @@ PositionReading readPosition(const ReferenceInputs &fields, const CalibrationSta
     return r;
 }
 
+// ---- Checking the calibration ------------------------------------------------
+
+std::vector<GridLine> ReadingEngine::grid(const ReferenceInputs &fields) const
+{
+    if (!Points.allDefined())
+        return {};
+    const CalibrationInputs in = inputsOf(fields, Points);
+    return calibrationGrid(in, computeTransform(in));
+}
+
+std::optional<HalfPixelWorth> ReadingEngine::halfPixel(const ReferenceInputs &fields) const
+{
+    if (!Points.allDefined() || PictureWidth <= 0 || PictureHeight <= 0)
+        return std::nullopt;
+    const CalibrationInputs in = inputsOf(fields, Points);
+    return halfPixelWorth(in, computeTransform(in), 100.0 / PictureWidth, 100.0 / PictureHeight);
+}
+
 // ---- Calibration -------------------------------------------------------------
 
 ReadingEngine::Placement ReadingEngine::placementOf(int point) const

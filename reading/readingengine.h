@@ -3,6 +3,7 @@
 // The use cases of reading a chart without widgets: placing reference points, the readout, recording and undo.
 #pragma once
 
+#include "calibration/calibrationgrid.h"
 #include "calibration/calibrationworkflow.h"
 #include "calibration/transform.h"
 #include "reading/recordedpoints.h"
@@ -103,6 +104,13 @@ public:
     // readout: nothing where there is no value.
     std::optional<std::pair<std::string, std::string>> textsAt(const ReferenceInputs &fields, float x, float y,
                                                                char decimalSeparator) const;
+
+    // --- Checking the calibration ----------------------------------------
+    // The round-value grid over the picture, once the three points are
+    // placed: nothing before, or where the calibration gives no value.
+    std::vector<GridLine> grid(const ReferenceInputs &fields) const;
+    // What half a picture pixel is worth, for the picture's size.
+    std::optional<HalfPixelWorth> halfPixel(const ReferenceInputs &fields) const;
 
     // --- Data set -------------------------------------------------------
     // A new data set after the lines the file holds, or in a file created

@@ -25,6 +25,7 @@ constexpr NamedText Mnemonics[] = {
     {"ColarImagem", {"&Colar imagem", "&Paste picture"}},
     {"Ver", {"&Ver", "&View"}},
     {"AjustarMarcas", {"&Ajustar às marcas", "&Snap to marks"}},
+    {"GrelhaCalibracao", {"&Grelha de calibração", "Calibration &grid"}},
     {"Lupa4", {"Lupa ×&4", "Magnifier ×&4"}},
     {"Lupa8", {"Lupa ×&8", "Magnifier ×&8"}},
     {"MenuIdioma", {"&Idioma", "&Language"}},

@@ -6,7 +6,10 @@
 #include "language/languagetexts.h"
 #include "calibration/numberparsing.h"
 
+#include <QEvent>
+#include <QFocusEvent>
 #include <QLineEdit>
+#include <QTimer>
 #include <QPalette>
 
 namespace {
@@ -45,4 +48,30 @@ void showHowFieldReads(QLineEdit *field)
 bool fieldShowsPartlyRead(const QLineEdit *field)
 {
     return field->property(PartlyRead).toBool();
+}
+
+namespace {
+
+class SelectOnFocusClick : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // Qt gives the focus just before it delivers the press that placed
+        // the cursor: select once that press is done.
+        auto *field = static_cast<QLineEdit *>(watched);
+        if (event->type() == QEvent::FocusIn && static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason)
+            QTimer::singleShot(0, field, [field] { field->selectAll(); });
+        return false;
+    }
+};
+
+} // namespace
+
+void selectAllOnFocusClick(QLineEdit *field)
+{
+    field->installEventFilter(new SelectOnFocusClick(field));
 }

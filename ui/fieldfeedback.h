@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Shows on a reference field when its text is read only in part.
+// How a reference field answers the user: it shows when its text is read
+// only in part, and a click into it selects what it holds.
 #pragma once
 
 class QLineEdit;
@@ -12,3 +13,8 @@ void showHowFieldReads(QLineEdit *field);
 
 // Whether the field currently shows the partly-read look.
 bool fieldShowsPartlyRead(const QLineEdit *field);
+
+// A click that gives the field the keyboard selects its whole text, as Tab
+// does, so typing replaces the value; a click into a field that already has
+// the keyboard places the cursor as usual.
+void selectAllOnFocusClick(QLineEdit *field);

@@ -3,6 +3,8 @@
 // The main window: every control of the tool and the handlers that route its events.
 #include "ui/form1.h"
 
+#include "ui/decimalseparator.h"
+
 #include "calibration/positiverule.h"
 #include "language/idioma.h"
 #include "picture/picturesources.h"
@@ -71,13 +73,6 @@ const Bilingual *textOfRefusal(pontiva::Refusal why)
     case pontiva::Refusal::None: break;
     }
     return nullptr;
-}
-
-// The regional decimal separator, as the readout writes it.
-char decimalSeparator()
-{
-    const QChar point = QLocale().decimalPoint().at(0);
-    return point.unicode() < 128 ? char(point.unicode()) : '.';
 }
 
 } // namespace
@@ -521,6 +516,7 @@ void Form1::Option_Calibracao_Click()
 {
     applyEditableFields(selectedPoint());
     showModeGroups(pontiva::Mode::Calibration);
+    showHalfPixel(); // only while reading
     say({&Texts::ModoCalibracao, {}});
 }
 
@@ -554,6 +550,7 @@ void Form1::Picture2_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, float x,
     Picture2->setCursor(Qt::CrossCursor);
     showReading(Label_Leitura_X, m.x);
     showReading(Label_Leitura_Y, m.y);
+    showHalfPixel();
 }
 
 pontiva::ReferenceInputs Form1::referenceInputs() const
@@ -568,6 +565,7 @@ void Form1::failAxis(int point, bool sendBack)
 {
     (point == 1 ? Label1 : Label2)->setText(TextoNaoCalibrado);
     Option_LeituraDados->setEnabled(false);
+    updateGrid();
     if (sendBack) {
         showMessageBothTests(Texts::ErroCalibracao);
         Option_Calibracao->setChecked(true);
@@ -593,6 +591,8 @@ void Form1::Picture2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, 
             Engine.place(point, x, y);
             statusLabels[point]->setText(TextoCalibrado);
             RepresentaPontos();
+            updateGrid();
+            updateEditActions();
         }
         if (Engine.calibration().allDefined())
             Option_LeituraDados->setEnabled(true);
@@ -663,7 +663,7 @@ void Form1::showZeroCount()
 void Form1::DesfazerPonto_Click()
 {
     if (!Option_LeituraDados->isChecked())
-        return; // calibrating: nothing to take back, nothing to say
+        return undoPlacement(false);
     const pontiva::StepOutcome step = Engine.undo();
     showStep(step, Texts::DesfazerAlterado, Texts::DesfazerFalhou);
     if (step.kind == pontiva::StepOutcome::Done)
@@ -674,7 +674,7 @@ void Form1::DesfazerPonto_Click()
 void Form1::RefazerPonto_Click()
 {
     if (!Option_LeituraDados->isChecked())
-        return;
+        return undoPlacement(true);
     const pontiva::StepOutcome step = Engine.redo();
     showStep(step, Texts::FicheiroNaoGrava, Texts::FicheiroNaoGrava);
     if (step.kind == pontiva::StepOutcome::Done)
@@ -684,8 +684,8 @@ void Form1::RefazerPonto_Click()
 void Form1::updateEditActions()
 {
     const bool reading = Option_LeituraDados->isChecked();
-    DesfazerPonto->setEnabled(reading && Engine.canUndo());
-    RefazerPonto->setEnabled(reading && Engine.canRedo());
+    DesfazerPonto->setEnabled(reading ? Engine.canUndo() : Engine.canUndoPlacement());
+    RefazerPonto->setEnabled(reading ? Engine.canRedo() : Engine.canRedoPlacement());
 }
 
 void Form1::AjustarMarcas_Click(bool on)

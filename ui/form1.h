@@ -19,9 +19,13 @@
 //                Picture2_MouseDown (reading) records it in the data file;
 //                Command3_Click chooses another data file.
 //   Edit menu    DesfazerPonto_Click / RefazerPonto_Click take the last point
-//                of the data set out of the data file and put it back.
+//                of the data set out of the data file and put it back, or
+//                while calibrating undoPlacement moves a reference point back.
 //   View menu    AjustarMarcas_Click (F3) snaps readings to marks and
-//                crossings; Lupa4/Lupa8 choose the magnifier's enlargement;
+//                crossings; GrelhaCalibracao_Click (Ctrl+G) draws the grid
+//                of round values (updateGrid); showHalfPixel writes in the
+//                magnifier what half a pixel is worth; Lupa4/Lupa8 choose
+//                the magnifier's enlargement;
 //                IdiomaIngles/IdiomaPortugues run applyLanguage.
 //   Viewport     HScroll1_Change/VScroll1_Change move Picture2 inside Picture1.
 //
@@ -158,6 +162,13 @@ private:
     void Picture2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
     void AjustarMarcas_Click(bool on);
     void RepresentaPontos();
+
+    // Checking the calibration (form1checks.cpp).
+    pontiva::LogicalRect visibleLogical() const;
+    void GrelhaCalibracao_Click(bool on);
+    void updateGrid();
+    void showHalfPixel();
+    void undoPlacement(bool redo);
     void DesenhaAjuda();
 
     // Readout and data file.
@@ -211,4 +222,5 @@ private:
     QAction *Ler, *Sair, *DesfazerPonto, *RefazerPonto, *ColarImagem, *AjustarMarcas, *Lupa4, *Lupa8, *Credits;
     QMenu *MenuIdioma;
     QAction *IdiomaIngles, *IdiomaPortugues;
+    QAction *GrelhaCalibracao = nullptr;
 };

@@ -192,6 +192,16 @@ void Form1::connectHandlers()
     connect(DesfazerPonto, &QAction::triggered, this, &Form1::DesfazerPonto_Click);
     connect(ColarImagem, &QAction::triggered, this, &Form1::ColarImagem_Click);
     connect(RefazerPonto, &QAction::triggered, this, &Form1::RefazerPonto_Click);
-    for (QLineEdit *field : {Text_X0, Text_Y0, Text_X1, Text_Y1, Text_X2, Text_Y2})
+    for (QLineEdit *field : {Text_X0, Text_Y0, Text_X1, Text_Y1, Text_X2, Text_Y2}) {
         connect(field, &QLineEdit::textChanged, this, [field] { showHowFieldReads(field); });
+        selectAllOnFocusClick(field);
+    }
+    // The grid follows every value, axis type and scroll at once.
+    connect(GrelhaCalibracao, &QAction::toggled, this, &Form1::GrelhaCalibracao_Click);
+    for (QLineEdit *field : {Text_X0, Text_X1, Text_Y0, Text_Y2})
+        connect(field, &QLineEdit::textChanged, this, &Form1::updateGrid);
+    for (QCheckBox *box : {Check_XLog, Check_YLog})
+        connect(box, &QCheckBox::toggled, this, &Form1::updateGrid);
+    for (QScrollBar *bar : {HScroll1, VScroll1})
+        connect(bar, &QScrollBar::valueChanged, this, &Form1::updateGrid);
 }

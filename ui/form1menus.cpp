@@ -56,6 +56,10 @@ void Form1::createMenus()
     AjustarMarcas->setObjectName(QStringLiteral("AjustarMarcas"));
     AjustarMarcas->setCheckable(true);
     AjustarMarcas->setShortcut(Qt::Key_F3); // object snap, as in CAD programs
+    GrelhaCalibracao = Ver->addAction(QStringLiteral("Grelha de calibração"));
+    GrelhaCalibracao->setObjectName(QStringLiteral("GrelhaCalibracao"));
+    GrelhaCalibracao->setCheckable(true);
+    GrelhaCalibracao->setShortcut(Qt::CTRL | Qt::Key_G);
     Ver->addSeparator();
     auto *zooms = new QActionGroup(this);
     Lupa4 = Ver->addAction(QStringLiteral("Lupa ×4"));

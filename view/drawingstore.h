@@ -21,6 +21,7 @@ struct Drawing {
     QPointF to;
     QString text;
     int id = 0;
+    bool hairline = false; // one screen pixel wide at any enlargement (the grid's lines)
 };
 
 // Drawings listed by the cells of a grid over the picture that their points

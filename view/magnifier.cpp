@@ -109,4 +109,22 @@ void Magnifier::paintEvent(QPaintEvent *event)
         p.drawLine(centre - QPointF(4, 0), centre + QPointF(4, 0));
         p.drawLine(centre - QPointF(0, 4), centre + QPointF(0, 4));
     }
+    if (!Note.isEmpty()) {
+        QFont small = font();
+        small.setPixelSize(10);
+        p.setFont(small);
+        const int lines = int(Note.count(QLatin1Char('\n'))) + 1;
+        const QRect band(area.left(), area.bottom() - 12 * lines - 1, area.width(), 12 * lines + 2);
+        p.fillRect(band, QColor(255, 255, 255, 210));
+        p.setPen(Qt::black);
+        p.drawText(band, Qt::AlignCenter, Note);
+    }
+}
+
+void Magnifier::setNote(const QString &note)
+{
+    if (note == Note)
+        return;
+    Note = note;
+    update();
 }

@@ -6,6 +6,7 @@
 #include "view/readingaim.h"
 
 #include <QFrame>
+#include <QString>
 
 class PicturePanel;
 
@@ -25,6 +26,9 @@ public:
     int zoom() const { return Zoom; }
     void showAim(const ReadingPosition &aim);
     void clear();
+    // A line of text written along the bottom edge (empty: none).
+    void setNote(const QString &note);
+    const QString &note() const { return Note; }
     bool hasAim() const { return Shown; }
 
 signals:
@@ -42,4 +46,5 @@ private:
     int Zoom = 8;
     bool Shown = false;
     ReadingPosition Current;
+    QString Note;
 };

@@ -102,6 +102,8 @@ QPointF PicturePanel::widgetFromPicture(QPointF picturePixel) const
 int PicturePanel::add(DrawingLayer layer, Drawing d)
 {
     d.id = ++LastId;
+    // An aid to check the picture by must not hide it, even magnified.
+    d.hairline = layer == DrawingLayer::Grid && d.kind == Drawing::Line;
     Layers[std::size_t(layer)].add(d);
     changed(extent(d));
     return LastId;
@@ -213,7 +215,7 @@ void PicturePanel::paintOne(QPainter &painter, const Drawing &d, double zoom) co
 {
     switch (d.kind) {
     case Drawing::Line:
-        painter.setPen(QPen(d.colour, d.width, Qt::SolidLine, Qt::RoundCap));
+        painter.setPen(d.hairline ? QPen(d.colour, 0) : QPen(d.colour, d.width, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(d.from * zoom, d.to * zoom);
         break;
     case Drawing::Dot: {
