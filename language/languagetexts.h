@@ -117,6 +117,20 @@ inline constexpr Bilingual AreaTransferenciaMuda{
     "O programa que tem a área de transferência não respondeu: nada foi colado.",
     "The program holding the clipboard did not answer: nothing was pasted."};
 
+// A picture calibrated before, in this run or an earlier one.
+inline constexpr Bilingual CalibracaoGuardada{
+    "Esta imagem já foi calibrada: Editar → Restaurar calibração repõe essa calibração.",
+    "This picture was calibrated before: Edit → Restore calibration puts that calibration back."};
+inline constexpr Bilingual CalibracaoRestaurada{"Calibração restaurada.", "Calibration restored."};
+
+// The data set written out as CSV.
+inline constexpr Bilingual ExportarTitulo{"Exportar conjunto de dados", "Export data set"};
+inline constexpr Bilingual FicheirosCsv{"Ficheiros CSV", "CSV files"};
+inline constexpr Bilingual ExportacaoFeita{"%1 pontos exportados para “%2”.", "%1 points exported to “%2”."};
+inline constexpr Bilingual ExportacaoFalhou{
+    "Não foi possível exportar o conjunto de dados para\n%1\n(%2). Um ficheiro que já lá estava ficou como estava.",
+    "The data set could not be exported to\n%1\n(%2). A file that was there is left as it was."};
+
 // What half a picture pixel is worth at the pointer, in the magnifier.
 inline constexpr Bilingual MeioPixel{"meio pixel vale\nX ±%1  Y ±%2", "half a pixel is\nX ±%1  Y ±%2"};
 
@@ -152,10 +166,12 @@ inline constexpr NamedText CaptionTable[] = {
     {"Command3", {"Escolher Ficheiro", "File"}},
     {"Ficheiro", {"Ficheiro", "File"}},
     {"Ler", {"Ler", "Load"}},
+    {"ExportarConjunto", {"Exportar conjunto de dados…", "Export data set…"}},
     {"Sair", {"Sair", "Exit"}},
     {"Editar", {"Editar", "Edit"}},
     {"DesfazerPonto", {"Desfazer ponto", "Undo point"}},
     {"RefazerPonto", {"Refazer ponto", "Redo point"}},
+    {"RestaurarCalibracao", {"Restaurar calibração", "Restore calibration"}},
     {"ColarImagem", {"Colar imagem", "Paste picture"}},
     {"Ver", {"Ver", "View"}},
     {"AjustarMarcas", {"Ajustar às marcas", "Snap to marks"}},

@@ -16,9 +16,10 @@ class ScriptedDialogs : public UserDialogs
 public:
     std::deque<std::optional<QString>> pictureAnswers;
     std::deque<std::optional<QString>> dataFileAnswers;
+    std::deque<std::optional<QString>> exportAnswers;
     std::deque<bool> questionAnswers;
 
-    QList<FileDialogRequest> openRequests, saveRequests;
+    QList<FileDialogRequest> openRequests, saveRequests, exportRequests;
     QStringList messages;
     QList<QPair<QString, QString>> questions; // text, title
     int aboutCount = 0;
@@ -34,6 +35,11 @@ public:
     {
         saveRequests << request;
         return take(dataFileAnswers, "data file");
+    }
+    std::optional<QString> saveExportFile(const FileDialogRequest &request) override
+    {
+        exportRequests << request;
+        return take(exportAnswers, "export file");
     }
     void message(const QString &text) override
     {

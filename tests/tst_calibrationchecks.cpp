@@ -6,6 +6,7 @@
 #include "view/magnifier.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 
 class tst_CalibrationChecks : public QObject
@@ -16,6 +17,7 @@ private slots:
     void undoMovesAReferencePointBack();
     void clickIntoAFieldReplacesItsValue();
     void halfAPixelIsShownWhileReading();
+    void aCalibrationComesBackWithItsPicture();
 };
 
 void tst_CalibrationChecks::gridFollowsTheCalibration()
@@ -102,6 +104,40 @@ void tst_CalibrationChecks::halfAPixelIsShownWhileReading()
     QVERIFY2(note.contains(QStringLiteral("X ±0.005")) && note.contains(QStringLiteral("Y ±0.0025")), qPrintable(note));
     f.get<QRadioButton>("Option_Calibracao")->click();
     QVERIFY(f.get<Magnifier>("Lupa")->note().isEmpty());
+}
+
+void tst_CalibrationChecks::aCalibrationComesBackWithItsPicture()
+{
+    FormFixture f;
+    auto *restore = f.get<QAction>("RestaurarCalibracao");
+    f.calibrate(QStringLiteral("8.5"), QStringLiteral("0.25"));
+    f.get<QCheckBox>("Check_YLog")->click();
+    f.moveTo(37.3f, 61.9f);
+    auto readout = [&f] {
+        return f.get<QLabel>("Label_Leitura_X")->text() + QLatin1Char(' ') + f.get<QLabel>("Label_Leitura_Y")->text();
+    };
+    const QString before = readout();
+    QTRY_VERIFY(!QDir(f.home.filePath(QStringLiteral(".local/share/pontiva/calibrations"))).isEmpty());
+
+    f.load(f.makePicture(QStringLiteral("other.bmp"), 1000, 1000, "BMP", Qt::gray));
+    QTest::qWait(50);
+    QVERIFY(!restore->isEnabled()); // never calibrated
+    f.load(f.home.filePath(QStringLiteral("chart.bmp")));
+    QTRY_VERIFY(restore->isEnabled());
+    QVERIFY(!f.form->engine().calibration().CantoDefinido0); // offered, not applied
+    restore->trigger();
+    f.get<QRadioButton>("Option_LeituraDados")->click();
+    f.moveTo(37.3f, 61.9f);
+    QCOMPARE(readout(), before);
+
+    // A damaged record is not offered.
+    for (const QFileInfo &file : QDir(f.home.filePath(QStringLiteral(".local/share/pontiva/calibrations"))).entryInfoList(QDir::Files)) {
+        QFile damaged(file.filePath());
+        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate) && damaged.write("pontiva-calibration 1\n") > 0);
+    }
+    f.load(f.home.filePath(QStringLiteral("chart.bmp")));
+    QTest::qWait(100);
+    QVERIFY(!restore->isEnabled());
 }
 
 QTEST_MAIN(tst_CalibrationChecks)

@@ -1,9 +1,11 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The reading engine without a window: axis failures, refusals, groups and their undo, placements.
+#include "reading/datasetexport.h"
 #include "reading/readingengine.h"
 #include "testfiles.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,6 +44,8 @@ private slots:
     void snappedClickOnARecordedMarkIsRefused();
     void placementsUndoAndRedo();
     void firstPointStartsItsOwnLine();
+    void exportHoldsTheDataSetAsItStands();
+    void exportReplacesWholeOrNotAtAll();
 };
 
 void tst_ReadingEngine::axisFailures_data()
@@ -173,6 +177,41 @@ void tst_ReadingEngine::firstPointStartsItsOwnLine()
     c.engine.undo();
     c.engine.undo();
     QCOMPARE(fileBytes(c.path), QByteArray("header without end of line\r\n"));
+}
+
+void tst_ReadingEngine::exportHoldsTheDataSetAsItStands()
+{
+    Calibrated c;
+    for (const float x : {20.f, 30.f, 40.f, 50.f, 60.f}) {
+        c.engine.move(Aligned, x, 30, true, ',');
+        QCOMPARE(c.engine.record(x, 30).kind, StepOutcome::Done);
+    }
+    QCOMPARE(c.engine.undo().kind, StepOutcome::Done);
+    QCOMPARE(csvOfDataSet(c.engine.points()), std::string("x,y\n"
+                                                          "1.0000E+00,1.0000E+00\n"
+                                                          "2.0000E+00,1.0000E+00\n"
+                                                          "3.0000E+00,1.0000E+00\n"
+                                                          "4.0000E+00,1.0000E+00\n"));
+    QVERIFY(fileBytes(c.path).startsWith("1,0000E+00\t1,0000E+00\r\n")); // the data file keeps its own format
+}
+
+void tst_ReadingEngine::exportReplacesWholeOrNotAtAll()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("set.csv"));
+    QCOMPARE(replaceFileWhole(path.toStdString(), "old\n"), std::string());
+    QCOMPARE(replaceFileWhole(path.toStdString(), "x,y\n1,2\n"), std::string());
+    QCOMPARE(fileBytes(path), QByteArray("x,y\n1,2\n"));
+    // Nothing left behind beside it.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("set.csv")});
+    QVERIFY(!replaceFileWhole(dir.filePath(QStringLiteral("missing/set.csv")).toStdString(), "x").empty());
+    const SmallFileSystem small("size=4k");
+    if (!small.mounted())
+        QSKIP("cannot mount a small file system here");
+    const std::string full = small.filePath(QStringLiteral("set.csv")).toStdString();
+    QCOMPARE(replaceFileWhole(full, "x,y\n"), std::string());
+    QVERIFY(!replaceFileWhole(full, std::string(64 * 1024, 'x')).empty()); // the disk fills up
+    QCOMPARE(fileBytes(QString::fromStdString(full)), QByteArray("x,y\n"));
 }
 
 QTEST_APPLESS_MAIN(tst_ReadingEngine)

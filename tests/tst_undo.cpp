@@ -5,6 +5,7 @@
 #include "formfixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -26,6 +27,7 @@ private slots:
     void fullDiskRefusesTheRedo();
     void ctrlZInATextFieldUndoesTyping();
     void portugueseCaptions();
+    void exportHoldsTheSetAsItStands();
 
 private:
     static void recordAt(FormFixture &f, const QList<QPointF> &points)
@@ -246,6 +248,41 @@ void tst_Undo::portugueseCaptions()
     const QList<QAction *> menus = e.form->menuBar()->actions();
     QCOMPARE(menus.size(), 4); // File, Edit, View, Info
     QCOMPARE(menus[1]->menu()->objectName(), QStringLiteral("Editar"));
+}
+
+// The data set after an undo, as CSV beside the data file; a failed export
+// leaves the file that was there.
+void tst_Undo::exportHoldsTheSetAsItStands()
+{
+    FormFixture f;
+    auto *exportSet = f.get<QAction>("ExportarConjunto");
+    f.calibrate();
+    QVERIFY(!exportSet->isEnabled());
+    recordAt(f, Five);
+    f.get<QAction>("DesfazerPonto")->trigger();
+    QVERIFY(exportSet->isEnabled());
+    const QString csv = f.home.filePath(QStringLiteral("set.csv"));
+    f.dialogs.exportAnswers.push_back(csv);
+    exportSet->trigger();
+    QCOMPARE(f.dialogs.exportRequests.last().name, QStringLiteral("chart.csv"));
+    const QByteArray expected = "x,y\n1.0000E+00,1.0000E+00\n2.0000E+00,2.0000E+00\n4.0000E+00,1.0000E+00\n"
+                                "6.0000E+00,4.0000E+00\n";
+    QCOMPARE(fileBytes(csv), expected);
+    QVERIFY(f.dialogs.messages.isEmpty());
+    // A folder that cannot be written: a message, and the file stays whole.
+    QFile::setPermissions(f.home.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const bool permissionsIgnored = QFileInfo(f.home.path()).isWritable(); // as root
+    f.dialogs.exportAnswers.push_back(csv);
+    exportSet->trigger();
+    QFile::setPermissions(f.home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!permissionsIgnored) {
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY(f.dialogs.messages.first().startsWith(QStringLiteral("The data set could not be exported")));
+    }
+    QCOMPARE(fileBytes(csv), expected);
+    f.dialogs.exportAnswers.push_back(f.home.filePath(QStringLiteral("missing/set.csv")));
+    exportSet->trigger();
+    QVERIFY(f.dialogs.messages.last().startsWith(QStringLiteral("The data set could not be exported")));
 }
 
 QTEST_MAIN(tst_Undo)

@@ -278,7 +278,7 @@ void tst_Viewport::filterMatchesAnyLetterCase()
         QFile(dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly);
     QtUserDialogs dialogs;
     auto dialog = dialogs.makeOpenDialog({QStringLiteral("File name"),
-                                          QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp"), 1, {}});
+                                          QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp"), 1, {}, {}});
     QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Jpg Files (*.jpg)"));
     QCOMPARE(dialog->windowTitle(), QStringLiteral("File name"));
     QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
@@ -308,9 +308,9 @@ void tst_Viewport::openDialogStartsWhereTheLastPictureWas()
     QCOMPARE(f.dialogs.openRequests.last().folder, f.home.filePath(QStringLiteral("scans")));
 
     QtUserDialogs dialogs;
-    QCOMPARE(dialogs.makeOpenDialog({QString(), QStringLiteral("All|*.*"), 1, f.home.path()})->directory().absolutePath(),
+    QCOMPARE(dialogs.makeOpenDialog({QString(), QStringLiteral("All|*.*"), 1, f.home.path(), {}})->directory().absolutePath(),
              f.home.path());
-    QCOMPARE(dialogs.makeOpenDialog({QString(), QStringLiteral("All|*.*"), 1, {}})->directory().absolutePath(),
+    QCOMPARE(dialogs.makeOpenDialog({QString(), QStringLiteral("All|*.*"), 1, {}, {}})->directory().absolutePath(),
              QDir::homePath());
 }
 
@@ -319,7 +319,7 @@ void tst_Viewport::nameFiltersShowTheirPatterns()
     QCOMPARE(qtNameFilters(QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt")),
              (QStringList{"All files (*)", "Text Files (*.txt)"}));
     QtUserDialogs dialogs;
-    auto save = dialogs.makeSaveDialog({QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2, {}});
+    auto save = dialogs.makeSaveDialog({QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2, {}, {}});
     QCOMPARE(save->selectedNameFilter(), QStringLiteral("Text Files (*.txt)"));
     QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
     QVERIFY(!save->testOption(QFileDialog::DontConfirmOverwrite));
@@ -332,7 +332,7 @@ void tst_Viewport::saveDialogRefusesAMissingFolder()
     QTemporaryDir dir;
     Idioma = QStringLiteral("Ingles");
     QtUserDialogs dialogs;
-    auto save = dialogs.makeSaveDialog({QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2, {}});
+    auto save = dialogs.makeSaveDialog({QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2, {}, {}});
     save->setDirectory(dir.path());
     QStringList chosen;
     connect(save.get(), &QFileDialog::fileSelected, this, [&chosen](const QString &file) { chosen << file; });

@@ -18,10 +18,12 @@ namespace {
 constexpr NamedText Mnemonics[] = {
     {"Ficheiro", {"&Ficheiro", "&File"}},
     {"Ler", {"&Ler", "&Load"}},
+    {"ExportarConjunto", {"E&xportar conjunto de dados…", "&Export data set…"}},
     {"Sair", {"&Sair", "E&xit"}},
     {"Editar", {"&Editar", "&Edit"}},
     {"DesfazerPonto", {"&Desfazer ponto", "&Undo point"}},
     {"RefazerPonto", {"&Refazer ponto", "&Redo point"}},
+    {"RestaurarCalibracao", {"Res&taurar calibração", "Res&tore calibration"}},
     {"ColarImagem", {"&Colar imagem", "&Paste picture"}},
     {"Ver", {"&Ver", "&View"}},
     {"AjustarMarcas", {"&Ajustar às marcas", "&Snap to marks"}},

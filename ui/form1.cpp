@@ -7,6 +7,7 @@
 
 #include "calibration/positiverule.h"
 #include "language/idioma.h"
+#include "picture/picturecontent.h"
 #include "picture/picturesources.h"
 #include "picture/picturefile.h"
 #include "picture/pictureformats.h"
@@ -299,7 +300,7 @@ void Form1::Ler_Click()
     const FileDialogRequest request{QStringLiteral("File name"),
                                     QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp|")
                                         + allPicturesFilter(textPortugueseOrEnglish(Texts::TodasImagens)),
-                                    1, LastPictureFolder};
+                                    1, LastPictureFolder, {}};
     const std::optional<QString> path = Dialogs.openPictureFile(request);
     if (!path)
         return; // cancelled: nothing changes
@@ -318,8 +319,11 @@ void Form1::openPicture(const QByteArray &path)
     while (!PendingPictures.isEmpty()) {
         const QByteArray next = PendingPictures.takeFirst();
         const QFileInfo file(QFile::decodeName(next));
-        if (openDecoded(decodePictureFile(next), file.fileName()))
+        if (openDecoded(decodePictureFile(next), file.fileName())) {
             LastPictureFolder = file.absolutePath(); // the open dialog starts there next time
+            PictureName = file.completeBaseName();
+            learnPictureContent(fileContentKey(next));
+        }
     }
 }
 
@@ -369,14 +373,17 @@ void Form1::ColarImagem_Click()
 {
     const PastedPicture pasted = pictureOnClipboard();
     const QString name = textPortugueseOrEnglish(Texts::ImagemColada);
+    PictureName = name;
     if (pasted.file) {
         openPicture(QFile::encodeName(*pasted.file)); // a copied file opens as a dropped one
     } else if (!pasted.encoded.isEmpty()) {
         auto buffer = std::make_unique<QBuffer>();
         buffer->setData(pasted.encoded);
-        openDecoded(Loading->decode(std::move(buffer)), name);
+        if (openDecoded(Loading->decode(std::move(buffer)), name))
+            learnPictureContent(QtFuture::makeReadyFuture(std::optional(bytesContentKey(pasted.encoded))));
     } else if (!pasted.image.isNull()) {
-        openDecoded(acceptDecodedPicture(pasted.image), name);
+        if (openDecoded(acceptDecodedPicture(pasted.image), name))
+            learnPictureContent(QtFuture::makeReadyFuture(std::optional(pixelsContentKey(pasted.image))));
     } else if (pasted.ownerSilent) {
         say({&Texts::AreaTransferenciaMuda, {}});
     }
@@ -591,7 +598,7 @@ void Form1::Picture2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, 
             Engine.place(point, x, y);
             statusLabels[point]->setText(TextoCalibrado);
             RepresentaPontos();
-            updateGrid();
+            calibrationChanged();
             updateEditActions();
         }
         if (Engine.calibration().allDefined())
@@ -684,6 +691,7 @@ void Form1::RefazerPonto_Click()
 void Form1::updateEditActions()
 {
     const bool reading = Option_LeituraDados->isChecked();
+    ExportarConjunto->setEnabled(Engine.count() > 0);
     DesfazerPonto->setEnabled(reading ? Engine.canUndo() : Engine.canUndoPlacement());
     RefazerPonto->setEnabled(reading ? Engine.canRedo() : Engine.canRedoPlacement());
 }
@@ -721,7 +729,7 @@ void Form1::DesenhaAjuda()
 
 void Form1::Command3_Click()
 {
-    const FileDialogRequest request{QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2, {}};
+    const FileDialogRequest request{QString(), QStringLiteral("All files|*.*|Text Files (*.txt)|*.txt"), 2, {}, {}};
     const std::optional<QString> path = Dialogs.saveDataFile(request);
     if (!path)
         return; // cancelled: the file, its name, the labels and the count stay

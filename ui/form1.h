@@ -5,6 +5,7 @@
 
 // Map of the window
 //   Menus        Ler_Click (open a picture), ColarImagem_Click (paste one),
+//                ExportarConjunto_Click (the data set as CSV),
 //                Sair_Click (exit question), Credits_Click (About box);
 //                Form_QueryUnload guards the close box; dropEvent and
 //                secondStart open a picture as the dialog would.
@@ -20,7 +21,9 @@
 //                Command3_Click chooses another data file.
 //   Edit menu    DesfazerPonto_Click / RefazerPonto_Click take the last point
 //                of the data set out of the data file and put it back, or
-//                while calibrating undoPlacement moves a reference point back.
+//                while calibrating undoPlacement moves a reference point back;
+//                RestaurarCalibracao_Click puts back the calibration
+//                rememberCalibration stored for this picture's content.
 //   View menu    AjustarMarcas_Click (F3) snaps readings to marks and
 //                crossings; GrelhaCalibracao_Click (Ctrl+G) draws the grid
 //                of round values (updateGrid); showHalfPixel writes in the
@@ -41,6 +44,7 @@
 #include "ui/twips.h"
 #include "view/readingaim.h"
 
+#include <QFuture>
 #include <QMainWindow>
 #include <QString>
 #include <functional>
@@ -169,6 +173,13 @@ private:
     void updateGrid();
     void showHalfPixel();
     void undoPlacement(bool redo);
+    void calibrationChanged();
+    // Remembered calibrations (form1checks.cpp).
+    void learnPictureContent(QFuture<std::optional<std::uint64_t>> key);
+    void rememberCalibration();
+    void RestaurarCalibracao_Click();
+    // Export (form1export.cpp).
+    void ExportarConjunto_Click();
     void DesenhaAjuda();
 
     // Readout and data file.
@@ -223,4 +234,9 @@ private:
     QMenu *MenuIdioma;
     QAction *IdiomaIngles, *IdiomaPortugues;
     QAction *GrelhaCalibracao = nullptr;
+    QAction *RestaurarCalibracao = nullptr;
+    QAction *ExportarConjunto = nullptr;
+    QString PictureName; // the shown picture's file name, or the pasted picture's
+    std::optional<std::uint64_t> PictureContent; // the shown picture's, once known
+    int ContentGeneration = 0;                   // which load a key being computed belongs to
 };

@@ -1,15 +1,20 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What lets the user trust a calibration: the grid of round values drawn
-// through it, the worth of half a pixel, and undo of reference points.
+// through it, the worth of half a pixel, undo of reference points, and
+// calibrations remembered per picture.
 #include "ui/form1.h"
 
+#include "calibration/storedcalibration.h"
 #include "ui/decimalseparator.h"
 #include "view/magnifier.h"
 #include "view/picturepanel.h"
 #include "view/viewportclip.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QStandardPaths>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -115,6 +120,83 @@ void Form1::undoPlacement(bool redo)
     labels[point]->setText(placed[point] ? TextoCalibrado : TextoNaoCalibrado);
     RepresentaPontos();
     Option_LeituraDados->setEnabled(points.allDefined());
-    updateGrid();
+    calibrationChanged();
     updateEditActions();
+}
+
+// Every change of a field, a log box or a point.
+void Form1::calibrationChanged()
+{
+    updateGrid();
+    rememberCalibration();
+}
+
+namespace {
+
+pontiva::CalibrationMemory calibrationMemory()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return pontiva::CalibrationMemory(QFile::encodeName(data + QStringLiteral("/pontiva/calibrations")).toStdString());
+}
+
+} // namespace
+
+// The picture's content key arrives once its file has been read again; a
+// later load makes it stale.
+void Form1::learnPictureContent(QFuture<std::optional<std::uint64_t>> key)
+{
+    const int generation = ++ContentGeneration;
+    PictureContent.reset();
+    RestaurarCalibracao->setEnabled(false);
+    key.then(this, [this, generation](const std::optional<std::uint64_t> &content) {
+        if (generation != ContentGeneration || !content)
+            return;
+        PictureContent = content;
+        const QImage &picture = Picture2->picture();
+        if (calibrationMemory().find(*content, picture.width(), picture.height())) {
+            RestaurarCalibracao->setEnabled(true);
+            say({&Texts::CalibracaoGuardada, {}});
+        }
+        rememberCalibration(); // one completed before the key was known
+    });
+}
+
+// A calibration that gives values is stored for the picture's content.
+void Form1::rememberCalibration()
+{
+    if (!PictureContent || !Engine.halfPixel(referenceInputs()))
+        return;
+    pontiva::StoredCalibration c;
+    c.width = Picture2->picture().width();
+    c.height = Picture2->picture().height();
+    const pontiva::ReferenceInputs fields = referenceInputs();
+    c.x0 = fields.x0, c.x1 = fields.x1, c.y0 = fields.y0, c.y2 = fields.y2;
+    c.xLog = fields.xLog, c.yLog = fields.yLog;
+    c.points = Engine.calibration();
+    calibrationMemory().store(*PictureContent, c);
+}
+
+// Everything back as if typed, ticked and clicked again.
+void Form1::RestaurarCalibracao_Click()
+{
+    const QImage &picture = Picture2->picture();
+    const auto stored = PictureContent ? calibrationMemory().find(*PictureContent, picture.width(), picture.height())
+                                       : std::nullopt;
+    if (!stored || !Option_Calibracao->isEnabled())
+        return;
+    Option_Calibracao->setChecked(true);
+    Text_X0->setText(QString::fromStdString(stored->x0));
+    Text_X1->setText(QString::fromStdString(stored->x1));
+    Text_Y0->setText(QString::fromStdString(stored->y0));
+    Text_Y2->setText(QString::fromStdString(stored->y2));
+    Check_XLog->setChecked(stored->xLog);
+    Check_YLog->setChecked(stored->yLog);
+    Engine.restoreCalibration(stored->points);
+    for (QLabel *label : {Label0, Label1, Label2})
+        label->setText(TextoCalibrado);
+    RepresentaPontos();
+    Option_LeituraDados->setEnabled(true);
+    calibrationChanged();
+    updateEditActions();
+    say({&Texts::CalibracaoRestaurada, {}});
 }

@@ -187,6 +187,7 @@ void Form1::connectHandlers()
     connect(Lupa, &Magnifier::zoomChanged, this, [this](int zoom) { (zoom == 4 ? Lupa4 : Lupa8)->setChecked(true); });
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Ler, &QAction::triggered, this, &Form1::Ler_Click);
+    connect(ExportarConjunto, &QAction::triggered, this, &Form1::ExportarConjunto_Click);
     connect(Sair, &QAction::triggered, this, &Form1::Sair_Click);
     connect(Credits, &QAction::triggered, this, &Form1::Credits_Click);
     connect(DesfazerPonto, &QAction::triggered, this, &Form1::DesfazerPonto_Click);
@@ -199,9 +200,10 @@ void Form1::connectHandlers()
     // The grid follows every value, axis type and scroll at once.
     connect(GrelhaCalibracao, &QAction::toggled, this, &Form1::GrelhaCalibracao_Click);
     for (QLineEdit *field : {Text_X0, Text_X1, Text_Y0, Text_Y2})
-        connect(field, &QLineEdit::textChanged, this, &Form1::updateGrid);
+        connect(field, &QLineEdit::textChanged, this, &Form1::calibrationChanged);
     for (QCheckBox *box : {Check_XLog, Check_YLog})
-        connect(box, &QCheckBox::toggled, this, &Form1::updateGrid);
+        connect(box, &QCheckBox::toggled, this, &Form1::calibrationChanged);
+    connect(RestaurarCalibracao, &QAction::triggered, this, &Form1::RestaurarCalibracao_Click);
     for (QScrollBar *bar : {HScroll1, VScroll1})
         connect(bar, &QScrollBar::valueChanged, this, &Form1::updateGrid);
 }

@@ -32,6 +32,11 @@ void Form1::createMenus()
     Ler = Ficheiro->addAction(QStringLiteral("Ler"));
     Ler->setObjectName(QStringLiteral("Ler"));
     Ler->setShortcuts(standardKeys(QKeySequence::Open, Qt::CTRL | Qt::Key_O));
+    ExportarConjunto = Ficheiro->addAction(QStringLiteral("Exportar conjunto de dados…"));
+    ExportarConjunto->setObjectName(QStringLiteral("ExportarConjunto"));
+    ExportarConjunto->setShortcut(Qt::CTRL | Qt::Key_E);
+    ExportarConjunto->setEnabled(false);
+    Ficheiro->addSeparator();
     Sair = Ficheiro->addAction(QStringLiteral("Sair"));
     Sair->setObjectName(QStringLiteral("Sair"));
     Sair->setShortcuts(standardKeys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
@@ -46,6 +51,10 @@ void Form1::createMenus()
     RefazerPonto->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     DesfazerPonto->setEnabled(false);
     RefazerPonto->setEnabled(false);
+    RestaurarCalibracao = Editar->addAction(QStringLiteral("Restaurar calibração"));
+    RestaurarCalibracao->setObjectName(QStringLiteral("RestaurarCalibracao"));
+    RestaurarCalibracao->setShortcut(Qt::CTRL | Qt::Key_R);
+    RestaurarCalibracao->setEnabled(false);
     Editar->addSeparator();
     ColarImagem = Editar->addAction(QStringLiteral("Colar imagem"));
     ColarImagem->setObjectName(QStringLiteral("ColarImagem"));

@@ -81,7 +81,9 @@ static std::unique_ptr<QFileDialog> makeDialog(std::unique_ptr<QFileDialog> dial
     // In the folder asked for (the last picture's, say), with the name chosen
     // last when it was chosen there.
     const QString folder = request.folder.isEmpty() ? QDir::homePath() : request.folder;
-    if (!last.isEmpty() && (request.folder.isEmpty() || QFileInfo(last).absolutePath() == QDir(folder).absolutePath()))
+    if (!request.name.isEmpty())
+        dialog->selectFile(QDir(folder).filePath(request.name));
+    else if (!last.isEmpty() && (request.folder.isEmpty() || QFileInfo(last).absolutePath() == QDir(folder).absolutePath()))
         dialog->selectFile(last);
     else
         dialog->setDirectory(folder);
@@ -96,13 +98,18 @@ std::unique_ptr<QFileDialog> QtUserDialogs::makeOpenDialog(const FileDialogReque
     return dialog;
 }
 
-std::unique_ptr<QFileDialog> QtUserDialogs::makeSaveDialog(const FileDialogRequest &request) const
+static std::unique_ptr<QFileDialog> saveDialog(QWidget *parent, const FileDialogRequest &request, const QString &last)
 {
-    auto dialog = makeDialog(std::make_unique<SaveDialog>(Parent), request, LastDataFile);
+    auto dialog = makeDialog(std::make_unique<SaveDialog>(parent), request, last);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
     return dialog;
+}
+
+std::unique_ptr<QFileDialog> QtUserDialogs::makeSaveDialog(const FileDialogRequest &request) const
+{
+    return saveDialog(Parent, request, LastDataFile);
 }
 
 // The chosen path, remembered for the dialog's next opening; nothing on cancel.
@@ -122,6 +129,11 @@ std::optional<QString> QtUserDialogs::openPictureFile(const FileDialogRequest &r
 std::optional<QString> QtUserDialogs::saveDataFile(const FileDialogRequest &request)
 {
     return runFileDialog(*makeSaveDialog(request), LastDataFile);
+}
+
+std::optional<QString> QtUserDialogs::saveExportFile(const FileDialogRequest &request)
+{
+    return runFileDialog(*saveDialog(Parent, request, LastExport), LastExport);
 }
 
 void QtUserDialogs::message(const QString &text)

@@ -26,6 +26,7 @@ public:
 
     std::optional<QString> openPictureFile(const FileDialogRequest &request) override;
     std::optional<QString> saveDataFile(const FileDialogRequest &request) override;
+    std::optional<QString> saveExportFile(const FileDialogRequest &request) override;
     void message(const QString &text) override;
     bool question(const QString &text, const QString &title) override;
     void about() override;
@@ -39,4 +40,5 @@ private:
     QWidget *Parent;
     QString LastPicture;  // each dialog shows the name chosen last in it
     QString LastDataFile;
+    QString LastExport;
 };

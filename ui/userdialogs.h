@@ -16,6 +16,7 @@ struct FileDialogRequest {
     QString filter;
     int selectedFilter = 1;
     QString folder; // where it starts; empty: the home folder
+    QString name;   // the file name offered at first (a save dialog's); empty: none
 };
 
 // The window is given one of these: the real one opens Qt's dialogs, tests
@@ -28,6 +29,8 @@ public:
     virtual std::optional<QString> openPictureFile(const FileDialogRequest &request) = 0;
     // Asks before returning an existing file; the folder must exist; nothing on cancel.
     virtual std::optional<QString> saveDataFile(const FileDialogRequest &request) = 0;
+    // The same for a file that receives an export; it keeps its own last folder.
+    virtual std::optional<QString> saveExportFile(const FileDialogRequest &request) = 0;
     // OK only, no icon, under the application title.
     virtual void message(const QString &text) = 0;
     // Yes/No with its own title, Yes the default; true for Yes.

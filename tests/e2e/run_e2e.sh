@@ -134,12 +134,17 @@ new_window() { [ -n "$(comm -13 <(echo "$BEFORE") <(visible_windows))" ]; }
 named_window() { DIALOG=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) && [ -n "$DIALOG" ]; }
 gone() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 
-# Opens the File menu with the mouse and picks its Nth item by keyboard.
+# Opens the File menu with the mouse and picks its Nth item by keyboard
+# (0: the last, Exit, reached by Up from the top).
 file_menu_item() {
     BEFORE=$(visible_windows)
     # "File" is the first menu: a few pixels into the menu bar, whatever its height.
     timeout 10 xdotool mousemove --sync $((WIN_X + 15)) $((WIN_Y + 7)) click 1
     poll 10 new_window || fail "the File menu did not open"
+    if [ "$1" = 0 ]; then
+        xdotool key Up Return
+        return
+    fi
     local keys=()
     for ((i = 1; i < $1; i++)); do keys+=(Down); done
     xdotool key Down "${keys[@]}" Return
@@ -339,7 +344,7 @@ fi
 # ---- Leaving -----------------------------------------------------------------
 
 if [ "$VARIANT" != durability ] && [ "$VARIANT" != undo ]; then
-    file_menu_item 2
+    file_menu_item 0 # Exit
     poll 10 named_window '^Warning !$' || fail "Exit asked nothing"
     timeout 10 xdotool windowfocus --sync "$DIALOG" 2>/dev/null
     xdotool key Return # Yes is the default button
