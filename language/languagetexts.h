@@ -131,6 +131,9 @@ inline constexpr Bilingual ExportacaoFalhou{
     "Não foi possível exportar o conjunto de dados para\n%1\n(%2). Um ficheiro que já lá estava ficou como estava.",
     "The data set could not be exported to\n%1\n(%2). A file that was there is left as it was."};
 
+// The view's zoom, in the View menu.
+inline constexpr Bilingual ZoomAtual{"&Zoom: %1 %", "&Zoom: %1 %"};
+
 // What half a picture pixel is worth at the pointer, in the magnifier.
 inline constexpr Bilingual MeioPixel{"meio pixel vale\nX ±%1  Y ±%2", "half a pixel is\nX ±%1  Y ±%2"};
 
@@ -178,6 +181,11 @@ inline constexpr NamedText CaptionTable[] = {
     {"GrelhaCalibracao", {"Grelha de calibração", "Calibration grid"}},
     {"Lupa4", {"Lupa ×4", "Magnifier ×4"}},
     {"Lupa8", {"Lupa ×8", "Magnifier ×8"}},
+    {"AmpliarVista", {"Ampliar", "Zoom in"}},
+    {"ReduzirVista", {"Reduzir", "Zoom out"}},
+    {"TamanhoReal", {"Tamanho real", "Actual size"}},
+    {"AjustarVista", {"Ajustar à janela", "Fit picture"}},
+    {"AjustarAoAbrir", {"Ajustar imagens grandes ao abrir", "Fit large pictures when opened"}},
     {"MenuIdioma", {"Idioma", "Language"}},
 };
 

@@ -392,7 +392,10 @@ void Form1::ColarImagem_Click()
 // The load sequence after the decoding.
 void Form1::showPicture(QImage picture)
 {
-    // The new picture replaces the old one and every mark drawn on it.
+    // The new picture replaces the old one and every mark drawn on it, at 1:1.
+    Picture2->setZoom(1);
+    PrescaledWanted = false;
+    const double zoom = openingZoom(picture.size());
     Picture2->setPicture(std::move(picture));
     Picture2->show();
     Picture2->setAutoSize(true);
@@ -408,6 +411,9 @@ void Form1::showPicture(QImage picture)
     Picture2->setScale(0, 100, 100, 0);
     Engine.setPictureSize(Picture2->picture().width(), Picture2->picture().height());
     Inicializacao();
+    if (zoom != 1)
+        AjustarVista_Click();
+    showZoom();
 }
 
 void Form1::HScroll1_Change()

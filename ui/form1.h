@@ -30,7 +30,9 @@
 //                magnifier what half a pixel is worth; Lupa4/Lupa8 choose
 //                the magnifier's enlargement;
 //                IdiomaIngles/IdiomaPortugues run applyLanguage.
-//   Viewport     HScroll1_Change/VScroll1_Change move Picture2 inside Picture1.
+//   Viewport     HScroll1_Change/VScroll1_Change move Picture2 inside Picture1;
+//                AmpliarVista/ReduzirVista/TamanhoReal/AjustarVista and
+//                Ctrl+wheel zoom it (zoomTo keeps a picture point in place).
 //
 // One click while reading: PicturePanel reports the press in logical picture
 // coordinates (or the arrow keys' fine position and Space) -> ReadingAim
@@ -180,6 +182,16 @@ private:
     void RestaurarCalibracao_Click();
     // Export (form1export.cpp).
     void ExportarConjunto_Click();
+    // Zoom (form1zoom.cpp).
+    void zoomTo(double zoom, QPoint anchor);
+    void zoomBy(int steps, QPoint anchor);
+    QPoint viewportCentre() const;
+    double openingZoom(QSize picture) const;
+    void showZoom();
+    void AmpliarVista_Click();
+    void ReduzirVista_Click();
+    void TamanhoReal_Click();
+    void AjustarVista_Click();
     void DesenhaAjuda();
 
     // Readout and data file.
@@ -236,6 +248,9 @@ private:
     QAction *GrelhaCalibracao = nullptr;
     QAction *RestaurarCalibracao = nullptr;
     QAction *ExportarConjunto = nullptr;
+    QAction *ZoomAtual = nullptr, *AmpliarVista = nullptr, *ReduzirVista = nullptr, *TamanhoReal = nullptr,
+            *AjustarVista = nullptr, *AjustarAoAbrir = nullptr;
+    bool PrescaledWanted = false; // halved copies of this picture were asked for
     QString PictureName; // the shown picture's file name, or the pasted picture's
     std::optional<std::uint64_t> PictureContent; // the shown picture's, once known
     int ContentGeneration = 0;                   // which load a key being computed belongs to

@@ -204,6 +204,11 @@ void Form1::connectHandlers()
     for (QCheckBox *box : {Check_XLog, Check_YLog})
         connect(box, &QCheckBox::toggled, this, &Form1::calibrationChanged);
     connect(RestaurarCalibracao, &QAction::triggered, this, &Form1::RestaurarCalibracao_Click);
+    connect(AmpliarVista, &QAction::triggered, this, &Form1::AmpliarVista_Click);
+    connect(ReduzirVista, &QAction::triggered, this, &Form1::ReduzirVista_Click);
+    connect(TamanhoReal, &QAction::triggered, this, &Form1::TamanhoReal_Click);
+    connect(AjustarVista, &QAction::triggered, this, &Form1::AjustarVista_Click);
+    connect(Picture1Client, &ViewportClip::zoomWheel, this, &Form1::zoomBy);
     for (QScrollBar *bar : {HScroll1, VScroll1})
         connect(bar, &QScrollBar::valueChanged, this, &Form1::updateGrid);
 }

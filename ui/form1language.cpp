@@ -81,6 +81,8 @@ void Form1::applyLanguage(const QString &idioma)
     else
         showZeroCount();
     showFileLabel();
+    showZoom();
+    showHalfPixel();
     say(Said);
     const pontiva::ReadoutState readout = Engine.readout();
     if (readout == pontiva::ReadoutState::NoValue || readout == pontiva::ReadoutState::Collinear) {

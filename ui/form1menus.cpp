@@ -81,6 +81,27 @@ void Form1::createMenus()
     }
     Lupa8->setChecked(true);
     Ver->addSeparator();
+    ZoomAtual = Ver->addAction(QStringLiteral("&Zoom: 100 %"));
+    ZoomAtual->setObjectName(QStringLiteral("ZoomAtual"));
+    ZoomAtual->setEnabled(false); // shows the zoom; nothing to choose
+    AmpliarVista = Ver->addAction(QStringLiteral("Ampliar"));
+    AmpliarVista->setObjectName(QStringLiteral("AmpliarVista"));
+    AmpliarVista->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    ReduzirVista = Ver->addAction(QStringLiteral("Reduzir"));
+    ReduzirVista->setObjectName(QStringLiteral("ReduzirVista"));
+    ReduzirVista->setShortcut(Qt::CTRL | Qt::Key_Minus);
+    TamanhoReal = Ver->addAction(QStringLiteral("Tamanho real"));
+    TamanhoReal->setObjectName(QStringLiteral("TamanhoReal"));
+    TamanhoReal->setShortcut(Qt::CTRL | Qt::Key_0);
+    AjustarVista = Ver->addAction(QStringLiteral("Ajustar à janela"));
+    AjustarVista->setObjectName(QStringLiteral("AjustarVista"));
+    AjustarVista->setShortcut(Qt::CTRL | Qt::Key_9);
+    AjustarAoAbrir = Ver->addAction(QStringLiteral("Ajustar imagens grandes ao abrir"));
+    AjustarAoAbrir->setObjectName(QStringLiteral("AjustarAoAbrir"));
+    AjustarAoAbrir->setCheckable(true);
+    for (QAction *zoom : {AmpliarVista, ReduzirVista, TamanhoReal, AjustarVista})
+        zoom->setEnabled(false);
+    Ver->addSeparator();
     MenuIdioma = Ver->addMenu(QStringLiteral("Idioma"));
     MenuIdioma->setObjectName(QStringLiteral("MenuIdioma"));
     auto *languages = new QActionGroup(this);

@@ -3,6 +3,8 @@
 // A picture box that keeps its picture and what was drawn on it, in layers.
 #include "view/picturepanel.h"
 
+#include "picture/prescaledcopies.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -24,6 +26,7 @@ PicturePanel::PicturePanel(QWidget *parent)
 void PicturePanel::setPicture(QImage picture)
 {
     Picture = std::move(picture);
+    Prescaled.reset();
     for (DrawingStore &layer : Layers)
         layer.clear();
     if (AutoSize)
@@ -88,15 +91,31 @@ QPointF PicturePanel::pictureFromLogical(QPointF logical) const
             (logical.y() - ScaleTop) * size.height() / ScaleHeight};
 }
 
+// Picture pixel j covers screen pixels [j z, (j + 1) z); a position names a
+// pixel as the 1:1 view does (pixel i at position i), so the centre of each
+// screen pixel maps to the position at its centre: a click at x4 lands to a
+// quarter of a picture pixel, and 1:1 is exactly the identity.
 QPointF PicturePanel::pictureFromWidget(QPointF widgetPixel) const
 {
     const QPointF inArea = widgetPixel - QPointF(contentsRect().topLeft());
-    return Zoom == 1 ? inArea : inArea / Zoom;
+    return Zoom == 1 ? inArea : (inArea + QPointF(0.5, 0.5)) / Zoom - QPointF(0.5, 0.5);
 }
 
 QPointF PicturePanel::widgetFromPicture(QPointF picturePixel) const
 {
-    return QPointF(contentsRect().topLeft()) + picturePixel * Zoom;
+    return QPointF(contentsRect().topLeft()) + onScreen(picturePixel, Zoom);
+}
+
+QPointF PicturePanel::onScreen(QPointF picturePixel, double zoom)
+{
+    return zoom == 1 ? picturePixel : (picturePixel + QPointF(0.5, 0.5)) * zoom - QPointF(0.5, 0.5);
+}
+
+void PicturePanel::setPrescaled(std::shared_ptr<const PrescaledCopies> copies)
+{
+    Prescaled = std::move(copies);
+    if (Zoom < 1)
+        update();
 }
 
 int PicturePanel::add(DrawingLayer layer, Drawing d)
@@ -129,7 +148,7 @@ QRectF PicturePanel::extent(const Drawing &d) const
 void PicturePanel::changed(const QRectF &picturePixels)
 {
     const QRectF onWidget(widgetFromPicture(picturePixels.topLeft()), picturePixels.size() * Zoom);
-    update(onWidget.toAlignedRect().adjusted(-1, -1, 1, 1));
+    update(onWidget.toAlignedRect().adjusted(-2, -2, 2, 2));
     emit drawingChanged(picturePixels);
 }
 
@@ -195,10 +214,35 @@ void PicturePanel::paintEvent(QPaintEvent *event)
         const QRect target = QRect(area.topLeft(), Picture.size()) & event->rect();
         if (!target.isEmpty())
             painter.drawImage(target, Picture, target.translated(-area.topLeft()));
+    } else if (!Picture.isNull()) {
+        paintZoomed(painter, exposed.translated(-area.topLeft()), area.topLeft());
     }
     painter.translate(area.topLeft());
-    const QRectF exposedPicture(QPointF(exposed.topLeft() - area.topLeft()) / Zoom, QSizeF(exposed.size()) / Zoom);
+    const QRectF exposedPicture(QPointF(exposed.topLeft() - area.topLeft()) / Zoom - QPointF(1, 1),
+                                QSizeF(exposed.size()) / Zoom + QSizeF(2, 2));
     paintDrawing(painter, exposedPicture, Zoom);
+}
+
+// Zoomed in, picture pixels are squares; zoomed out, the view paints from the
+// nearest halved copy, smoothly, so thin lines stay; never a full-size
+// scaled copy.
+void PicturePanel::paintZoomed(QPainter &painter, const QRect &exposed, QPoint origin) const
+{
+    const auto [source, scale] = Prescaled && Zoom < 1 ? Prescaled->forZoom(Picture, Zoom)
+                                                       : std::pair<const QImage *, double>{&Picture, 1.0};
+    const double factor = Zoom / scale; // screen pixels per source pixel
+    // The source pixels under the exposed area, whole, and where they land.
+    const QRectF wanted(QPointF(exposed.topLeft()) / factor, QSizeF(exposed.size()) / factor);
+    const QRect pixels = wanted.toAlignedRect().adjusted(-1, -1, 1, 1) & source->rect();
+    if (pixels.isEmpty())
+        return;
+    const QRectF target(QPointF(pixels.topLeft()) * factor + QPointF(origin), QSizeF(pixels.size()) * factor);
+    painter.save();
+    // Smooth only from a copy: from the full picture the whole of it would
+    // be read for one repaint (the copies are still being made).
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, factor < 1 && source != &Picture);
+    painter.drawImage(target, *source, pixels);
+    painter.restore();
 }
 
 void PicturePanel::paintDrawing(QPainter &painter, const QRectF &exposed, double zoom) const
@@ -216,11 +260,11 @@ void PicturePanel::paintOne(QPainter &painter, const Drawing &d, double zoom) co
     switch (d.kind) {
     case Drawing::Line:
         painter.setPen(d.hairline ? QPen(d.colour, 0) : QPen(d.colour, d.width, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(d.from * zoom, d.to * zoom);
+        painter.drawLine(onScreen(d.from, zoom), onScreen(d.to, zoom));
         break;
     case Drawing::Dot: {
         // Centred on the screen pixel the point falls in (at 1:1 the picture pixel).
-        const QPointF at = d.from * zoom;
+        const QPointF at = onScreen(d.from, zoom);
         const QPointF centre(std::floor(at.x()) + 0.5, std::floor(at.y()) + 0.5);
         const double radius = d.width / 2.0;
         painter.setPen(Qt::NoPen);
@@ -235,7 +279,7 @@ void PicturePanel::paintOne(QPainter &painter, const Drawing &d, double zoom) co
     case Drawing::Text: {
         painter.setPen(d.colour);
         const QFontMetrics metrics(font());
-        painter.drawText(d.from * zoom + QPointF(0, metrics.ascent()), d.text);
+        painter.drawText(onScreen(d.from, zoom) + QPointF(0, metrics.ascent()), d.text);
         break;
     }
     }

@@ -11,10 +11,12 @@
 #include <QPointF>
 #include <QString>
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QPainter;
+struct PrescaledCopies;
 
 // What is drawn over the picture, bottom to top. Markers and dots are the
 // marks the reading workflow draws and clears; the others are aids of their
@@ -83,6 +85,11 @@ public:
     // Screen pixels per picture pixel.
     double zoom() const { return Zoom; }
     void setZoom(double zoom);
+    // Halved copies of the picture that a zoomed-out view paints from (they
+    // may come after the picture, from a worker).
+    void setPrescaled(std::shared_ptr<const PrescaledCopies> copies);
+    // Where a picture position lands on a painter of that zoom.
+    static QPointF onScreen(QPointF picturePixel, double zoom);
 
     // The drawings over `exposed` (picture pixels), on a painter whose
     // coordinates are picture pixels times `zoom`; marks keep their size in
@@ -113,6 +120,7 @@ protected:
 private:
     int add(DrawingLayer layer, Drawing d);
     void paintOne(QPainter &painter, const Drawing &d, double zoom) const;
+    void paintZoomed(QPainter &painter, const QRect &exposed, QPoint origin) const;
     // What a drawing covers on screen, in picture pixels, at this zoom.
     QRectF extent(const Drawing &d) const;
     void changed(const QRectF &picturePixels);
@@ -126,6 +134,7 @@ private:
     int DrawWidth = 1;
     int LastId = 0;
     double Zoom = 1;
+    std::shared_ptr<const PrescaledCopies> Prescaled;
     QColor ForeColor = Qt::black;
     // Picture pixels; set by every pointer move and press.
     std::optional<QPointF> Fine;

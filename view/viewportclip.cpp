@@ -70,6 +70,16 @@ void ViewportClip::fitScrollBarsTo(QSize panel)
 void ViewportClip::wheelEvent(QWheelEvent *event)
 {
     const QPoint delta = event->angleDelta();
+    if (event->modifiers() & Qt::ControlModifier) {
+        // Fine-grained wheels send parts of a notch: they add up.
+        WheelRest += delta.y();
+        const int steps = WheelRest / 120;
+        WheelRest -= steps * 120;
+        if (steps != 0)
+            emit zoomWheel(steps, event->position().toPoint());
+        event->accept();
+        return;
+    }
     const bool sideways = (event->modifiers() & Qt::ShiftModifier) || delta.x() != 0;
     QScrollBar *bar = sideways ? Horizontal : Vertical;
     const int steps = (sideways && delta.x() != 0 ? delta.x() : delta.y()) / 120;

@@ -21,6 +21,10 @@ public:
     // A frame round the viewport, over the picture, while the picture has the keyboard.
     void showFocusFrame(bool on);
 
+signals:
+    // Ctrl+wheel: zoom by `steps` notches about `at` (viewport pixels).
+    void zoomWheel(int steps, QPoint at);
+
 protected:
     void wheelEvent(QWheelEvent *event) override;
 
@@ -28,4 +32,5 @@ private:
     QScrollBar *Horizontal = nullptr;
     QScrollBar *Vertical = nullptr;
     QWidget *FocusFrame = nullptr;
+    int WheelRest = 0;
 };
