@@ -47,6 +47,7 @@ public:
     std::optional<QString> openPictureFile(const FileDialogRequest &) override { return picture; }
     std::optional<QString> saveDataFile(const FileDialogRequest &) override { return std::nullopt; }
     std::optional<QString> saveExportFile(const FileDialogRequest &) override { return std::nullopt; }
+    std::optional<PdfPageChoice> choosePdfPage(int, int) override { return std::nullopt; }
     void message(const QString &text) override { messages << text; }
     bool question(const QString &, const QString &) override { return true; }
     void about() override {}

@@ -143,6 +143,7 @@ public:
     std::optional<QString> openPictureFile(const FileDialogRequest &) override { return Path; }
     std::optional<QString> saveDataFile(const FileDialogRequest &) override { return std::nullopt; }
     std::optional<QString> saveExportFile(const FileDialogRequest &) override { return std::nullopt; }
+    std::optional<PdfPageChoice> choosePdfPage(int, int) override { return std::nullopt; }
     void message(const QString &text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
     bool question(const QString &, const QString &) override { return false; }
     void about() override {}

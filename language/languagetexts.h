@@ -112,6 +112,18 @@ inline constexpr Bilingual ImagemNaoEFicheiro{
     "“%1” não é um ficheiro normal (é uma pasta, um pipe com nome ou um dispositivo).",
     "“%1” is not a regular file (it is a folder, a named pipe or a device)."};
 
+// PDF documents.
+inline constexpr Bilingual PdfProtegido{"“%1” está protegido por uma palavra-passe: o Pontiva não o consegue abrir.",
+                                        "“%1” is protected by a password: Pontiva cannot open it."};
+inline constexpr Bilingual PdfSemPaginas{"“%1” não tem páginas.", "“%1” has no pages."};
+inline constexpr Bilingual PdfGrandeDemais{
+    "A página %2 de “%1” a %3 ppp teria %4 × %5 pixels, mais do que este computador consegue guardar; a %6 ppp cabe.",
+    "Page %2 of “%1” at %3 dpi would be %4 × %5 pixels, more than this computer can hold; %6 dpi fits."};
+inline constexpr Bilingual DocumentosPdf{"Documentos PDF", "PDF documents"};
+inline constexpr Bilingual PaginaPdf{"Página do PDF", "PDF page"};
+inline constexpr Bilingual PaginaDeN{"Página (1 a %1):", "Page (1 to %1):"};
+inline constexpr Bilingual ResolucaoPpp{"Resolução (ppp):", "Resolution (dpi):"};
+
 inline constexpr Bilingual ImagemColada{"imagem colada", "pasted picture"};
 inline constexpr Bilingual AreaTransferenciaMuda{
     "O programa que tem a área de transferência não respondeu: nada foi colado.",

@@ -8,9 +8,9 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 
-QFuture<std::optional<std::uint64_t>> fileContentKey(const QByteArray &nativePath)
+QFuture<std::optional<std::uint64_t>> fileContentKey(const QByteArray &nativePath, const QByteArray &part)
 {
-    return QtConcurrent::run([nativePath]() -> std::optional<std::uint64_t> {
+    return QtConcurrent::run([nativePath, part]() -> std::optional<std::uint64_t> {
         // Opened as a picture is: regular files only, never blocking.
         const std::unique_ptr<QIODevice> file = openPictureFileByName(nativePath).device;
         if (!file)
@@ -25,6 +25,7 @@ QFuture<std::optional<std::uint64_t>> fileContentKey(const QByteArray &nativePat
                 break;
             hash.add(chunk.constData(), std::size_t(n));
         }
+        hash.add(part.constData(), std::size_t(part.size()));
         return hash.value();
     });
 }

@@ -12,7 +12,9 @@
 
 // The hash of a file's bytes, read off the interface thread; nothing when
 // the file cannot be read (it may have gone since it was decoded).
-QFuture<std::optional<std::uint64_t>> fileContentKey(const QByteArray &nativePath);
+// `part` tells apart pictures made from one file (the pages of a PDF and
+// their resolutions).
+QFuture<std::optional<std::uint64_t>> fileContentKey(const QByteArray &nativePath, const QByteArray &part = {});
 // The hash of bytes at hand (a picture pasted as a PNG, say).
 std::uint64_t bytesContentKey(const QByteArray &bytes);
 // The hash of a picture's pixels, for a picture pasted already decoded.

@@ -33,6 +33,8 @@ enum class PictureProblem {
     TooLarge,    // it claims more pixels than this computer can hold, or than its file could
     Damaged,     // a reader knows it but cannot decode it
     Cancelled,
+    Locked,      // a PDF that needs a password
+    NoPages,     // a PDF without a page
 };
 
 // A picture in a format that paints fast (RGB32 or premultiplied ARGB32),
@@ -44,13 +46,26 @@ struct DecodedPicture {
     explicit operator bool() const { return problem == PictureProblem::None; }
 };
 
+// One piece of work that ends in a picture: a decode, a page rendered.
+// run() goes on a worker; cancel() and progress() come from the interface.
+class LoadJob
+{
+public:
+    virtual ~LoadJob() = default;
+    virtual DecodedPicture run() = 0;
+    virtual void cancel() = 0;
+    // 0 to 1, when progressIsMeasured(); else the window only says busy.
+    virtual double progress() const { return 0; }
+    virtual bool progressIsMeasured() const { return false; }
+};
+
 // One load. The header is read and judged first: a size its file could not
 // hold, a peak over the fixed cap or over `budgetBytes`, a JPEG whose data
 // ends before its end marker and a BMP shorter than its header promises are
 // refused without allocating the picture. The picture is then decoded in
-// place into memory advised for huge pages. decode() may run on any thread;
-// progress() and cancel() may be called from another meanwhile.
-class PictureDecoder
+// place, its memory faulted in ahead of the decoder. decode() may run on any
+// thread; progress() and cancel() may be called from another meanwhile.
+class PictureDecoder : public LoadJob
 {
 public:
     PictureDecoder(std::unique_ptr<QIODevice> device, std::int64_t budgetBytes);
@@ -59,12 +74,13 @@ public:
     PictureDecoder &operator=(const PictureDecoder &) = delete;
 
     DecodedPicture decode();
-    void cancel() { Cancelled = true; }
+    DecodedPicture run() override { return decode(); }
+    void cancel() override { Cancelled = true; }
     // 0 to 1: how much of the file the decoder has consumed.
-    double progress() const;
+    double progress() const override;
     // Whether that tells how far decoding is: false for formats whose reader
     // takes the whole file first and decodes afterwards.
-    bool progressIsMeasured() const { return Measured; }
+    bool progressIsMeasured() const override { return Measured; }
 
 private:
     class CountingDevice;

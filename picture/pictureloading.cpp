@@ -66,11 +66,15 @@ DecodedPicture PictureLoading::decode(std::unique_ptr<QIODevice> device)
 {
     if (!device)
         return {{}, PictureProblem::CannotOpen, {}};
+    return load(std::make_shared<PictureDecoder>(std::move(device), pictureMemoryBudget()));
+}
+
+DecodedPicture PictureLoading::load(std::shared_ptr<LoadJob> decoder)
+{
     if (Busy)
         return {{}, PictureProblem::Cancelled, {}};
     Busy = true;
-    auto decoder = std::make_shared<PictureDecoder>(std::move(device), pictureMemoryBudget());
-    QFuture<DecodedPicture> future = QtConcurrent::run(Pool, [decoder] { return decoder->decode(); });
+    QFuture<DecodedPicture> future = QtConcurrent::run(Pool, [decoder] { return decoder->run(); });
     QElapsedTimer clock;
     clock.start();
 

@@ -30,6 +30,7 @@ public:
     PictureLoading &operator=(const PictureLoading &) = delete;
 
     DecodedPicture decode(std::unique_ptr<QIODevice> device);
+    DecodedPicture load(std::shared_ptr<LoadJob> job);
     // A decode is running (a nested request is the caller's to queue).
     bool busy() const { return Busy; }
 

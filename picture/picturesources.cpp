@@ -3,10 +3,12 @@
 // Pictures from elsewhere than the open dialog: a file dropped on the window, the clipboard.
 #include "picture/picturesources.h"
 
+#include "picture/pdfpages.h"
 #include "picture/x11clipboard.h"
 
 #include <QClipboard>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QGuiApplication>
@@ -27,7 +29,8 @@ std::optional<QString> onePictureFile(const QList<QUrl> &urls)
     if (urls.size() != 1 || !urls.first().isLocalFile())
         return std::nullopt;
     const QString path = urls.first().toLocalFile();
-    if (!QFileInfo(path).isFile() || QImageReader::imageFormat(path).isEmpty())
+    if (!QFileInfo(path).isFile()
+        || (QImageReader::imageFormat(path).isEmpty() && !isPdfFile(QFile::encodeName(path))))
         return std::nullopt;
     return path;
 }

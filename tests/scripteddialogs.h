@@ -41,6 +41,18 @@ public:
         exportRequests << request;
         return take(exportAnswers, "export file");
     }
+    // A PDF's page and resolution; the first page at 300 dpi when nothing is scripted.
+    std::deque<std::optional<PdfPageChoice>> pdfAnswers;
+    QList<int> pdfPageCounts;
+    std::optional<PdfPageChoice> choosePdfPage(int pageCount, int dpi) override
+    {
+        pdfPageCounts << pageCount;
+        if (pdfAnswers.empty())
+            return PdfPageChoice{0, dpi};
+        const std::optional<PdfPageChoice> answer = pdfAnswers.front();
+        pdfAnswers.pop_front();
+        return answer;
+    }
     void message(const QString &text) override
     {
         messages << text;

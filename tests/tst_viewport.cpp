@@ -43,16 +43,18 @@ void tst_Viewport::openDialogIsAskedForPicturesOnly()
     QCOMPARE(f.dialogs.openRequests.size(), 1);
     const FileDialogRequest r = f.dialogs.openRequests.first();
     QCOMPARE(r.title, QStringLiteral("File name"));
-    // The two classic entries first, the first chosen, then every picture.
-    QVERIFY2(r.filter.startsWith(QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp|All pictures (")),
+    // The two classic entries first, the first chosen, then PDF pages, then every picture.
+    QVERIFY2(r.filter.startsWith(QStringLiteral(
+                 "Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp|PDF documents (*.pdf)|*.pdf|All pictures (")),
              qPrintable(r.filter));
     QCOMPARE(r.selectedFilter, 1);
     const QStringList shown = qtNameFilters(r.filter);
-    QCOMPARE(shown.size(), 3);
+    QCOMPARE(shown.size(), 4);
     QCOMPARE(shown[0], QStringLiteral("Jpg Files (*.jpg)"));
     QCOMPARE(shown[1], QStringLiteral("Bmp Files (*.bmp)"));
+    QCOMPARE(shown[2], QStringLiteral("PDF documents (*.pdf)"));
     for (const char *pattern : {"*.png", "*.jpg", "*.bmp", "*.tif", "*.webp"})
-        QVERIFY2(shown[2].contains(QLatin1String(pattern)), pattern);
+        QVERIFY2(shown[3].contains(QLatin1String(pattern)), pattern);
 }
 
 void tst_Viewport::loadSelectsCalibration()

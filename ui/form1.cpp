@@ -7,6 +7,7 @@
 
 #include "calibration/positiverule.h"
 #include "language/idioma.h"
+#include "picture/pdfpages.h"
 #include "picture/picturecontent.h"
 #include "picture/picturesources.h"
 #include "picture/picturefile.h"
@@ -299,6 +300,7 @@ void Form1::Ler_Click()
     // installed readers decode.
     const FileDialogRequest request{QStringLiteral("File name"),
                                     QStringLiteral("Jpg Files (*.jpg)|*.jpg|Bmp Files (*.bmp)|*.bmp|")
+                                        + textPortugueseOrEnglish(Texts::DocumentosPdf) + QStringLiteral(" (*.pdf)|*.pdf|")
                                         + allPicturesFilter(textPortugueseOrEnglish(Texts::TodasImagens)),
                                     1, LastPictureFolder, {}};
     const std::optional<QString> path = Dialogs.openPictureFile(request);
@@ -319,6 +321,10 @@ void Form1::openPicture(const QByteArray &path)
     while (!PendingPictures.isEmpty()) {
         const QByteArray next = PendingPictures.takeFirst();
         const QFileInfo file(QFile::decodeName(next));
+        if (isPdfFile(next)) {
+            openPdf(next);
+            continue;
+        }
         if (openDecoded(decodePictureFile(next), file.fileName())) {
             LastPictureFolder = file.absolutePath(); // the open dialog starts there next time
             PictureName = file.completeBaseName();

@@ -133,6 +133,7 @@ private:
     void openPicture(const QByteArray &nativePath);
     DecodedPicture decodePictureFile(const QByteArray &nativePath);
     bool openDecoded(const DecodedPicture &decoded, const QString &name);
+    void openPdf(const QByteArray &nativePath);
     void showPicture(QImage picture);
     void ColarImagem_Click();
     void Sair_Click();

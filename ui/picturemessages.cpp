@@ -3,7 +3,6 @@
 // The message line's words for a picture that did not open.
 #include "ui/picturemessages.h"
 
-
 std::optional<Message> pictureProblemMessage(const DecodedPicture &outcome, const QString &name)
 {
     const Bilingual *text = nullptr;
@@ -15,6 +14,8 @@ std::optional<Message> pictureProblemMessage(const DecodedPicture &outcome, cons
     case PictureProblem::NotAPicture: text = &Texts::NaoEImagem; break;
     case PictureProblem::CutShort: text = &Texts::ImagemIncompleta; break;
     case PictureProblem::Damaged: text = &Texts::ImagemDanificada; break;
+    case PictureProblem::Locked: text = &Texts::PdfProtegido; break;
+    case PictureProblem::NoPages: text = &Texts::PdfSemPaginas; break;
     case PictureProblem::TooLarge:
         if (outcome.claimed.isEmpty()) // nothing to say it by
             text = &Texts::NaoEImagem;

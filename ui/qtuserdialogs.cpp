@@ -3,6 +3,8 @@
 // The real modal dialogs: Qt's file dialogs, message boxes and the About box.
 #include "ui/qtuserdialogs.h"
 
+#include "picture/pdfpages.h"
+
 #include "language/languagetexts.h"
 #include "ui/frmabout.h"
 
@@ -10,6 +12,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QSpinBox>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QRegularExpression>
@@ -134,6 +139,32 @@ std::optional<QString> QtUserDialogs::saveDataFile(const FileDialogRequest &requ
 std::optional<QString> QtUserDialogs::saveExportFile(const FileDialogRequest &request)
 {
     return runFileDialog(*saveDialog(Parent, request, LastExport), LastExport);
+}
+
+std::optional<PdfPageChoice> QtUserDialogs::choosePdfPage(int pageCount, int dpi)
+{
+    QDialog dialog(Parent);
+    dialog.setWindowTitle(textPortugueseOrEnglish(Texts::PaginaPdf));
+    auto *form = new QFormLayout(&dialog);
+    auto *page = new QSpinBox(&dialog);
+    page->setObjectName(QStringLiteral("PdfPage"));
+    page->setRange(1, std::max(1, pageCount));
+    page->setEnabled(pageCount > 1);
+    auto *resolution = new QSpinBox(&dialog);
+    resolution->setObjectName(QStringLiteral("PdfDpi"));
+    resolution->setRange(SmallestPdfDpi, LargestPdfDpi);
+    resolution->setValue(dpi);
+    resolution->setSingleStep(50);
+    form->addRow(textPortugueseOrEnglish(Texts::PaginaDeN).arg(pageCount), page);
+    form->addRow(textPortugueseOrEnglish(Texts::ResolucaoPpp), resolution);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    (pageCount > 1 ? page : resolution)->setFocus();
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return PdfPageChoice{page->value() - 1, resolution->value()};
 }
 
 void QtUserDialogs::message(const QString &text)

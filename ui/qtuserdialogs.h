@@ -27,6 +27,7 @@ public:
     std::optional<QString> openPictureFile(const FileDialogRequest &request) override;
     std::optional<QString> saveDataFile(const FileDialogRequest &request) override;
     std::optional<QString> saveExportFile(const FileDialogRequest &request) override;
+    std::optional<PdfPageChoice> choosePdfPage(int pageCount, int dpi) override;
     void message(const QString &text) override;
     bool question(const QString &text, const QString &title) override;
     void about() override;

@@ -19,6 +19,12 @@ struct FileDialogRequest {
     QString name;   // the file name offered at first (a save dialog's); empty: none
 };
 
+// Which page of a PDF document, at what resolution.
+struct PdfPageChoice {
+    int page = 0; // from 0
+    int dpi = 300;
+};
+
 // The window is given one of these: the real one opens Qt's dialogs, tests
 // pass a scripted one that answers without a person.
 class UserDialogs
@@ -31,6 +37,8 @@ public:
     virtual std::optional<QString> saveDataFile(const FileDialogRequest &request) = 0;
     // The same for a file that receives an export; it keeps its own last folder.
     virtual std::optional<QString> saveExportFile(const FileDialogRequest &request) = 0;
+    // The page (of `pageCount`) and resolution to render; nothing on cancel.
+    virtual std::optional<PdfPageChoice> choosePdfPage(int pageCount, int dpi) = 0;
     // OK only, no icon, under the application title.
     virtual void message(const QString &text) = 0;
     // Yes/No with its own title, Yes the default; true for Yes.
