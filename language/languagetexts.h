@@ -198,6 +198,7 @@ inline constexpr NamedText CaptionTable[] = {
     {"TamanhoReal", {"Tamanho real", "Actual size"}},
     {"AjustarVista", {"Ajustar à janela", "Fit picture"}},
     {"AjustarAoAbrir", {"Ajustar imagens grandes ao abrir", "Fit large pictures when opened"}},
+    {"EncherJanela", {"Imagem ocupa a janela", "Picture fills the window"}},
     {"MenuIdioma", {"Idioma", "Language"}},
 };
 

@@ -21,6 +21,7 @@ private slots:
     void marksStayOnTheirPositions_data();
     void marksStayOnTheirPositions();
     void halvedCopiesAverage();
+    void viewportFillsTheWindowWhenAsked();
 
 private:
     static void zoomTo(FormFixture &f, double zoom)
@@ -149,6 +150,30 @@ void tst_Zoom::halvedCopiesAverage()
     QCOMPARE(copies->forZoom(picture, 0.3).second, 0.5);
     QCOMPARE(copies->forZoom(picture, 0.1).second, 0.25);
     QCOMPARE(copies->forZoom(picture, 0.8).second, 1.0);
+}
+
+void tst_Zoom::viewportFillsTheWindowWhenAsked()
+{
+    FormFixture f;
+    f.load(f.makePicture(QStringLiteral("chart.bmp"), 3000, 2000));
+    QWidget *client = f.get<QWidget>("Form1Client");
+    auto geometries = [client] {
+        QList<QRect> all;
+        for (QWidget *control : client->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            all << control->geometry();
+        return all << client->geometry();
+    };
+    const QList<QRect> parts = geometries();
+    const QSize view = f.viewport()->size();
+    f.form->resize(f.form->width() + 400, f.form->height() + 300);
+    QCOMPARE(geometries(), parts); // off: the window never lays itself out again
+    auto *fill = f.get<QAction>("EncherJanela");
+    fill->trigger();
+    QTRY_COMPARE(f.viewport()->size(), view + QSize(400, 300));
+    f.form->resize(f.form->width() + 100, f.form->height());
+    QTRY_COMPARE(f.viewport()->width(), view.width() + 500);
+    fill->trigger();
+    QCOMPARE(geometries(), parts);
 }
 
 QTEST_MAIN(tst_Zoom)

@@ -153,7 +153,13 @@ void Form1::layOut()
                       twipsOf(HScroll1), twipsOf(VScroll1), twipsOf(Label_Mensagem), twipsOf(Lupa)};
     // The outer size, borders, title and menu bar included.
     const QSize outer = frameGeometry().size();
-    const MainLayout l = layOutMainWindow(design, pixelsToTwips(outer.width()), pixelsToTwips(outer.height()));
+    PartsLayout = layOutMainWindow(design, pixelsToTwips(outer.width()), pixelsToTwips(outer.height()));
+    PartsClient = Central->size();
+    placeLayout(PartsLayout);
+}
+
+void Form1::placeLayout(const MainLayout &l)
+{
     placeInTwips(Frame_Modo, l.Frame_Modo);
     placeInTwips(Frame_Calibracao, l.Frame_Calibracao);
     placeInTwips(Frame_Leitura, l.Frame_Leitura);

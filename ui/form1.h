@@ -32,7 +32,8 @@
 //                IdiomaIngles/IdiomaPortugues run applyLanguage.
 //   Viewport     HScroll1_Change/VScroll1_Change move Picture2 inside Picture1;
 //                AmpliarVista/ReduzirVista/TamanhoReal/AjustarVista and
-//                Ctrl+wheel zoom it (zoomTo keeps a picture point in place).
+//                Ctrl+wheel zoom it (zoomTo keeps a picture point in place);
+//                fillWindow grows it with the window while EncherJanela is on.
 //
 // One click while reading: PicturePanel reports the press in logical picture
 // coordinates (or the arrow keys' fine position and Space) -> ReadingAim
@@ -43,6 +44,7 @@
 #include "calibration/calibrationworkflow.h"
 #include "language/languagetexts.h"
 #include "reading/readingengine.h"
+#include "ui/layout.h"
 #include "ui/twips.h"
 #include "view/readingaim.h"
 
@@ -114,6 +116,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void createControls();
@@ -122,6 +125,8 @@ private:
     void PorEmIngles();
     void PorEmPortugues();
     void layOut();
+    void placeLayout(const MainLayout &layout);
+    void fillWindow();
     void say(const Message &message);
     void fitMessageLine();
     void showMessageBothTests(const Bilingual &text);
@@ -252,6 +257,9 @@ private:
     QAction *ZoomAtual = nullptr, *AmpliarVista = nullptr, *ReduzirVista = nullptr, *TamanhoReal = nullptr,
             *AjustarVista = nullptr, *AjustarAoAbrir = nullptr;
     bool PrescaledWanted = false; // halved copies of this picture were asked for
+    QAction *EncherJanela = nullptr;
+    MainLayout PartsLayout;  // the layout computed at start
+    QSize PartsClient;       // the client area's size with it
     QString PictureName; // the shown picture's file name, or the pasted picture's
     std::optional<std::uint64_t> PictureContent; // the shown picture's, once known
     int ContentGeneration = 0;                   // which load a key being computed belongs to

@@ -209,6 +209,7 @@ void Form1::connectHandlers()
     connect(TamanhoReal, &QAction::triggered, this, &Form1::TamanhoReal_Click);
     connect(AjustarVista, &QAction::triggered, this, &Form1::AjustarVista_Click);
     connect(Picture1Client, &ViewportClip::zoomWheel, this, &Form1::zoomBy);
+    connect(EncherJanela, &QAction::toggled, this, &Form1::fillWindow);
     for (QScrollBar *bar : {HScroll1, VScroll1})
         connect(bar, &QScrollBar::valueChanged, this, &Form1::updateGrid);
 }

@@ -101,6 +101,9 @@ void Form1::createMenus()
     AjustarAoAbrir->setCheckable(true);
     for (QAction *zoom : {AmpliarVista, ReduzirVista, TamanhoReal, AjustarVista})
         zoom->setEnabled(false);
+    EncherJanela = Ver->addAction(QStringLiteral("Imagem ocupa a janela"));
+    EncherJanela->setObjectName(QStringLiteral("EncherJanela"));
+    EncherJanela->setCheckable(true);
     Ver->addSeparator();
     MenuIdioma = Ver->addMenu(QStringLiteral("Idioma"));
     MenuIdioma->setObjectName(QStringLiteral("MenuIdioma"));

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The View menu's zoom: steps, Fit, Actual size, and Ctrl+wheel about the pointer.
+// The view: zoom steps, Fit, Actual size, Ctrl+wheel about the pointer, and
+// a viewport that fills the window when asked.
 #include "ui/form1.h"
 
 #include "picture/prescaledcopies.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QFutureWatcher>
+#include <QScrollArea>
 #include <QScrollBar>
 
 namespace {
@@ -107,4 +109,30 @@ void Form1::showZoom()
     ReduzirVista->setEnabled(ImagemCarregada && Picture2->zoom() > zoomAtStep(SmallestZoomStep));
     TamanhoReal->setEnabled(ImagemCarregada);
     AjustarVista->setEnabled(ImagemCarregada);
+}
+
+// On: the viewport takes all the room the window has beyond the start-up
+// layout; off: that layout, exactly.
+void Form1::fillWindow()
+{
+    if (PartsClient.isEmpty())
+        return; // before the start-up layout
+    QSize extra(0, 0);
+    if (EncherJanela->isChecked()) {
+        const QSize room = Scroller->viewport()->size();
+        extra = QSize(std::max(0, room.width() - PartsClient.width()), std::max(0, room.height() - PartsClient.height()));
+    }
+    Central->setFixedSize(PartsClient + extra);
+    placeLayout(extra.isNull() ? PartsLayout : grownBy(PartsLayout, pixelsToTwips(extra.width()), pixelsToTwips(extra.height())));
+    Picture1Client->fitScrollBarsTo(Picture2->size());
+    HScroll1_Change();
+    VScroll1_Change();
+    updateGrid();
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (EncherJanela && EncherJanela->isChecked())
+        fillWindow();
 }

@@ -26,3 +26,14 @@ MainLayout layOutMainWindow(MainLayout l, double windowWidth, double windowHeigh
     l.Lupa.left = l.Picture1.left + l.Picture1.width - l.Lupa.width;
     return l;
 }
+
+MainLayout grownBy(MainLayout l, double extraWidth, double extraHeight)
+{
+    l.Picture1.width += extraWidth;
+    l.Picture1.height += extraHeight;
+    for (TwipsRect *below : {&l.HScroll1, &l.VScroll1, &l.Label_Mensagem})
+        below->top += extraHeight;
+    for (TwipsRect *right : {&l.HScroll1, &l.VScroll1, &l.Lupa})
+        right->left += extraWidth;
+    return l;
+}

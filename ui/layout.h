@@ -17,3 +17,8 @@ struct MainLayout {
 // Each line uses the results of the lines before it; sizes of the frames and
 // the tops of the top row keep their design values.
 MainLayout layOutMainWindow(MainLayout design, double windowWidthTwips, double windowHeightTwips);
+
+// The same with the viewport grown by `extraWidth` x `extraHeight` twips:
+// the bars, the message line and the magnifier move with its edges; the
+// groups above keep their places.
+MainLayout grownBy(MainLayout layout, double extraWidth, double extraHeight);
