@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QFutureWatcher>
 #include <QStandardPaths>
 #include <QLabel>
 #include <QLineEdit>
@@ -148,7 +149,11 @@ void Form1::learnPictureContent(QFuture<std::optional<std::uint64_t>> key)
     const int generation = ++ContentGeneration;
     PictureContent.reset();
     RestaurarCalibracao->setEnabled(false);
-    key.then(this, [this, generation](const std::optional<std::uint64_t> &content) {
+    // A watcher the window owns: a window closed before the key comes never hears of it.
+    auto *watcher = new QFutureWatcher<std::optional<std::uint64_t>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
+        watcher->deleteLater();
+        const std::optional<std::uint64_t> content = watcher->result();
         if (generation != ContentGeneration || !content)
             return;
         PictureContent = content;
@@ -159,6 +164,7 @@ void Form1::learnPictureContent(QFuture<std::optional<std::uint64_t>> key)
         }
         rememberCalibration(); // one completed before the key was known
     });
+    watcher->setFuture(key);
 }
 
 // A calibration that gives values is stored for the picture's content.
