@@ -28,6 +28,7 @@ struct Line {
     double px = 0, py = 0;
     double nx = 0, ny = 0;
     double from = 0, to = 0; // extent of the ink along the line, from `point`
+    double halfWidth = 0.5;  // half the stroke's width, from its ink
     double distance(double x, double y) const { return (x - px) * nx + (y - py) * ny; }
     double along(double x, double y) const { return (x - px) * -ny + (y - py) * nx; }
 };
@@ -69,14 +70,16 @@ const Lookup Trig;
 // over the pixels, repeated without the pixels that are darker than a line of
 // the fitted width could make them at their distance from it: those belong
 // to something else touching the line, a tick mark, a label, another line.
-std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *other)
+// `band`: how far from the guess ink counts; wider for a thick stroke, so
+// that both of its soft edges weigh in and its centre is not pulled aside.
+std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *other, double band = 1.6)
 {
     // The pixels of the band, once; every pass below runs over them only.
     std::array<Ink, SnapWindow::MaxSide * 4> ink;
     std::size_t count = 0;
     for (std::size_t i = 0; i < all.count; ++i) {
         const Ink &p = all.pixels[i];
-        if (std::abs(guess.distance(p.x, p.y)) > 1.6)
+        if (std::abs(guess.distance(p.x, p.y)) > band)
             continue;
         if (other && std::abs(other->distance(p.x, p.y)) < 2.2)
             continue;
@@ -117,10 +120,11 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *o
             return std::nullopt;
         line.from = from;
         line.to = to;
-        if (pass == 2)
-            break;
         // Ink per unit of length is the line's width.
         const double halfWidth = 0.5 * sum / std::max(1.0, to - from + 1);
+        line.halfWidth = halfWidth;
+        if (pass == 2)
+            break;
         std::size_t kept = 0;
         for (std::size_t i = 0; i < count; ++i) {
             const double expected = std::clamp(halfWidth + 0.5 - std::abs(line.distance(ink[i].x, ink[i].y)), 0.0, 1.0);
@@ -358,8 +362,8 @@ std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint 
     // the window it was found in.
     Line first = lines[std::size_t(bestA)], second = lines[std::size_t(bestB)];
     for (int pass = 0; pass < 2; ++pass) {
-        const auto a = fitLine(view(bestA), first, &second);
-        const auto b = fitLine(view(bestB), second, &first);
+        const auto a = fitLine(view(bestA), first, &second, std::clamp(first.halfWidth + 1.0, 1.6, 3.0));
+        const auto b = fitLine(view(bestB), second, &first, std::clamp(second.halfWidth + 1.0, 1.6, 3.0));
         if (!a || !b)
             break;
         first = *a;

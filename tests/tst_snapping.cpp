@@ -96,6 +96,8 @@ private slots:
     void nothingWhereNothingIs();
     void nearestMarkWins();
     void greyBuffers();
+    void realChartCorners_data();
+    void realChartCorners();
 };
 
 void tst_Snapping::markCentres_data()
@@ -359,6 +361,33 @@ void tst_Snapping::greyBuffers()
     }
     const auto found = pontiva::snapToMark(view(image), {32.0, 32.0});
     QVERIFY2(off(found, QPointF(30.25, 33.6)) <= 0.1, describe(found, QPointF(30.25, 33.6)));
+}
+
+// A real screenshot's 2-pixel anti-aliased frame with outward ticks: the
+// corners found from all round, as the truth measured from the ink.
+void tst_Snapping::realChartCorners_data()
+{
+    QTest::addColumn<QPointF>("truth");
+    QTest::newRow("bottom left, ticks making a cross") << QPointF(160.117, 1208.863);
+    QTest::newRow("bottom right") << QPointF(1742.156, 1208.863);
+    QTest::newRow("top left") << QPointF(160.117, 29.957);
+}
+
+void tst_Snapping::realChartCorners()
+{
+    QFETCH(QPointF, truth);
+    static const QImage chart =
+        QImage(QStringLiteral(PONTIVA_REAL_CHARTS "/starry-seebeck.png")).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!chart.isNull());
+    const PixelBuffer pixels{chart.constBits(), chart.width(), chart.height(), chart.bytesPerLine(),
+                             PixelBuffer::Layout::Xrgb32};
+    for (int k = 0; k < 8; ++k) {
+        const double angle = k * M_PI / 4;
+        const auto found = snapToCrossing(pixels, {truth.x() + 2 * std::cos(angle), truth.y() + 2 * std::sin(angle)});
+        QVERIFY(found);
+        QVERIFY2(std::hypot(found->x - truth.x(), found->y - truth.y()) < 0.1,
+                 qPrintable(QStringLiteral("%1, %2").arg(found->x).arg(found->y)));
+    }
 }
 
 QTEST_MAIN(tst_Snapping)
