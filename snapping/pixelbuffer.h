@@ -13,6 +13,10 @@ struct PixelBuffer {
     enum class Layout {
         Grey8,  // one byte a pixel
         Xrgb32, // 32-bit words 0xAARRGGBB in native byte order, as QImage's RGB32
+        // The same with alpha premultiplied (QImage's ARGB32_Premultiplied):
+        // read as if over white paper, so a transparent background is paper,
+        // not the black its zero bytes would be.
+        Argb32Premultiplied,
     };
     const std::uint8_t *data = nullptr;
     int width = 0;

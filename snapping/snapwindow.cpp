@@ -43,10 +43,14 @@ SnapWindow::SnapWindow(const PixelBuffer &picture, PixelPoint at, int radius)
             for (int x = 0; x < Width; ++x)
                 out[x] = row[x0 + x];
         } else {
+            const bool overWhite = picture.layout == PixelBuffer::Layout::Argb32Premultiplied;
             for (int x = 0; x < Width; ++x) {
                 std::uint32_t word;
                 std::memcpy(&word, row + std::ptrdiff_t(x0 + x) * 4, 4);
-                out[x] = std::uint8_t(((word >> 16 & 0xFF) * 77 + (word >> 8 & 0xFF) * 150 + (word & 0xFF) * 29) >> 8);
+                std::uint32_t grey = ((word >> 16 & 0xFF) * 77 + (word >> 8 & 0xFF) * 150 + (word & 0xFF) * 29) >> 8;
+                if (overWhite)
+                    grey = std::min<std::uint32_t>(255, grey + (255 - (word >> 24)));
+                out[x] = std::uint8_t(grey);
             }
         }
         for (int x = 0; x < Width; ++x)

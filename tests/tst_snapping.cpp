@@ -46,7 +46,9 @@ PixelBuffer view(const QImage &image)
     p.width = image.width();
     p.height = image.height();
     p.stride = image.bytesPerLine();
-    p.layout = image.format() == QImage::Format_Grayscale8 ? PixelBuffer::Layout::Grey8 : PixelBuffer::Layout::Xrgb32;
+    p.layout = image.format() == QImage::Format_Grayscale8        ? PixelBuffer::Layout::Grey8
+        : image.format() == QImage::Format_ARGB32_Premultiplied ? PixelBuffer::Layout::Argb32Premultiplied
+                                                                : PixelBuffer::Layout::Xrgb32;
     return p;
 }
 
@@ -95,6 +97,7 @@ private slots:
     void nothingWhereNothingIs_data();
     void nothingWhereNothingIs();
     void nearestMarkWins();
+    void greyBuffers_data();
     void greyBuffers();
     void realChartCorners_data();
     void realChartCorners();
@@ -348,10 +351,19 @@ void tst_Snapping::nearestMarkWins()
     QVERIFY(!pontiva::snapToMark(view(image), {55.0, 55.0})); // more than the snap radius away
 }
 
+void tst_Snapping::greyBuffers_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::newRow("grey") << int(QImage::Format_Grayscale8);
+    // Premultiplied zeros are transparent paper, not black ink.
+    QTest::newRow("on a transparent background") << int(QImage::Format_ARGB32_Premultiplied);
+}
+
 void tst_Snapping::greyBuffers()
 {
-    QImage image(64, 64, QImage::Format_Grayscale8);
-    image.fill(230);
+    QFETCH(int, format);
+    QImage image(64, 64, QImage::Format(format));
+    image.fill(format == QImage::Format_Grayscale8 ? QColor(230, 230, 230) : QColor(Qt::transparent));
     {
         QPainter p(&image);
         antialiased(p);

@@ -17,9 +17,12 @@ ReadingPosition ReadingAim::aim(const PicturePanel &panel, float x, float y, boo
     const QImage &picture = panel.picture();
     if (!Snapping || picture.isNull())
         return a;
+    using Layout = pontiva::PixelBuffer::Layout;
+    const Layout layout = picture.depth() == 8 ? Layout::Grey8
+        : picture.format() == QImage::Format_ARGB32_Premultiplied ? Layout::Argb32Premultiplied
+                                                                   : Layout::Xrgb32;
     const pontiva::PixelBuffer pixels{picture.constBits(), picture.width(), picture.height(), picture.bytesPerLine(),
-                                      picture.depth() == 8 ? pontiva::PixelBuffer::Layout::Grey8
-                                                           : pontiva::PixelBuffer::Layout::Xrgb32};
+                                      layout};
     const pontiva::PixelPoint at{a.pointer.x(), a.pointer.y()};
     const auto found = calibrating ? pontiva::snapToCrossing(pixels, at) : pontiva::snapToMark(pixels, at);
     if (!found)
