@@ -124,20 +124,13 @@ std::vector<GridLine> calibrationGrid(const CalibrationInputs &in, const Transfo
         if (const auto inside = clipLine({value, constantX, x1, y1, x2, y2}, picture))
             lines.push_back(*inside);
     };
-    if (in.xLog) {
-        for (const double e : logExponents(lowU, highU))
-            add(std::pow(10.0, e), true, e);
-    } else {
-        for (const double value : roundValues(lowU, highU))
-            add(value, true, value);
-    }
-    if (in.yLog) {
-        for (const double e : logExponents(lowV, highV))
-            add(std::pow(10.0, e), false, e);
-    } else {
-        for (const double value : roundValues(lowV, highV))
-            add(value, false, value);
-    }
+    // In the axis's own terms: exponents on a log axis, values on a linear one.
+    auto axis = [&add](bool constantX, bool log, double low, double high) {
+        for (const double term : log ? logExponents(low, high) : roundValues(low, high))
+            add(log ? std::pow(10.0, term) : term, constantX, term);
+    };
+    axis(true, in.xLog, lowU, highU);
+    axis(false, in.yLog, lowV, highV);
     return lines;
 }
 

@@ -550,6 +550,7 @@ void Form1::Option_LeituraDados_Click()
     showModeGroups(pontiva::Mode::Reading);
     applyPositiveRuleX();
     applyPositiveRuleY();
+    showHalfPixel();
     say({&Texts::ModoLeitura, {}});
 }
 
@@ -575,7 +576,6 @@ void Form1::Picture2_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, float x,
     Picture2->setCursor(Qt::CrossCursor);
     showReading(Label_Leitura_X, m.x);
     showReading(Label_Leitura_Y, m.y);
-    showHalfPixel();
 }
 
 pontiva::ReferenceInputs Form1::referenceInputs() const
@@ -590,7 +590,7 @@ void Form1::failAxis(int point, bool sendBack)
 {
     (point == 1 ? Label1 : Label2)->setText(TextoNaoCalibrado);
     Option_LeituraDados->setEnabled(false);
-    updateGrid();
+    calibrationChanged();
     if (sendBack) {
         showMessageBothTests(Texts::ErroCalibracao);
         Option_Calibracao->setChecked(true);

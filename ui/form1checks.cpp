@@ -125,10 +125,12 @@ void Form1::undoPlacement(bool redo)
     updateEditActions();
 }
 
-// Every change of a field, a log box or a point.
+// Every change of a field, a log box or a point; not on a pointer move, for
+// what half a pixel is worth does not depend on where the pointer is.
 void Form1::calibrationChanged()
 {
     updateGrid();
+    showHalfPixel();
     rememberCalibration();
 }
 
