@@ -76,6 +76,9 @@ inline constexpr Bilingual PontoSemLeitura{
     "gravado.",
     "The readout shows no values yet: move the pointer over the picture first. The point was not "
     "stored."};
+inline constexpr Bilingual MarcaJaGravada{
+    "Esta marca já está gravada. Não foi gravada de novo; para gravar aqui, desligue o ajuste (F3).",
+    "This mark is already recorded. It was not stored again; to record here, turn snapping off (F3)."};
 // Taking a point back out of the data file.
 inline constexpr Bilingual DesfazerAlterado{
     "O ficheiro de dados já não termina com o último ponto gravado:\n%1\nOutro programa pode tê-lo "

@@ -164,10 +164,20 @@ void tst_PreciseReading::snappingRecordsTheMarkCentre()
     QVERIFY2(std::abs(fields[1].toDouble() - 400.4) <= 0.1, fields[1]);
     QCOMPARE(readout(f), QString::fromLatin1(fields[0] + ' ' + fields[1]));
 
-    // Off again: the raw position, as before.
+    // The same mark from the other side: nothing stored twice, and it says so.
+    const QByteArray once = f.dataFile();
+    f.send(QEvent::MouseMove, {498, 498}, Qt::NoButton, Qt::NoButton);
+    f.send(QEvent::MouseButtonPress, {498, 498}, Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(f.dataFile(), once);
+    QCOMPARE(f.get<QLabel>("Label_Mensagem")->text(),
+             QStringLiteral("This mark is already recorded. It was not stored again; to record here, turn snapping off (F3)."));
+
+    // Off again: the raw position, as before, and recorded on purpose.
     f.get<QAction>("AjustarMarcas")->trigger();
     f.send(QEvent::MouseMove, {502, 501}, Qt::NoButton, Qt::NoButton);
     QCOMPARE(readout(f), QStringLiteral("4.0200E+02 3.9900E+02"));
+    f.send(QEvent::MouseButtonPress, {502, 501}, Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(f.form->engine().count(), 2);
 }
 
 void tst_PreciseReading::snappingIsOffAtStartAndF3TogglesIt()

@@ -71,7 +71,7 @@ const Bilingual *textOfRefusal(pontiva::Refusal why)
     case pontiva::Refusal::NoReadoutYet: return &Texts::PontoSemLeitura;
     case pontiva::Refusal::NoValue: return &Texts::PontoSemValor;
     case pontiva::Refusal::Collinear: return &Texts::PontoColinear;
-    case pontiva::Refusal::AlreadyRecorded:
+    case pontiva::Refusal::AlreadyRecorded: // said on the message line instead
     case pontiva::Refusal::None: break;
     }
     return nullptr;
@@ -643,7 +643,10 @@ void Form1::showStep(const pontiva::StepOutcome &step, const Bilingual &changed,
     case Kind::Nothing:
         return;
     case Kind::Refused:
-        if (const Bilingual *refusal = textOfRefusal(step.refusal))
+        // Reading on past a mark recorded before is common: no box to dismiss.
+        if (step.refusal == pontiva::Refusal::AlreadyRecorded)
+            say({&Texts::MarcaJaGravada, {}});
+        else if (const Bilingual *refusal = textOfRefusal(step.refusal))
             showMessageBothTests(*refusal);
         return;
     case Kind::FileChanged:
