@@ -4,6 +4,7 @@
 // buffer (the sanitizer sees to that), an answer near the position or none.
 #include "snapping/crossingsnap.h"
 #include "snapping/marksnap.h"
+#include "snapping/snapwindow.h"
 
 #include <cmath>
 #include <cstdint>
@@ -17,9 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     if (size < 12)
         return 0;
-    const int width = 1 + data[0] % 48;
-    const int height = 1 + data[1] % 48;
+    // Up to 128 px: room for the wide looks, large and hollow marks.
+    const int width = 1 + data[0] % 128;
+    const int height = 1 + data[1] % 128;
     const bool grey = data[2] & 1;
+    const bool alpha = !grey && (data[2] & 0x80); // premultiplied, read over white
     const int padding = data[2] >> 1 & 7; // extra bytes at the end of each row
     float fx = 0, fy = 0;
     std::memcpy(&fx, data + 3, 4);
@@ -33,17 +36,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (std::size_t i = 0; i < pixels.size(); ++i)
         pixels[i] = size ? data[i % size] : 0;
     const PixelBuffer picture{pixels.data(), width, height, stride,
-                              grey ? PixelBuffer::Layout::Grey8 : PixelBuffer::Layout::Xrgb32};
+                              grey    ? PixelBuffer::Layout::Grey8
+                              : alpha ? PixelBuffer::Layout::Argb32Premultiplied
+                                      : PixelBuffer::Layout::Xrgb32};
     // Positions in and around the picture, and some absurd ones.
-    const PixelPoint at{std::isfinite(fx) ? std::fmod(double(fx), 80.0) : double(fx),
-                        std::isfinite(fy) ? std::fmod(double(fy), 80.0) : double(fy)};
+    const PixelPoint at{std::isfinite(fx) ? std::fmod(double(fx), 160.0) : double(fx),
+                        std::isfinite(fy) ? std::fmod(double(fy), 160.0) : double(fy)};
     for (const auto &found : {snapToMark(picture, at), snapToCrossing(picture, at)}) {
         if (!found)
             continue;
         if (!std::isfinite(found->x) || !std::isfinite(found->y))
             std::abort();
-        // Never far from where it was asked, nor off the picture.
-        if (std::hypot(found->x - at.x, found->y - at.y) > SnapRadius + 32 + 1e-6)
+        // Never far from where it was asked (a large hollow mark's centre
+        // may lie its radius away), nor off the picture.
+        if (std::hypot(found->x - at.x, found->y - at.y) > SnapRadius + 2 * SnapWindow::MaxRadius + 1e-6)
             std::abort();
         if (found->x < 0 || found->y < 0 || found->x > width || found->y > height)
             std::abort();

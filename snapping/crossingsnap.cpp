@@ -14,9 +14,11 @@ namespace pontiva {
 
 namespace {
 
-constexpr int Radius = 12;
+// A first look close round the pointer, and a wider one where that finds
+// no crossing (thick strokes, long ticks, a label in the way).
+constexpr int Radius = 12, WideRadius = 24;
 constexpr int Angles = 36; // 5 degrees apart; the fits do the rest
-constexpr int Offsets = 2 * 18 + 1; // -18..18 px from the window's centre, past its corners
+constexpr int Offsets = 2 * 36 + 1; // -36..36 px from the window's centre, past a wide window's corners
 constexpr double Pi = 3.14159265358979323846;
 constexpr float VoteDarkness = 0.35f;
 constexpr double MinimumVotes = 5;   // about five pixels of full ink on one line
@@ -72,10 +74,11 @@ const Lookup Trig;
 // to something else touching the line, a tick mark, a label, another line.
 // `band`: how far from the guess ink counts; wider for a thick stroke, so
 // that both of its soft edges weigh in and its centre is not pulled aside.
-std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *other, double band = 1.6)
+std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *other, double band = 1.6,
+                            const std::pair<double, double> *along = nullptr, PixelPoint centre = {})
 {
     // The pixels of the band, once; every pass below runs over them only.
-    std::array<Ink, SnapWindow::MaxSide * 4> ink;
+    std::array<Ink, SnapWindow::MaxSide * 8> ink;
     std::size_t count = 0;
     for (std::size_t i = 0; i < all.count; ++i) {
         const Ink &p = all.pixels[i];
@@ -83,6 +86,11 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *o
             continue;
         if (other && std::abs(other->distance(p.x, p.y)) < 2.2)
             continue;
+        if (along) {
+            const double t = guess.along(p.x, p.y);
+            if (t < along->first || t > along->second)
+                continue;
+        }
         if (count == ink.size())
             return std::nullopt; // no thin line is that dark: a blot
         ink[count++] = p;
@@ -133,9 +141,23 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *o
         }
         count = kept;
     }
-    if (!other) {
-        // A candidate has ink along most of its length; ink of other lines
-        // lined up by chance (across a crossing, say) leaves long gaps.
+    {
+        // A stroke's ink spreads evenly across its width; ink of two things
+        // averaged into one line spreads much wider than its width says.
+        double sum = 0, spread = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double d = line.distance(ink[i].x, ink[i].y);
+            sum += ink[i].d;
+            spread += ink[i].d * d * d;
+        }
+        if (sum <= 0 || std::sqrt(spread / sum) > 0.75 * line.halfWidth + 0.45)
+            return std::nullopt;
+    }
+    if (!other && !along) {
+        // A candidate's ink along it comes in runs: the line itself, and
+        // ink of other things lined up with it by chance (a label beyond
+        // its end, a tick across the way). The run nearest the window's
+        // middle is the line; the fit is made again on it alone.
         constexpr int Steps = 4 * SnapWindow::MaxSide, Shift = Steps / 2;
         std::array<bool, Steps> inked{};
         // Positions along are within a window's diagonal, so adding Shift
@@ -144,11 +166,41 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *o
         for (std::size_t i = 0; i < count; ++i)
             if (ink[i].d >= 0.5f)
                 inked[std::size_t(step(line.along(ink[i].x, ink[i].y)))] = true;
-        int steps = 0, covered = 0;
-        for (int t = step(line.from); t <= step(line.to); ++t, ++steps)
-            covered += inked[std::size_t(t)];
-        if (covered < 0.75 * steps)
+        const double middle = line.along(centre.x, centre.y);
+        int bestFrom = 0, bestTo = -1;
+        double bestGap = 1e9;
+        for (int t = step(line.from); t <= step(line.to);) {
+            if (!inked[std::size_t(t)]) {
+                ++t;
+                continue;
+            }
+            int end = t, gap = 0;
+            for (int u = t + 1; u <= step(line.to) && gap <= 2; ++u) {
+                if (inked[std::size_t(u)]) {
+                    end = u;
+                    gap = 0;
+                } else {
+                    ++gap;
+                }
+            }
+            const double from = t - Shift, to = end - Shift;
+            const double away = middle < from ? from - middle : middle > to ? middle - to : 0;
+            if (away < bestGap) {
+                bestGap = away;
+                bestFrom = t;
+                bestTo = end;
+            }
+            t = end + 1;
+        }
+        if (bestTo < bestFrom || bestGap > 3)
             return std::nullopt;
+        if (bestFrom > step(line.from) || bestTo < step(line.to)) {
+            const std::pair<double, double> run{bestFrom - Shift - 1.0, bestTo - Shift + 1.0};
+            auto again = fitLine(all, line, nullptr, band, &run, centre);
+            if (!again)
+                return std::nullopt;
+            return again;
+        }
     }
     return line;
 }
@@ -175,7 +227,7 @@ bool onBoth(const Line &a, const Line &b, PixelPoint p)
 // ones already there unless they repeat one of them. `faint` marks them as
 // found in an emphasised window, where they must be fitted again.
 void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<Line, 8> &lines,
-               std::array<bool, 8> &fromFaint, int &lineCount)
+               std::array<bool, 8> &fromFaint, int &lineCount, PixelPoint pointer)
 {
     // Straight lines vote in (angle, offset) space; each dark pixel votes
     // with its darkness for every line through it.
@@ -256,10 +308,14 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
             continue; // not worth fitting
         // Fitted again where the first fit moved the band off the guess:
         // then the band was not centred on the ink.
-        auto fitted = fitLine(ink, guess, nullptr);
+        auto fitted = fitLine(ink, guess, nullptr, 1.6, nullptr, pointer);
+        // The votes place a line to within 5 degrees: a fit turned further
+        // has averaged two things into one (a frame and the label beside it).
+        if (fitted && std::abs(guess.nx * fitted->ny - guess.ny * fitted->nx) > std::sin(8 * Pi / 180))
+            fitted.reset();
         if (fitted && (std::abs(guess.distance(fitted->px, fitted->py)) > 0.3
                        || std::abs(guess.nx * fitted->ny - guess.ny * fitted->nx) > 0.03))
-            fitted = fitLine(ink, *fitted, nullptr);
+            fitted = fitLine(ink, *fitted, nullptr, std::clamp(fitted->halfWidth + 1.0, 1.6, 4.0), nullptr, pointer);
         if (!fitted || fitted->to - fitted->from < MinimumLength)
             continue;
         if (!repeats(*fitted)) {
@@ -293,17 +349,20 @@ float faintInk(const SnapWindow &w, const std::array<Line, 8> &lines, int lineCo
 } // namespace
 
 
-std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint position)
+static std::optional<PixelPoint> crossingNear(const PixelBuffer &picture, PixelPoint position, int radius);
+
+// The crossing found in the window of `radius` round the position.
+static std::optional<PixelPoint> crossingNear(const PixelBuffer &picture, PixelPoint position, int radius)
 {
-    const SnapWindow w(picture, position, Radius);
+    const SnapWindow w(picture, position, radius);
     if (w.empty() || w.inkShare() > 0.4)
-        return snapToMark(picture, position);
+        return std::nullopt;
     std::array<Line, 8> lines{};
     std::array<bool, 8> fromFaint{};
     int lineCount = 0;
     InkList ink, faintInkList;
     listInk(w, ink);
-    findLines(w, ink, false, lines, fromFaint, lineCount);
+    findLines(w, ink, false, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
     auto view = [&](int line) -> const InkList & { return fromFaint[std::size_t(line)] ? faintInkList : ink; };
 
     // The pair whose crossing is nearest the position.
@@ -330,17 +389,19 @@ std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint 
         // The nearest crossing; but where another lies within a couple of
         // pixels of it, the one of the longer lines: at a chart's origin the
         // axes' corner, not where a curve leaving it cuts an axis.
-        double nearest = SnapRadius + 1;
-        for (std::size_t i = 0; i < count; ++i)
-            nearest = std::min(nearest, pairs[i].distance);
-        double longest = -1;
-        for (std::size_t i = 0; i < count; ++i)
-            if (pairs[i].distance <= nearest + 2 && pairs[i].shorter > longest) {
-                longest = pairs[i].shorter;
+        // Nearness counts, and so does length: a fifth of a pixel for each
+        // pixel of the shorter line, up to 4 px, so a stub of a label or
+        // the end of a tick beside an axes' corner does not win it.
+        double bestScore = 1e9;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double score = pairs[i].distance - 0.2 * std::min(20.0, pairs[i].shorter);
+            if (score < bestScore) {
+                bestScore = score;
                 bestA = pairs[i].a;
                 bestB = pairs[i].b;
                 bestDistance = pairs[i].distance;
             }
+        }
     };
     pickPair();
     // A light grid beside a black axis votes too little next to it: unless a
@@ -351,19 +412,21 @@ std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint 
         if (faint >= 0.1f && faint < VoteDarkness * 1.5f) {
             const SnapWindow emphasised = w.emphasised(faint);
             listInk(emphasised, faintInkList);
-            findLines(emphasised, faintInkList, true, lines, fromFaint, lineCount);
+            findLines(emphasised, faintInkList, true, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
             pickPair();
         }
     }
     if (bestA < 0)
-        return snapToMark(picture, position);
+        return std::nullopt;
 
     // Each line again, without the ink of the other near the crossing, in
     // the window it was found in.
     Line first = lines[std::size_t(bestA)], second = lines[std::size_t(bestB)];
     for (int pass = 0; pass < 2; ++pass) {
-        const auto a = fitLine(view(bestA), first, &second, std::clamp(first.halfWidth + 1.0, 1.6, 3.0));
-        const auto b = fitLine(view(bestB), second, &first, std::clamp(second.halfWidth + 1.0, 1.6, 3.0));
+        // Only along the run each line was found on: not the label beyond it.
+        const std::pair<double, double> runA{first.from - 2, first.to + 2}, runB{second.from - 2, second.to + 2};
+        const auto a = fitLine(view(bestA), first, &second, std::clamp(first.halfWidth + 1.0, 1.6, 4.0), &runA);
+        const auto b = fitLine(view(bestB), second, &first, std::clamp(second.halfWidth + 1.0, 1.6, 4.0), &runB);
         if (!a || !b)
             break;
         first = *a;
@@ -371,13 +434,21 @@ std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint 
     }
     const auto crossing = intersect(first, second);
     if (!crossing || std::sqrt((crossing->x - px) * (crossing->x - px) + (crossing->y - py) * (crossing->y - py)) > SnapRadius)
-        return snapToMark(picture, position);
+        return std::nullopt;
     // Lines running off the picture may cross beyond its edge: not a place
     // anyone can point at.
     const PixelPoint found{crossing->x + w.left(), crossing->y + w.top()};
     if (found.x < 0 || found.y < 0 || found.x > picture.width || found.y > picture.height)
-        return snapToMark(picture, position);
+        return std::nullopt;
     return found;
+}
+
+std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint position)
+{
+    for (const int radius : {Radius, WideRadius})
+        if (const auto found = crossingNear(picture, position, radius))
+            return found;
+    return snapToMark(picture, position);
 }
 
 } // namespace pontiva

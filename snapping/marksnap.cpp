@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The centre of a filled mark (a disc, a square, any solid marker) near a position.
+// The centre of a mark near a position: filled or hollow, 3 to about 70 px.
 #include "snapping/marksnap.h"
 
 #include "snapping/snapwindow.h"
@@ -13,14 +13,30 @@ namespace pontiva {
 
 namespace {
 
-// The snap radius plus the largest mark radius expected (about 6 pixels).
-constexpr int Radius = 14;
+constexpr double Pi = 3.14159265358979323846;
+// The first look covers marks up to about 16 px across around the pointer;
+// where that finds nothing, or only ink, the wide one covers the largest.
+constexpr int FirstRadius = 16;
+constexpr int WideRadius = SnapWindow::MaxRadius;
 constexpr int Side = SnapWindow::MaxSide;
 // Chamfer distances in thirds of a pixel: 3 along a row, 4 along a diagonal.
 constexpr int Straight = 3, Diagonal = 4;
-// A mark has a pixel at least this far inside its ink (in thirds): a 1 or 2
-// pixel line does not.
+// A filled mark has a pixel at least this far inside its ink (in thirds): a
+// 1 or 2 pixel line does not.
 constexpr int CoreDepth = 6;
+constexpr int Rays = 48; // a half, a third and a quarter turn are whole numbers of rays
+
+struct Directions {
+    std::array<double, Rays> x, y;
+    Directions()
+    {
+        for (int k = 0; k < Rays; ++k) {
+            x[std::size_t(k)] = std::cos(2 * Pi * k / Rays);
+            y[std::size_t(k)] = std::sin(2 * Pi * k / Rays);
+        }
+    }
+};
+const Directions Ray;
 
 // Window pixels with a border of paper all round, so that no neighbour
 // look-up needs a bounds check.
@@ -64,28 +80,432 @@ void distanceToPaper(const SnapWindow &w, Grid &d)
         }
 }
 
+// Darkness between pixel centres, bilinear; outside the window is paper.
+double darkAt(const SnapWindow &w, double x, double y)
+{
+    const double fx = x - 0.5, fy = y - 0.5;
+    const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
+    const double ax = fx - x0, ay = fy - y0;
+    auto pick = [&w](int px, int py) -> double {
+        return px < 0 || py < 0 || px >= w.width() || py >= w.height() ? 0.0 : w.dark(px, py);
+    };
+    return (1 - ay) * ((1 - ax) * pick(x0, y0) + ax * pick(x0 + 1, y0)) + ay * ((1 - ax) * pick(x0, y0 + 1) + ax * pick(x0 + 1, y0 + 1));
+}
+
+enum class Kind { Filled, Small, Hollow };
+
 struct Candidate {
-    int x = 0, y = 0; // deepest pixel, window coordinates
-    int depth = 0;    // in thirds of a pixel
-    int minX = Side, minY = Side, maxX = -1, maxY = -1; // extent of the core
+    Kind kind = Kind::Filled;
+    double x = 0, y = 0; // centre, window coordinates
+    double radius = 0;   // inscribed (filled), half the extent (small), of the hole (hollow)
+};
+using Candidates = std::array<Candidate, 48>;
+
+// Filled marks: where the distance to paper peaks. A peak must fall away
+// in every direction: along a thick line or a bar the depth stays, so its
+// ridge is no mark; a mark on such a line still has its own peak. Peaks
+// inside a deeper one's inscribed disc are that mark's.
+int filledMarks(const Grid &depth, const SnapWindow &w, Candidates &found, int count)
+{
+    struct Peak {
+        int x, y, depth;
+    };
+    std::array<Peak, 512> peaks;
+    int n = 0;
+    for (int y = 0; y < w.height(); ++y)
+        for (int x = 0; x < w.width(); ++x) {
+            const int d = depth[std::size_t(at(x, y))];
+            if (d < CoreDepth)
+                continue;
+            bool top = true;
+            for (int dy = -1; dy <= 1 && top; ++dy)
+                for (int dx = -1; dx <= 1 && top; ++dx)
+                    top = depth[std::size_t(at(x + dx, y + dy))] <= d;
+            if (top && n < int(peaks.size()))
+                peaks[std::size_t(n++)] = {x, y, d};
+        }
+    std::sort(peaks.begin(), peaks.begin() + n, [](const Peak &a, const Peak &b) { return a.depth > b.depth; });
+    const int first = count;
+    for (int i = 0; i < n && count < int(found.size()); ++i) {
+        const Peak &p = peaks[std::size_t(i)];
+        // A flat top of neighbouring pixels (an even-sized mark's) is one peak, at its middle.
+        double cx = 0, cy = 0;
+        int flat = 0;
+        int lo = i; // equal depths lie together once sorted
+        while (lo > 0 && peaks[std::size_t(lo - 1)].depth == p.depth)
+            --lo;
+        for (int j = lo; j < n && peaks[std::size_t(j)].depth == p.depth; ++j)
+            if (std::abs(peaks[std::size_t(j)].x - p.x) <= 1 && std::abs(peaks[std::size_t(j)].y - p.y) <= 1) {
+                cx += peaks[std::size_t(j)].x + 0.5;
+                cy += peaks[std::size_t(j)].y + 0.5;
+                ++flat;
+            }
+        cx /= flat;
+        cy /= flat;
+        const bool inside = std::any_of(found.begin() + first, found.begin() + count, [&](const Candidate &c) {
+            return distance(c.x - cx, c.y - cy) < std::max(1.5, c.radius);
+        });
+        if (inside)
+            continue;
+        // The fall: a pixel past the inscribed disc, in eight directions.
+        // Along a ridge two opposite ones keep the depth; a mark that
+        // another overlaps keeps it only towards that one.
+        const double r = p.depth / 3.0, step = r + 1;
+        int kept = 0;
+        for (int k = 0; k < 8; ++k) {
+            const int sx = int(std::floor(cx + step * std::cos(k * Pi / 4))), sy = int(std::floor(cy + step * std::sin(k * Pi / 4)));
+            const int d = sx >= 0 && sy >= 0 && sx < w.width() && sy < w.height() ? depth[std::size_t(at(sx, sy))] : 0;
+            kept += p.depth - d < std::max(3.0, 0.25 * p.depth);
+        }
+        if (kept > 1)
+            continue;
+        found[std::size_t(count++)] = {Kind::Filled, cx, cy, r};
+    }
+    return count;
+}
+
+// Connected pixels of one kind (ink, or paper), by their labels.
+struct Blob {
+    int minX = Side, minY = Side, maxX = -1, maxY = -1;
+    int area = 0;
+    double sx = 0, sy = 0;
+    bool border = false;
 };
 
-// Mean darkness of the ring just outside a mark: low for a mark standing on
-// paper (a curve through it adds little), high for noise or a dense texture.
-double ringDarkness(const SnapWindow &w, double cx, double cy, double inner, double outer)
+template <typename Member>
+int blobs(const SnapWindow &w, Member member, std::array<Blob, 64> &out)
+{
+    std::array<std::uint8_t, Side * Side> seen{};
+    std::array<int, Side * Side> stack;
+    int count = 0;
+    for (int y0 = 0; y0 < w.height(); ++y0)
+        for (int x0 = 0; x0 < w.width(); ++x0) {
+            if (seen[std::size_t(y0 * Side + x0)] || !member(x0, y0))
+                continue;
+            Blob b;
+            int top = 0;
+            stack[std::size_t(top++)] = y0 * Side + x0;
+            seen[std::size_t(y0 * Side + x0)] = 1;
+            while (top > 0) {
+                const int i = stack[std::size_t(--top)];
+                const int x = i % Side, y = i / Side;
+                b.minX = std::min(b.minX, x);
+                b.maxX = std::max(b.maxX, x);
+                b.minY = std::min(b.minY, y);
+                b.maxY = std::max(b.maxY, y);
+                ++b.area;
+                b.sx += x + 0.5;
+                b.sy += y + 0.5;
+                b.border = b.border || x == 0 || y == 0 || x == w.width() - 1 || y == w.height() - 1;
+                for (int k = 0; k < 4; ++k) {
+                    const int nx = x + (k == 0) - (k == 1), ny = y + (k == 2) - (k == 3);
+                    if (nx < 0 || ny < 0 || nx >= w.width() || ny >= w.height())
+                        continue;
+                    const int j = ny * Side + nx;
+                    if (!seen[std::size_t(j)] && member(nx, ny)) {
+                        seen[std::size_t(j)] = 1;
+                        stack[std::size_t(top++)] = j;
+                    }
+                }
+            }
+            if (count < int(out.size()))
+                out[std::size_t(count++)] = b;
+        }
+    return count;
+}
+
+bool compact(const Blob &b)
+{
+    const int width = b.maxX - b.minX + 1, height = b.maxY - b.minY + 1;
+    return std::max(width, height) <= 1.6 * std::min(width, height) && b.area * 2 >= width * height;
+}
+
+// Marks up to 11 px standing free: compact specks of ink, weighed whole; and
+// hollow marks: compact paper that ink encloses (a ring's or an open
+// square's inside, a pale fill within a dark outline).
+int smallMarks(const SnapWindow &w, Candidates &found, int count)
+{
+    std::array<Blob, 64> list;
+    const int specks = blobs(w, [&w](int x, int y) { return w.dark(x, y) >= 0.5f; }, list);
+    for (int i = 0; i < specks && count < int(found.size()); ++i) {
+        const Blob &b = list[std::size_t(i)];
+        if (b.border || !compact(b) || std::max(b.maxX - b.minX, b.maxY - b.minY) > 10)
+            continue;
+        // A speck is weighed whole; the peak inside it is dropped.
+        const Candidate speck{Kind::Small, b.sx / b.area, b.sy / b.area, 0.5 * (std::max(b.maxX - b.minX, b.maxY - b.minY) + 1)};
+        const auto end = std::remove_if(found.begin(), found.begin() + count, [&b](const Candidate &c) {
+            return c.kind == Kind::Filled && c.x >= b.minX && c.x <= b.maxX + 1 && c.y >= b.minY && c.y <= b.maxY + 1;
+        });
+        count = int(end - found.begin());
+        found[std::size_t(count++)] = speck;
+    }
+    return count;
+}
+
+int hollowMarks(const SnapWindow &w, Candidates &found, int count)
+{
+    std::array<Blob, 64> list;
+    const int holes = blobs(w, [&w](int x, int y) { return w.dark(x, y) < 0.5f; }, list);
+    for (int i = 0; i < holes && count < int(found.size()); ++i) {
+        const Blob &b = list[std::size_t(i)];
+        if (b.border || b.area < 3 || !compact(b))
+            continue;
+        found[std::size_t(count++)] = {Kind::Hollow, b.sx / b.area, b.sy / b.area, std::sqrt(b.area / Pi)};
+    }
+    return count;
+}
+
+// Hollow marks are looked for only where asked, or where no filled mark
+// lies under the pointer: labelling all the paper costs the most.
+int candidates(const SnapWindow &w, Grid &depth, Candidates &found, bool hollow)
+{
+    depth.fill(0);
+    distanceToPaper(w, depth);
+    const int count = smallMarks(w, found, filledMarks(depth, w, found, 0));
+    return hollow ? hollowMarks(w, found, count) : count;
+}
+
+bool under(const Candidate &c, double px, double py)
+{
+    return std::hypot(c.x - px, c.y - py) <= c.radius;
+}
+
+// The mark under the position, else the one whose outline is nearest
+// within the snap radius; where marks overlap, the nearest centre.
+const Candidate *chosen(const Candidates &found, int count, double px, double py)
+{
+    const Candidate *best = nullptr;
+    double bestScore = 0;
+    for (int i = 0; i < count; ++i) {
+        const Candidate &c = found[std::size_t(i)];
+        const double outline = c.kind == Kind::Hollow ? c.radius + 1.5 : c.radius;
+        const double toCentre = distance(c.x - px, c.y - py);
+        if (toCentre - outline > SnapRadius)
+            continue;
+        const double score = std::max(0.0, toCentre - outline) * 1000 + toCentre;
+        if (!best || score < bestScore) {
+            best = &c;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
+// The outline along `Rays` rays from a centre: for a filled mark where its
+// ink gives way to paper, for a hollow one the middle of its stroke. A ray
+// that runs on into a line or bar fastened to the mark, or past the line
+// of equal reach to an overlapping mark, says nothing of the outline and
+// is bridged from its neighbours.
+struct Outline {
+    std::array<double, Rays> reach{};
+    std::array<bool, Rays> seen{};
+    int seenCount = 0;
+};
+
+void bridge(Outline &o);
+
+Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, double cy, const Candidates &others,
+                     int otherCount, const Candidate *self)
+{
+    Outline o;
+    const double limit = mark.kind == Kind::Hollow ? 1.6 * mark.radius + 5 : 2.2 * mark.radius + 3;
+    constexpr double Step = 0.25;
+    // Only filled marks within reach can stand in the way.
+    std::array<const Candidate *, 8> near;
+    int nearCount = 0;
+    if (mark.kind == Kind::Filled)
+        for (int i = 0; i < otherCount && nearCount < int(near.size()); ++i) {
+            const Candidate &c = others[std::size_t(i)];
+            if (&c != self && c.kind == Kind::Filled && distance(c.x - cx, c.y - cy) < limit + c.radius)
+                near[std::size_t(nearCount++)] = &c;
+        }
+    for (int k = 0; k < Rays; ++k) {
+        const double ux = Ray.x[std::size_t(k)], uy = Ray.y[std::size_t(k)];
+        double previous = darkAt(w, cx, cy), in = -1, peak = 0;
+        bool done = false;
+        std::array<double, 512> profile;
+        int samples = 0;
+        // Where the profile so far first rose through half of `top`.
+        auto risingEdge = [&](double top) {
+            for (int i = 0; i < std::min(samples, int(profile.size())); ++i) {
+                const double d = profile[std::size_t(i)];
+                if (d >= 0.5 * top) {
+                    const double before = i ? profile[std::size_t(i - 1)] : previous;
+                    return (i + 1) * Step - Step * (d - 0.5 * top) / std::max(1e-9, d - before);
+                }
+            }
+            return (samples + 1) * Step;
+        };
+        for (double t = Step; t <= limit && !done; t += Step) {
+            const double x = cx + t * ux, y = cy + t * uy;
+            if (x < 0 || y < 0 || x > w.width() || y > w.height())
+                break;
+            // Nearer, by power, to another filled mark: its ink, not this one's.
+            const double own = (x - cx) * (x - cx) + (y - cy) * (y - cy) - mark.radius * mark.radius;
+            bool theirs = false;
+            for (int i = 0; i < nearCount && !theirs; ++i) {
+                const Candidate &c = *near[std::size_t(i)];
+                theirs = (x - c.x) * (x - c.x) + (y - c.y) * (y - c.y) - c.radius * c.radius < own;
+            }
+            if (theirs)
+                break;
+            const double d = darkAt(w, x, y);
+            const double crossing = t - Step * (0.5 - d) / (previous - d); // where darkness passed 0.5
+            if (mark.kind == Kind::Hollow) {
+                // The stroke's middle: half way between where its darkness
+                // passes half its peak going in and coming out, which a thin
+                // blurred stroke that never reaches full ink also has.
+                if (d > peak) {
+                    peak = d;
+                    if (peak >= 0.3)
+                        in = -1; // found again below, against the new peak
+                } else if (peak >= 0.3 && d < 0.5 * peak) {
+                    if (in < 0)
+                        in = risingEdge(peak);
+                    const double out = t - Step * (0.5 * peak - d) / (previous - d);
+                    o.reach[std::size_t(k)] = 0.5 * (in + out);
+                    o.seen[std::size_t(k)] = out - in <= 0.6 * mark.radius + 2; // not a line running on
+                    done = true;
+                }
+                profile[std::size_t(std::min(samples, int(profile.size()) - 1))] = d;
+                ++samples;
+            } else if (previous >= 0.5 && d < 0.5) {
+                o.reach[std::size_t(k)] = crossing;
+                o.seen[std::size_t(k)] = true;
+                done = true;
+            }
+            previous = d;
+        }
+    }
+    // A line leaving the mark at a slant lengthens a few rays without
+    // running past the limit: each ray is compared with the median of its
+    // neighbours, where an outline (even a square's corner) changes slowly.
+    std::array<bool, Rays> bump{};
+    for (int k = 0; k < Rays; ++k) {
+        if (!o.seen[std::size_t(k)])
+            continue;
+        std::array<double, 7> near;
+        for (int j = -3; j <= 3; ++j) {
+            const std::size_t n = std::size_t((k + j + Rays) % Rays);
+            near[std::size_t(j + 3)] = o.seen[n] ? o.reach[n] : 1e9;
+        }
+        std::nth_element(near.begin(), near.begin() + 3, near.end());
+        bump[std::size_t(k)] = o.reach[std::size_t(k)] > near[3] + std::max(1.0, 0.25 * mark.radius);
+    }
+    for (int k = 0; k < Rays; ++k) {
+        o.seen[std::size_t(k)] = o.seen[std::size_t(k)] && !bump[std::size_t(k)];
+        o.seenCount += o.seen[std::size_t(k)];
+    }
+    if (o.seenCount == 0)
+        return o;
+    // Marks are symmetric: a disc, square or diamond under a half turn, a
+    // triangle under a third. The symmetry the seen rays agree with best
+    // fills each unseen ray from its turned counterparts, so a line through
+    // a triangle's corner does not cut the corner off.
+    int order = 0;
+    double bestMismatch = 0.5 + 0.05 * mark.radius;
+    for (const int n : {2, 3, 4}) {
+        double sum = 0;
+        int pairs = 0;
+        for (int k = 0; k < Rays; ++k) {
+            const std::size_t turned = std::size_t((k + Rays / n) % Rays);
+            if (o.seen[std::size_t(k)] && o.seen[turned]) {
+                const double d = o.reach[std::size_t(k)] - o.reach[turned];
+                sum += d * d;
+                ++pairs;
+            }
+        }
+        if (pairs >= Rays / 4 && std::sqrt(sum / pairs) < bestMismatch) {
+            bestMismatch = std::sqrt(sum / pairs);
+            order = n;
+        }
+    }
+    if (order) {
+        std::array<double, Rays> filled = o.reach;
+        std::array<bool, Rays> known = o.seen;
+        for (int k = 0; k < Rays; ++k) {
+            if (o.seen[std::size_t(k)])
+                continue;
+            double sum = 0;
+            int n = 0;
+            for (int j = 1; j < order; ++j) {
+                const std::size_t turned = std::size_t((k + j * Rays / order) % Rays);
+                if (o.seen[turned]) {
+                    sum += o.reach[turned];
+                    ++n;
+                }
+            }
+            if (n) {
+                filled[std::size_t(k)] = sum / n;
+                known[std::size_t(k)] = true;
+            }
+        }
+        o.reach = filled;
+        // What no turn could fill is bridged below.
+        std::array<bool, Rays> seen = o.seen;
+        o.seen = known;
+        bridge(o);
+        o.seen = seen;
+        return o;
+    }
+    bridge(o);
+    return o;
+}
+
+// Bridges: linear in angle between the nearest seen rays either side.
+void bridge(Outline &o)
+{
+    if (std::none_of(o.seen.begin(), o.seen.end(), [](bool s) { return s; }))
+        return;
+    for (int k = 0; k < Rays; ++k) {
+        if (o.seen[std::size_t(k)])
+            continue;
+        int before = 1, after = 1;
+        while (!o.seen[std::size_t((k - before + Rays) % Rays)])
+            ++before;
+        while (!o.seen[std::size_t((k + after) % Rays)])
+            ++after;
+        const double a = o.reach[std::size_t((k - before + Rays) % Rays)], b = o.reach[std::size_t((k + after) % Rays)];
+        o.reach[std::size_t(k)] = a + (b - a) * before / double(before + after);
+    }
+}
+
+// The centroid of the area the outline encloses.
+PixelPoint enclosedCentroid(const Outline &o, double cx, double cy)
+{
+    double area = 0, sx = 0, sy = 0;
+    for (int k = 0; k < Rays; ++k) {
+        const int next = (k + 1) % Rays;
+        const double ax = o.reach[std::size_t(k)] * Ray.x[std::size_t(k)], ay = o.reach[std::size_t(k)] * Ray.y[std::size_t(k)];
+        const double bx = o.reach[std::size_t(next)] * Ray.x[std::size_t(next)],
+                     by = o.reach[std::size_t(next)] * Ray.y[std::size_t(next)];
+        const double cross = ax * by - bx * ay;
+        area += cross;
+        sx += (ax + bx) * cross;
+        sy += (ay + by) * cross;
+    }
+    if (area <= 1e-9)
+        return {cx, cy};
+    return {cx + sx / (3 * area), cy + sy / (3 * area)};
+}
+
+// Mean darkness just outside the outline, where it was seen: paper round a
+// mark; ink or texture round a blob in a hatch, noise, a solid area.
+double surroundDarkness(const SnapWindow &w, const Outline &o, double cx, double cy, bool hollow)
 {
     double sum = 0;
     int n = 0;
-    const int x0 = std::max(0, int(std::floor(cx - outer))), x1 = std::min(w.width() - 1, int(std::ceil(cx + outer)));
-    const int y0 = std::max(0, int(std::floor(cy - outer))), y1 = std::min(w.height() - 1, int(std::ceil(cy + outer)));
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x) {
-            const double r = distance(x + 0.5 - cx, y + 0.5 - cy);
-            if (r >= inner && r <= outer) {
-                sum += w.dark(x, y);
-                ++n;
-            }
+    for (int k = 0; k < Rays; ++k) {
+        if (!o.seen[std::size_t(k)])
+            continue;
+        const double ux = Ray.x[std::size_t(k)], uy = Ray.y[std::size_t(k)];
+        for (const double beyond : {1.5, 2.5}) {
+            // A hollow mark's reach is its stroke's middle: paper lies both sides.
+            const double t = o.reach[std::size_t(k)] + (hollow ? beyond + 1.5 : beyond);
+            sum += darkAt(w, cx + t * ux, cy + t * uy);
+            ++n;
         }
+    }
     return n ? sum / n : 1.0;
 }
 
@@ -93,106 +513,147 @@ double ringDarkness(const SnapWindow &w, double cx, double cy, double inner, dou
 
 std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint position)
 {
-    const SnapWindow w(picture, position, Radius);
-    if (w.empty() || w.inkShare() > 0.5)
-        return std::nullopt;
-    Grid depth{};
-    distanceToPaper(w, depth);
-
-    // Cores: connected pixels at least CoreDepth inside the ink. A curve
-    // through several marks joins their ink, never their cores.
-    std::array<std::uint8_t, Padded * Padded> label{};
-    std::array<Candidate, 64> found;
+    Grid depth;
+    Candidates found;
+    // Round the pointer first; wider where that sees nothing, or only ink
+    // (the pointer inside a large mark).
+    const Candidate *mark = nullptr;
+    PixelPoint centre{};
     int count = 0;
-    std::array<int, Padded * Padded> stack;
-    for (int y = 0; y < w.height(); ++y)
-        for (int x = 0; x < w.width(); ++x) {
-            if (depth[std::size_t(at(x, y))] < CoreDepth || label[std::size_t(at(x, y))] || count == int(found.size()))
-                continue;
-            Candidate &c = found[std::size_t(count++)];
-            int top = 0;
-            stack[std::size_t(top++)] = at(x, y);
-            label[std::size_t(at(x, y))] = std::uint8_t(count);
-            while (top > 0) {
-                const int i = stack[std::size_t(--top)];
-                const int px = i % Padded - 1, py = i / Padded - 1;
-                if (depth[std::size_t(i)] > c.depth) {
-                    c.depth = depth[std::size_t(i)];
-                    c.x = px;
-                    c.y = py;
-                }
-                c.minX = std::min(c.minX, px);
-                c.maxX = std::max(c.maxX, px);
-                c.minY = std::min(c.minY, py);
-                c.maxY = std::max(c.maxY, py);
-                for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        const int nx = px + dx, ny = py + dy;
-                        if (nx < 0 || ny < 0 || nx >= w.width() || ny >= w.height())
-                            continue;
-                        const int j = at(nx, ny);
-                        if (depth[std::size_t(j)] >= CoreDepth && !label[std::size_t(j)]) {
-                            label[std::size_t(j)] = std::uint8_t(count);
-                            stack[std::size_t(top++)] = j;
-                        }
-                    }
-            }
+    for (const int radius : {FirstRadius, WideRadius}) {
+        const SnapWindow w(picture, position, radius);
+        if (w.empty() || w.inkShare() > (radius == FirstRadius ? 0.6 : 0.8))
+            continue;
+        const double px = position.x - w.left(), py = position.y - w.top();
+        count = candidates(w, depth, found, false);
+        mark = chosen(found, count, px, py);
+        if (!mark || !under(*mark, px, py)) {
+            count = hollowMarks(w, found, count);
+            mark = chosen(found, count, px, py);
         }
-
-    // Window coordinates of the position.
-    const double px = position.x - w.left(), py = position.y - w.top();
-    const Candidate *best = nullptr;
-    double bestDistance = 0;
-    for (int i = 0; i < count; ++i) {
-        const Candidate &c = found[std::size_t(i)];
-        const double r = c.depth / 3.0;
-        // Compact: a thick line has a long ridge of deep pixels, a mark a blob.
-        if (std::max(c.maxX - c.minX, c.maxY - c.minY) > 2 * r + 1)
-            continue;
-        // Under the position (within the mark), or the nearest within reach.
-        const double toCentre = distance(c.x + 0.5 - px, c.y + 0.5 - py);
-        if (toCentre - r > SnapRadius)
-            continue;
-        // Every mark under the position ties at its edge; the centre decides.
-        const double distance = std::max(0.0, toCentre - r) * 1000 + toCentre;
-        if (!best || distance < bestDistance) {
-            best = &c;
-            bestDistance = distance;
+        if (mark) {
+            centre = {mark->x + w.left(), mark->y + w.top()};
+            break;
         }
     }
-    if (!best)
+    if (!mark)
         return std::nullopt;
-
-    // Refine from the whole mark: the darkness-weighted centre of a disc a
-    // little wider than the mark, moved until it sits on that centre. The
-    // weight falls off smoothly at the disc's rim so that no pixel jumps in
-    // or out as it moves.
-    const double reach = best->depth / 3.0 + 1.0;
-    double cx = best->x + 0.5, cy = best->y + 0.5;
-    for (int pass = 0; pass < 8; ++pass) {
-        double sum = 0, sx = 0, sy = 0;
-        const int x0 = std::max(0, int(std::floor(cx - reach - 1))), x1 = std::min(w.width() - 1, int(cx + reach + 1));
-        const int y0 = std::max(0, int(std::floor(cy - reach - 1))), y1 = std::min(w.height() - 1, int(cy + reach + 1));
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x) {
-                const double rim = std::clamp(reach + 0.5 - distance(x + 0.5 - cx, y + 0.5 - cy), 0.0, 1.0);
-                const double weight = rim * w.dark(x, y);
-                sum += weight;
-                sx += weight * (x + 0.5);
-                sy += weight * (y + 0.5);
-            }
-        if (sum <= 0)
+    const Candidate first = *mark;
+    if (first.kind == Kind::Small) {
+        // A speck: its darkness-weighted centre, from a square a pixel wider
+        // all round, which must be paper at its own rim.
+        const SnapWindow w(picture, centre, 5);
+        if (w.empty())
             return std::nullopt;
-        const double nx = sx / sum, ny = sy / sum;
-        const double moved = distance(nx - cx, ny - cy);
-        cx = nx;
-        cy = ny;
-        if (moved < 0.01)
+        double sum = 0, sx = 0, sy = 0, rim = 0;
+        int rimCount = 0;
+        for (int y = 0; y < w.height(); ++y)
+            for (int x = 0; x < w.width(); ++x) {
+                const double d = w.dark(x, y), r = std::max(std::abs(x + 0.5 - (centre.x - w.left())), std::abs(y + 0.5 - (centre.y - w.top())));
+                if (r <= first.radius + 1.5) {
+                    sum += d;
+                    sx += d * (x + 0.5);
+                    sy += d * (y + 0.5);
+                } else {
+                    rim += d;
+                    ++rimCount;
+                }
+            }
+        if (sum <= 0 || (rimCount && rim / rimCount > 0.15))
+            return std::nullopt;
+        return PixelPoint{sx / sum + w.left(), sy / sum + w.top()};
+    }
+
+    if (first.kind == Kind::Filled && first.radius < 3.2) {
+        // A small mark a line runs through: too few pixels for an outline,
+        // so the darkness-weighted centre of a disc a little wider than the
+        // mark, moved until it sits on that centre; the weight falls off
+        // smoothly at the rim so no pixel jumps in or out as it moves. A
+        // line through the middle weighs the same on both sides.
+        const SnapWindow w(picture, centre, FirstRadius);
+        if (w.empty())
+            return std::nullopt;
+        const double reach = first.radius + 1.0;
+        double cx = centre.x - w.left(), cy = centre.y - w.top();
+        for (int pass = 0; pass < 8; ++pass) {
+            double sum = 0, sx = 0, sy = 0;
+            for (int y = std::max(0, int(cy - reach - 2)); y <= std::min(w.height() - 1, int(cy + reach + 2)); ++y)
+                for (int x = std::max(0, int(cx - reach - 2)); x <= std::min(w.width() - 1, int(cx + reach + 2)); ++x) {
+                    const double weight = std::clamp(reach + 0.5 - distance(x + 0.5 - cx, y + 0.5 - cy), 0.0, 1.0) * w.dark(x, y);
+                    sum += weight;
+                    sx += weight * (x + 0.5);
+                    sy += weight * (y + 0.5);
+                }
+            if (sum <= 0)
+                return std::nullopt;
+            const double moved = distance(sx / sum - cx, sy / sum - cy);
+            cx = sx / sum;
+            cy = sy / sum;
+            if (moved < 0.01)
+                break;
+        }
+        // On paper: the ring just outside is light (a line adds little).
+        double ring = 0;
+        int n = 0;
+        for (int k = 0; k < Rays; ++k)
+            for (const double beyond : {1.0, 2.0}) {
+                ring += darkAt(w, cx + (reach + beyond) * Ray.x[std::size_t(k)], cy + (reach + beyond) * Ray.y[std::size_t(k)]);
+                ++n;
+            }
+        if (ring / n > 0.4 || distance(cx + w.left() - centre.x, cy + w.top() - centre.y) > 1.5)
+            return std::nullopt;
+        return PixelPoint{cx + w.left(), cy + w.top()};
+    }
+
+    // The outline, traced in a window centred on the mark and large enough
+    // for its corners, from a centre moved until the outline's centroid
+    // stays on it.
+    const int reach = int(std::ceil((first.kind == Kind::Hollow ? 1.6 : 2.2) * first.radius + 5));
+    for (int round = 0; round < 2; ++round) {
+        const SnapWindow w(picture, centre, std::clamp(reach, 8, WideRadius));
+        if (w.empty())
+            return std::nullopt;
+        count = candidates(w, depth, found, first.kind == Kind::Hollow);
+        // The same mark, found again in this window: the nearest of its kind.
+        const Candidate *self = nullptr;
+        double nearest = 1e9;
+        const double wx = centre.x - w.left(), wy = centre.y - w.top();
+        for (int i = 0; i < count; ++i) {
+            const Candidate &c = found[std::size_t(i)];
+            const double d = distance(c.x - wx, c.y - wy);
+            if ((c.kind == Kind::Hollow) == (first.kind == Kind::Hollow) && d < nearest) {
+                nearest = d;
+                self = &c;
+            }
+        }
+        if (!self || nearest > std::max(3.0, 0.5 * first.radius))
+            return std::nullopt;
+        double cx = self->x, cy = self->y;
+        Outline outline;
+        double moved = 1e9;
+        for (int pass = 0; pass < 6 && moved > 0.01; ++pass) {
+            outline = traceOutline(w, *self, cx, cy, found, count, self);
+            // Confidence, first: most of the outline must be seen, or what
+            // was found is no mark (a blob in a texture, a knot of lines).
+            if (outline.seenCount < Rays * 6 / 10)
+                return std::nullopt;
+            const PixelPoint next = enclosedCentroid(outline, cx, cy);
+            moved = distance(next.x - cx, next.y - cy);
+            cx = next.x;
+            cy = next.y;
+        }
+        // Second: it settled; third: it stands on paper; fourth: it did not
+        // wander off the mark it started from.
+        if (moved > 0.05 || surroundDarkness(w, outline, cx, cy, self->kind == Kind::Hollow) > 0.3
+            || distance(cx - self->x, cy - self->y) > std::max(2.0, 0.5 * self->radius))
+            return std::nullopt;
+        const PixelPoint next{cx + w.left(), cy + w.top()};
+        const bool settled = distance(next.x - centre.x, next.y - centre.y) < 1;
+        centre = next;
+        if (settled)
             break;
     }
-    if (ringDarkness(w, cx, cy, reach + 0.5, reach + 2.5) > 0.4)
-        return std::nullopt; // not a mark on paper: noise, a texture, a blob in a hatch
-    return PixelPoint{cx + w.left(), cy + w.top()};
+    return centre;
 }
 
 } // namespace pontiva

@@ -57,13 +57,14 @@ SnapWindow::SnapWindow(const PixelBuffer &picture, PixelPoint at, int radius)
             ++histogram[out[x]];
     }
     // Paper: the level nine tenths of the window are at or below; ink: the
-    // darkest hundredth. A stray bright or dark speck moves neither.
+    // darkest few pixels (a 3 px mark is only seven), but never a single
+    // stray speck.
     const int count = Width * Height;
     int seen = 0, ink = 0, paper = 255;
     bool inkFound = false;
     for (int l = 0; l < 256; ++l) {
         seen += histogram[l];
-        if (!inkFound && seen * 100 >= count) {
+        if (!inkFound && seen >= std::max(3, count / 400)) {
             ink = l;
             inkFound = true;
         }

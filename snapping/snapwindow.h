@@ -15,7 +15,7 @@ namespace pontiva {
 class SnapWindow
 {
 public:
-    static constexpr int MaxRadius = 16;
+    static constexpr int MaxRadius = 40;
     static constexpr int MaxSide = 2 * MaxRadius + 1;
 
     // The pixels within `radius` of the pixel holding `at`, clipped to the picture.

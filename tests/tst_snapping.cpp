@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Snapping on synthetic charts of exactly known geometry, drawn anti-aliased
 // at sub-pixel positions, with and without JPEG compression.
+#include "chartswithtruth.h"
 #include "snapping/crossingsnap.h"
 #include "snapping/marksnap.h"
 
@@ -101,6 +102,8 @@ private slots:
     void greyBuffers();
     void realChartCorners_data();
     void realChartCorners();
+    void realChartsFromEightDirections_data();
+    void realChartsFromEightDirections();
 };
 
 void tst_Snapping::markCentres_data()
@@ -399,6 +402,41 @@ void tst_Snapping::realChartCorners()
         QVERIFY(found);
         QVERIFY2(std::hypot(found->x - truth.x(), found->y - truth.y()) < 0.1,
                  qPrintable(QStringLiteral("%1, %2").arg(found->x).arg(found->y)));
+    }
+}
+
+void tst_Snapping::realChartsFromEightDirections_data()
+{
+    QTest::addColumn<int>("chart");
+    QTest::addColumn<bool>("crossings");
+    const auto charts = realCharts();
+    QCOMPARE(int(charts.size()), 3);
+    for (int i = 0; i < 3; ++i)
+        for (const bool crossings : {true, false})
+            QTest::addRow("%s, %s", qPrintable(charts[std::size_t(i)].kind), crossings ? "crossings" : "marks") << i << crossings;
+}
+
+// Every reference point and listed mark of the real charts, clicked 2 px
+// off from 8 directions: a snap lands within 0.3 px of the truth or not
+// at all, and 7 of the 8 snap.
+void tst_Snapping::realChartsFromEightDirections()
+{
+    QFETCH(int, chart);
+    QFETCH(bool, crossings);
+    static const auto charts = realCharts();
+    const ChartWithTruth &c = charts[std::size_t(chart)];
+    const PixelBuffer pixels = pixelsOf(c.picture);
+    for (const QPointF truth : crossings ? c.crossings : c.marks) {
+        int snapped = 0;
+        for (int k = 0; k < 8; ++k) {
+            const PixelPoint at{truth.x() + 2 * std::cos(k * Pi / 4), truth.y() + 2 * std::sin(k * Pi / 4)};
+            const auto found = crossings ? pontiva::snapToCrossing(pixels, at) : pontiva::snapToMark(pixels, at);
+            if (!found)
+                continue;
+            ++snapped;
+            QVERIFY2(off(found, truth) <= 0.3, describe(found, truth));
+        }
+        QVERIFY2(snapped >= 7, qPrintable(QStringLiteral("%1 of 8 snapped at %2, %3").arg(snapped).arg(truth.x()).arg(truth.y())));
     }
 }
 
