@@ -9,12 +9,14 @@
 
 namespace pontiva {
 
-// The centre of the filled mark under `at`, or else the nearest one whose
-// centre lies within SnapRadius; nothing where there is no such mark. A line
-// or curve running through the mark does not pull the centre: the mark is
-// found by its largest inscribed disc, then its centre refined to a tenth of
-// a pixel from the anti-aliased edge all round. Thin lines alone, solid
-// areas, blank paper and noise give nothing.
+// The centre of the mark under `at`, or else the nearest one whose outline
+// lies within SnapRadius; nothing where there is no such mark. Filled marks
+// (3 to about 70 px) are found where the distance to paper peaks, hollow ones
+// by the paper their outline encloses; the centre is the centroid of the
+// outline traced along rays, where a line, bar or overlapping mark running
+// on from it is bridged by the mark's symmetry. Taken only when most of the
+// outline is seen, the centre settles and paper lies round it: thin lines
+// alone, solid areas, blank paper and noise give nothing.
 std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint at);
 
 } // namespace pontiva
