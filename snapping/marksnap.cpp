@@ -3,6 +3,7 @@
 // The centre of a mark near a position: filled or hollow, 3 to about 70 px.
 #include "snapping/marksnap.h"
 
+#include "snapping/inkdepth.h"
 #include "snapping/snapwindow.h"
 
 #include <algorithm>
@@ -19,8 +20,6 @@ constexpr double Pi = 3.14159265358979323846;
 constexpr int FirstRadius = 16;
 constexpr int WideRadius = SnapWindow::MaxRadius;
 constexpr int Side = SnapWindow::MaxSide;
-// Chamfer distances in thirds of a pixel: 3 along a row, 4 along a diagonal.
-constexpr int Straight = 3, Diagonal = 4;
 // A filled mark has a pixel at least this far inside its ink (in thirds): a
 // 1 or 2 pixel line does not.
 constexpr int CoreDepth = 6;
@@ -38,46 +37,9 @@ struct Directions {
 };
 const Directions Ray;
 
-// Window pixels with a border of paper all round, so that no neighbour
-// look-up needs a bounds check.
-constexpr int Padded = Side + 2;
-using Grid = std::array<std::int16_t, Padded * Padded>;
-
 double distance(double dx, double dy)
 {
     return std::sqrt(dx * dx + dy * dy); // std::hypot guards against overflow at many times the cost
-}
-
-// Grid index of window pixel (x, y).
-int at(int x, int y)
-{
-    return (y + 1) * Padded + x + 1;
-}
-
-// Distance from each ink pixel to the nearest paper pixel, in thirds of a
-// pixel; outside the window counts as paper. `d` comes zeroed.
-void distanceToPaper(const SnapWindow &w, Grid &d)
-{
-    const int W = w.width(), H = w.height();
-    constexpr int Far = 10000;
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            if (w.dark(x, y) < 0.5f)
-                continue;
-            const int i = at(x, y);
-            d[std::size_t(i)] = std::int16_t(std::min({Far, d[std::size_t(i - 1)] + Straight, d[std::size_t(i - Padded)] + Straight,
-                                                       d[std::size_t(i - Padded - 1)] + Diagonal,
-                                                       d[std::size_t(i - Padded + 1)] + Diagonal}));
-        }
-    for (int y = H - 1; y >= 0; --y)
-        for (int x = W - 1; x >= 0; --x) {
-            const int i = at(x, y);
-            std::int16_t &v = d[std::size_t(i)];
-            if (v)
-                v = std::int16_t(std::min({int(v), d[std::size_t(i + 1)] + Straight, d[std::size_t(i + Padded)] + Straight,
-                                           d[std::size_t(i + Padded + 1)] + Diagonal,
-                                           d[std::size_t(i + Padded - 1)] + Diagonal}));
-        }
 }
 
 // Darkness between pixel centres, bilinear; outside the window is paper.
@@ -105,7 +67,7 @@ using Candidates = std::array<Candidate, 48>;
 // in every direction: along a thick line or a bar the depth stays, so its
 // ridge is no mark; a mark on such a line still has its own peak. Peaks
 // inside a deeper one's inscribed disc are that mark's.
-int filledMarks(const Grid &depth, const SnapWindow &w, Candidates &found, int count)
+int filledMarks(const InkDepth &depth, const SnapWindow &w, Candidates &found, int count)
 {
     struct Peak {
         int x, y, depth;
@@ -114,13 +76,13 @@ int filledMarks(const Grid &depth, const SnapWindow &w, Candidates &found, int c
     int n = 0;
     for (int y = 0; y < w.height(); ++y)
         for (int x = 0; x < w.width(); ++x) {
-            const int d = depth[std::size_t(at(x, y))];
+            const int d = depth(x, y);
             if (d < CoreDepth)
                 continue;
             bool top = true;
             for (int dy = -1; dy <= 1 && top; ++dy)
                 for (int dx = -1; dx <= 1 && top; ++dx)
-                    top = depth[std::size_t(at(x + dx, y + dy))] <= d;
+                    top = depth(x + dx, y + dy) <= d;
             if (top && n < int(peaks.size()))
                 peaks[std::size_t(n++)] = {x, y, d};
         }
@@ -154,7 +116,7 @@ int filledMarks(const Grid &depth, const SnapWindow &w, Candidates &found, int c
         int kept = 0;
         for (int k = 0; k < 8; ++k) {
             const int sx = int(std::floor(cx + step * std::cos(k * Pi / 4))), sy = int(std::floor(cy + step * std::sin(k * Pi / 4)));
-            const int d = sx >= 0 && sy >= 0 && sx < w.width() && sy < w.height() ? depth[std::size_t(at(sx, sy))] : 0;
+            const int d = sx >= 0 && sy >= 0 && sx < w.width() && sy < w.height() ? depth(sx, sy) : 0;
             kept += p.depth - d < std::max(3.0, 0.25 * p.depth);
         }
         if (kept > 1)
@@ -257,10 +219,9 @@ int hollowMarks(const SnapWindow &w, Candidates &found, int count)
 
 // Hollow marks are looked for only where asked, or where no filled mark
 // lies under the pointer: labelling all the paper costs the most.
-int candidates(const SnapWindow &w, Grid &depth, Candidates &found, bool hollow)
+int candidates(const SnapWindow &w, InkDepth &depth, Candidates &found, bool hollow)
 {
-    depth.fill(0);
-    distanceToPaper(w, depth);
+    depth.measure(w);
     const int count = smallMarks(w, found, filledMarks(depth, w, found, 0));
     return hollow ? hollowMarks(w, found, count) : count;
 }
@@ -513,7 +474,7 @@ double surroundDarkness(const SnapWindow &w, const Outline &o, double cx, double
 
 std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint position)
 {
-    Grid depth;
+    InkDepth depth;
     Candidates found;
     // Round the pointer first; wider where that sees nothing, or only ink
     // (the pointer inside a large mark).
