@@ -3,7 +3,8 @@
 // The accuracy table of snapping: on real charts and scan-like ones, clicks
 // 1, 2 and 3 pixels off every feature from 8 directions, and how far from
 // the truth the raw click, the snap, or no snap leaves the reading.
-// `--each` also lists every click whose snap lands more than 0.3 px off;
+// `--each [px]` also lists every click whose snap lands more than 0.3 px
+// (or px) off;
 // `--save DIR` writes the scan-like charts there, to look at.
 #include "chartswithtruth.h"
 
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -56,6 +58,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const bool each = argc > 1 && !std::strcmp(argv[1], "--each");
+    const double threshold = each && argc > 2 ? std::atof(argv[2]) : 0.3;
     std::vector<ChartWithTruth> charts = realCharts();
     for (ChartWithTruth &chart : scanLikeCharts())
         charts.push_back(std::move(chart));
@@ -84,7 +87,7 @@ int main(int argc, char **argv)
                         if (found)
                             error = std::hypot(found->x - truth.x(), found->y - truth.y());
                         tally.add(distance, error);
-                        if (each && (!found || *error > 0.3))
+                        if (each && (!found || *error > threshold))
                             std::printf("    %s %s %zu at (%.2f, %.2f) from %.0f px, %d/8: %s\n", qPrintable(chart.kind),
                                         crossing ? "crossing" : "mark", i, truth.x(), truth.y(), distance, k,
                                         found ? qPrintable(QStringLiteral("(%1, %2), %3 px off")

@@ -3,6 +3,7 @@
 // Where two straight lines cross or meet near a position: grid lines, axes, ticks.
 #include "snapping/crossingsnap.h"
 
+#include "snapping/inkdepth.h"
 #include "snapping/marksnap.h"
 #include "snapping/snapwindow.h"
 
@@ -96,6 +97,21 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *o
         ink[count++] = p;
     }
 
+    // Ink counts as the line's own from half the darkness along its middle:
+    // a thin line blurred by a scan never reaches full ink, but shows where
+    // it ends all the same.
+    float strong = 0.5f;
+    {
+        std::array<float, SnapWindow::MaxSide * 2> middle;
+        std::size_t n = 0;
+        for (std::size_t i = 0; i < count && n < middle.size(); ++i)
+            if (std::abs(guess.distance(ink[i].x, ink[i].y)) <= 0.7)
+                middle[n++] = ink[i].d;
+        if (n >= 3) {
+            std::nth_element(middle.begin(), middle.begin() + std::ptrdiff_t(n / 2), middle.begin() + std::ptrdiff_t(n));
+            strong = std::min(0.5f, 0.5f * middle[n / 2]);
+        }
+    }
     Line line = guess;
     for (int pass = 0; pass < 3; ++pass) {
         double sum = 0, sx = 0, sy = 0;
@@ -119,7 +135,7 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *o
         line = Line{mx, my, -std::sin(angle), std::cos(angle), 0, 0};
         double from = 1e9, to = -1e9;
         for (std::size_t i = 0; i < count; ++i)
-            if (ink[i].d >= 0.5f) {
+            if (ink[i].d >= strong) {
                 const double t = line.along(ink[i].x, ink[i].y);
                 from = std::min(from, t);
                 to = std::max(to, t);
@@ -164,7 +180,7 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *o
         // keeps them positive and truncation rounds.
         auto step = [](double t) { return std::clamp(int(t + Shift + 0.5), 0, Steps - 1); };
         for (std::size_t i = 0; i < count; ++i)
-            if (ink[i].d >= 0.5f)
+            if (ink[i].d >= strong)
                 inked[std::size_t(step(line.along(ink[i].x, ink[i].y)))] = true;
         const double middle = line.along(centre.x, centre.y);
         int bestFrom = 0, bestTo = -1;
@@ -223,26 +239,198 @@ bool onBoth(const Line &a, const Line &b, PixelPoint p)
 }
 
 
+// The middle line of a stroke, from profiles across it along its run: in each, the darkness-weighted middle of the stroke bounded by
+// where the darkness falls to half its peak on either side, which holds for
+// a blurred, anti-aliased or thick stroke alike. A profile that does not fall to half within reach (a tick
+// or a label touching, another line) or is much wider than the stroke is
+// left out, as is any near `other`; the middles are fitted by least
+// squares, then once more without the ones far off the first fit.
+struct ProfileFit {
+    Line line;
+    int profiles = 0; // taken across the run, a pixel apart
+    int clean = 0;    // of them, a stroke alone with its width
+    double rms = 0;   // of the middles about the fitted line, px
+};
+
+// `fine`: profiles every quarter pixel across, 16 along; else, to judge a
+// candidate quickly, every half pixel and 8.
+std::optional<ProfileFit> profileFit(const SnapWindow &w, const Line &guess, const Line *other, bool fine = true)
+{
+    const double ux = -guess.ny, uy = guess.nx;
+    const double reach = std::clamp(2 * guess.halfWidth + 2.5, 3.0, 9.0);
+    const double Step = fine ? 0.25 : 0.5;
+    const int samples = int(2 * reach / Step) + 1;
+    struct Middle {
+        double x, y, width;
+    };
+    std::array<Middle, 4 * SnapWindow::MaxSide> middles;
+    std::size_t count = 0;
+    std::array<double, 80> profile;
+    ProfileFit fit;
+    // A pixel apart, or further along a long run.
+    const double along = std::max(1.0, (guess.to - guess.from) / (fine ? 16 : 8));
+    for (double t = std::floor(guess.from); t <= guess.to && count < middles.size(); t += along) {
+        const double bx = guess.px + t * ux, by = guess.py + t * uy;
+        if (bx < 0 || by < 0 || bx > w.width() || by > w.height())
+            continue;
+        if (other && std::abs(other->distance(bx, by)) < other->halfWidth + guess.halfWidth + 2)
+            continue;
+        ++fit.profiles;
+        int top = -1;
+        for (int i = 0; i < samples; ++i) {
+            const double across = -reach + i * Step;
+            profile[std::size_t(i)] = w.darkBetween(bx + across * guess.nx, by + across * guess.ny);
+            if (std::abs(across) <= guess.halfWidth + 1 && (top < 0 || profile[std::size_t(i)] > profile[std::size_t(top)]))
+                top = i;
+        }
+        if (top < 0 || profile[std::size_t(top)] < 0.3)
+            continue; // a gap in the line
+        const double half = 0.5 * profile[std::size_t(top)];
+        int lo = top, hi = top;
+        while (lo > 0 && profile[std::size_t(lo)] >= half)
+            --lo;
+        while (hi < samples - 1 && profile[std::size_t(hi)] >= half)
+            ++hi;
+        if (profile[std::size_t(lo)] >= half || profile[std::size_t(hi)] >= half)
+            continue; // something runs on across it
+        auto crossing = [&](int outside, int inside) {
+            const double a = profile[std::size_t(outside)], b = profile[std::size_t(inside)];
+            return -reach + Step * (outside + (inside - outside) * (half - a) / (b - a));
+        };
+        const double left = crossing(lo, lo + 1), right = crossing(hi, hi - 1);
+        // The middle: the darkness-weighted centre between a pixel beyond
+        // either half-peak crossing. (The crossings' midpoint would do for a
+        // thick stroke, but is biased on a thin anti-aliased one.)
+        // Above the darker side's level: a tint on one side of a frame
+        // (a grey plot area) does not pull it.
+        const int first = std::max(0, lo - 4), last = std::min(samples - 1, hi + 4);
+        const double base = std::max(profile[std::size_t(first)], profile[std::size_t(last)]);
+        double sum = 0, weighted = 0;
+        for (int i = first; i <= last; ++i) {
+            const double d = std::max(0.0, profile[std::size_t(i)] - base);
+            sum += d;
+            weighted += d * (-reach + i * Step);
+        }
+        if (sum <= 0)
+            continue;
+        const double middle = weighted / sum;
+        middles[count++] = {bx + middle * guess.nx, by + middle * guess.ny, right - left};
+    }
+    if (count < 5)
+        return std::nullopt;
+    std::array<double, 4 * SnapWindow::MaxSide> widths;
+    for (std::size_t i = 0; i < count; ++i)
+        widths[i] = middles[i].width;
+    std::nth_element(widths.begin(), widths.begin() + std::ptrdiff_t(count / 2), widths.begin() + std::ptrdiff_t(count));
+    const double usual = widths[count / 2];
+
+    Line line = guess;
+    std::array<bool, 4 * SnapWindow::MaxSide> used;
+    for (std::size_t i = 0; i < count; ++i)
+        used[i] = std::abs(middles[i].width - usual) <= 0.6 + 0.15 * usual; // a tick or a letter touching widens it
+    for (int pass = 0; pass < 3; ++pass) {
+        double n = 0, mx = 0, my = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            if (used[i]) {
+                mx += middles[i].x;
+                my += middles[i].y;
+                ++n;
+            }
+        if (n < 5)
+            return std::nullopt;
+        mx /= n;
+        my /= n;
+        double xx = 0, xy = 0, yy = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            if (used[i]) {
+                const double dx = middles[i].x - mx, dy = middles[i].y - my;
+                xx += dx * dx;
+                xy += dx * dy;
+                yy += dy * dy;
+            }
+        const double angle = 0.5 * std::atan2(2 * xy, xx - yy);
+        line.px = mx;
+        line.py = my;
+        line.nx = -std::sin(angle);
+        line.ny = std::cos(angle);
+        if (line.nx * guess.nx + line.ny * guess.ny < 0) {
+            line.nx = -line.nx;
+            line.ny = -line.ny;
+        }
+        double spread = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            if (used[i])
+                spread += line.distance(middles[i].x, middles[i].y) * line.distance(middles[i].x, middles[i].y);
+        fit.rms = std::sqrt(spread / n);
+        fit.clean = int(n);
+        if (pass == 2)
+            break;
+        // Far off: more than three robust deviations (from the median
+        // distance, which a tick or a letter's stroke beside it does not move).
+        std::array<double, 4 * SnapWindow::MaxSide> off;
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            if (used[i])
+                off[m++] = std::abs(line.distance(middles[i].x, middles[i].y));
+        std::nth_element(off.begin(), off.begin() + std::ptrdiff_t(m / 2), off.begin() + std::ptrdiff_t(m));
+        const double limit = std::max(0.25, 3 * 1.4826 * off[m / 2]);
+        for (std::size_t i = 0; i < count; ++i)
+            used[i] = used[i] && std::abs(line.distance(middles[i].x, middles[i].y)) <= limit;
+    }
+    // The run keeps its place along the line: `from` and `to` as they were.
+    const double shift = guess.along(line.px, line.py);
+    line.from = guess.from - shift;
+    line.to = guess.to - shift;
+    line.halfWidth = 0.5 * usual;
+    fit.line = line;
+    return fit;
+}
+
+// A line is taken as one where its profiles show a straight stroke: at
+// least two in five of them clean (dense ticks break the others), their middles
+// within a few tenths of a pixel of one line. A line averaged from a label
+// and a frame, or from the strokes of letters, shows neither.
+bool straightStroke(const std::optional<ProfileFit> &fit)
+{
+    return fit && fit->clean >= 5 && 5 * fit->clean >= 2 * fit->profiles && fit->rms <= 0.3;
+}
+
 // Straight lines in the window, strongest first, added to `lines` after the
 // ones already there unless they repeat one of them. `faint` marks them as
 // found in an emphasised window, where they must be fitted again.
 void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<Line, 8> &lines,
                std::array<bool, 8> &fromFaint, int &lineCount, PixelPoint pointer)
 {
-    // Straight lines vote in (angle, offset) space; each dark pixel votes
-    // with its darkness for every line through it.
+    // Straight lines vote in (angle, offset) space; each dark pixel in the
+    // middle of its stroke votes with its darkness for every line through
+    // it. Only the middle: a thick stroke would otherwise vote as wide as it
+    // is, and lose to a diagonal through the solid corner where two meet.
+    // A pixel is in the middle where, across some direction, it lies at
+    // least as deep in the ink as both neighbours and deeper than one.
+    InkDepth depth;
+    depth.measure(w, VoteDarkness);
+    auto middle = [&depth](int x, int y) {
+        const int d = depth(x, y);
+        constexpr int Across[4][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
+        for (const auto &a : Across) {
+            const int p = depth(x - a[0], y - a[1]), n = depth(x + a[0], y + a[1]);
+            if (d >= p && d >= n && (p < d || n < d))
+                return true;
+        }
+        return false;
+    };
     const double cx = w.width() / 2.0, cy = w.height() / 2.0;
     std::array<float, Angles * Offsets> votes{};
     for (std::size_t i = 0; i < ink.count; ++i) {
         const float d = ink.pixels[i].d;
-        if (d < VoteDarkness)
+        if (d < VoteDarkness || !middle(int(ink.pixels[i].x), int(ink.pixels[i].y)))
             continue;
         const double dx = ink.pixels[i].x - cx, dy = ink.pixels[i].y - cy;
         for (int a = 0; a < Angles; ++a) {
             // Offsets stay above -Offsets / 2, so truncation rounds.
             const int o = int(dx * Trig.cosine[std::size_t(a)] + dy * Trig.sine[std::size_t(a)] + (Offsets / 2 + 0.5));
             if (o >= 0 && o < Offsets)
-                votes[std::size_t(a * Offsets + o)] += d;
+                votes[std::size_t(a * Offsets + o)] += 1;
         }
     }
 
@@ -294,7 +482,7 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
     for (int i = 0; i < peakCount && lineCount < int(lines.size()); ++i) {
         const double angle = peaks[std::size_t(i)].angle * Pi / Angles;
         const double offset = peaks[std::size_t(i)].offset - Offsets / 2;
-        const Line guess{cx + offset * std::cos(angle), cy + offset * std::sin(angle), std::cos(angle), std::sin(angle), 0, 0};
+        Line guess{cx + offset * std::cos(angle), cy + offset * std::sin(angle), std::cos(angle), std::sin(angle), 0, 0};
         // A line spread over neighbouring cells votes more than once, and a
         // slanting band catches a slice of it; the strongest vote stands for
         // it. (Lines closer in angle could not make a crossing anyway.)
@@ -306,16 +494,24 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
         };
         if (repeats(guess))
             continue; // not worth fitting
-        // Fitted again where the first fit moved the band off the guess:
-        // then the band was not centred on the ink.
         auto fitted = fitLine(ink, guess, nullptr, 1.6, nullptr, pointer);
         // The votes place a line to within 5 degrees: a fit turned further
         // has averaged two things into one (a frame and the label beside it).
         if (fitted && std::abs(guess.nx * fitted->ny - guess.ny * fitted->nx) > std::sin(8 * Pi / 180))
             fitted.reset();
-        if (fitted && (std::abs(guess.distance(fitted->px, fitted->py)) > 0.3
-                       || std::abs(guess.nx * fitted->ny - guess.ny * fitted->nx) > 0.03))
-            fitted = fitLine(ink, *fitted, nullptr, std::clamp(fitted->halfWidth + 1.0, 1.6, 4.0), nullptr, pointer);
+        // Fitted again where the band was not centred on the ink (the first
+        // fit moved it), or was narrower than the stroke, until it is both.
+        double band = 1.6;
+        for (int again = 0; again < 3 && fitted; ++again) {
+            const double wanted = std::clamp(fitted->halfWidth + 1.0, 1.6, 4.0);
+            if (std::abs(guess.distance(fitted->px, fitted->py)) <= 0.3
+                && std::abs(guess.nx * fitted->ny - guess.ny * fitted->nx) <= 0.03 && wanted <= band + 0.3)
+                break;
+            band = wanted;
+            const Line moved = *fitted;
+            fitted = fitLine(ink, moved, nullptr, band, nullptr, pointer);
+            guess = moved;
+        }
         if (!fitted || fitted->to - fitted->from < MinimumLength)
             continue;
         if (!repeats(*fitted)) {
@@ -364,42 +560,53 @@ static std::optional<PixelPoint> crossingNear(const PixelBuffer &picture, PixelP
     listInk(w, ink);
     findLines(w, ink, false, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
     auto view = [&](int line) -> const InkList & { return fromFaint[std::size_t(line)] ? faintInkList : ink; };
+    std::optional<SnapWindow> emphasised;
+    auto windowOf = [&](int line) -> const SnapWindow & { return fromFaint[std::size_t(line)] ? *emphasised : w; };
 
     // The pair whose crossing is nearest the position.
     const double px = position.x - w.left(), py = position.y - w.top();
     int bestA = -1, bestB = -1;
     double bestDistance = SnapRadius;
+    // Whether each line shows a straight stroke, judged only once it takes
+    // part in the pair that would be chosen: 1 yes, -1 no, 0 not yet seen.
+    std::array<int, 8> stroke{};
     auto pickPair = [&] {
-        struct Pair {
-            int a, b;
-            double distance, shorter;
-        };
-        std::array<Pair, 28> pairs;
-        std::size_t count = 0;
-        for (int a = 0; a < lineCount; ++a)
-            for (int b = a + 1; b < lineCount; ++b) {
-                const Line &la = lines[std::size_t(a)], &lb = lines[std::size_t(b)];
-                const auto p = intersect(la, lb);
-                if (!p || !onBoth(la, lb, *p))
-                    continue;
-                const double distance = std::sqrt((p->x - px) * (p->x - px) + (p->y - py) * (p->y - py));
-                if (distance <= SnapRadius && count < pairs.size())
-                    pairs[count++] = {a, b, distance, std::min(la.to - la.from, lb.to - lb.from)};
-            }
-        // The nearest crossing; but where another lies within a couple of
-        // pixels of it, the one of the longer lines: at a chart's origin the
-        // axes' corner, not where a curve leaving it cuts an axis.
-        // Nearness counts, and so does length: a fifth of a pixel for each
-        // pixel of the shorter line, up to 4 px, so a stub of a label or
-        // the end of a tick beside an axes' corner does not win it.
-        double bestScore = 1e9;
-        for (std::size_t i = 0; i < count; ++i) {
-            const double score = pairs[i].distance - 0.2 * std::min(20.0, pairs[i].shorter);
-            if (score < bestScore) {
-                bestScore = score;
-                bestA = pairs[i].a;
-                bestB = pairs[i].b;
-                bestDistance = pairs[i].distance;
+        bestA = bestB = -1;
+        bestDistance = SnapRadius;
+        for (;;) {
+            // Nearness counts, and so does length: a fifth of a pixel for each
+            // pixel of the shorter line, up to 4 px, so a stub of a label or
+            // the end of a tick beside an axes' corner does not win it.
+            int a = -1, b = -1;
+            double bestScore = 1e9, nearest = 0;
+            for (int i = 0; i < lineCount; ++i)
+                for (int j = i + 1; j < lineCount; ++j) {
+                    if (stroke[std::size_t(i)] < 0 || stroke[std::size_t(j)] < 0)
+                        continue;
+                    const Line &li = lines[std::size_t(i)], &lj = lines[std::size_t(j)];
+                    const auto p = intersect(li, lj);
+                    if (!p || !onBoth(li, lj, *p))
+                        continue;
+                    const double distance = std::sqrt((p->x - px) * (p->x - px) + (p->y - py) * (p->y - py));
+                    const double score = distance - 0.2 * std::min(20.0, std::min(li.to - li.from, lj.to - lj.from));
+                    if (distance <= SnapRadius && score < bestScore) {
+                        bestScore = score;
+                        a = i;
+                        b = j;
+                        nearest = distance;
+                    }
+                }
+            if (a < 0)
+                return;
+            for (const int line : {a, b})
+                if (!stroke[std::size_t(line)])
+                    stroke[std::size_t(line)] =
+                        straightStroke(profileFit(windowOf(line), lines[std::size_t(line)], nullptr, false)) ? 1 : -1;
+            if (stroke[std::size_t(a)] > 0 && stroke[std::size_t(b)] > 0) {
+                bestA = a;
+                bestB = b;
+                bestDistance = nearest;
+                return;
             }
         }
     };
@@ -410,9 +617,9 @@ static std::optional<PixelPoint> crossingNear(const PixelBuffer &picture, PixelP
     if (bestA < 0 || bestDistance > 3) {
         const float faint = faintInk(w, lines, lineCount);
         if (faint >= 0.1f && faint < VoteDarkness * 1.5f) {
-            const SnapWindow emphasised = w.emphasised(faint);
-            listInk(emphasised, faintInkList);
-            findLines(emphasised, faintInkList, true, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
+            emphasised = w.emphasised(faint);
+            listInk(*emphasised, faintInkList);
+            findLines(*emphasised, faintInkList, true, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
             pickPair();
         }
     }
@@ -431,6 +638,15 @@ static std::optional<PixelPoint> crossingNear(const PixelBuffer &picture, PixelP
             break;
         first = *a;
         second = *b;
+    }
+    // Then each from its profiles, where enough of them are clean.
+    {
+        const auto a = profileFit(windowOf(bestA), first, &second);
+        const auto b = profileFit(windowOf(bestB), second, &first);
+        if (a && b) {
+            first = a->line;
+            second = b->line;
+        }
     }
     const auto crossing = intersect(first, second);
     if (!crossing || std::sqrt((crossing->x - px) * (crossing->x - px) + (crossing->y - py) * (crossing->y - py)) > SnapRadius)

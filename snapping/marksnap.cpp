@@ -42,18 +42,6 @@ double distance(double dx, double dy)
     return std::sqrt(dx * dx + dy * dy); // std::hypot guards against overflow at many times the cost
 }
 
-// Darkness between pixel centres, bilinear; outside the window is paper.
-double darkAt(const SnapWindow &w, double x, double y)
-{
-    const double fx = x - 0.5, fy = y - 0.5;
-    const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
-    const double ax = fx - x0, ay = fy - y0;
-    auto pick = [&w](int px, int py) -> double {
-        return px < 0 || py < 0 || px >= w.width() || py >= w.height() ? 0.0 : w.dark(px, py);
-    };
-    return (1 - ay) * ((1 - ax) * pick(x0, y0) + ax * pick(x0 + 1, y0)) + ay * ((1 - ax) * pick(x0, y0 + 1) + ax * pick(x0 + 1, y0 + 1));
-}
-
 enum class Kind { Filled, Small, Hollow };
 
 struct Candidate {
@@ -117,7 +105,10 @@ int filledMarks(const InkDepth &depth, const SnapWindow &w, Candidates &found, i
         for (int k = 0; k < 8; ++k) {
             const int sx = int(std::floor(cx + step * std::cos(k * Pi / 4))), sy = int(std::floor(cy + step * std::sin(k * Pi / 4)));
             const int d = sx >= 0 && sy >= 0 && sx < w.width() && sy < w.height() ? depth(sx, sy) : 0;
-            kept += p.depth - d < std::max(3.0, 0.25 * p.depth);
+            // Where the peak is hardly deeper than a stroke (the corner of
+            // two 2 px lines), a stroke leaving it keeping half its depth is
+            // one that stays.
+            kept += p.depth < 9 ? p.depth - d <= std::max(3.0, 0.5 * p.depth) : p.depth - d < std::max(3.0, 0.25 * p.depth);
         }
         if (kept > 1)
             continue;
@@ -210,7 +201,7 @@ int hollowMarks(const SnapWindow &w, Candidates &found, int count)
     const int holes = blobs(w, [&w](int x, int y) { return w.dark(x, y) < 0.5f; }, list);
     for (int i = 0; i < holes && count < int(found.size()); ++i) {
         const Blob &b = list[std::size_t(i)];
-        if (b.border || b.area < 3 || !compact(b))
+        if (b.border || b.area < 9 || !compact(b)) // smaller: the eye of a letter
             continue;
         found[std::size_t(count++)] = {Kind::Hollow, b.sx / b.area, b.sy / b.area, std::sqrt(b.area / Pi)};
     }
@@ -270,7 +261,7 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
 {
     Outline o;
     const double limit = mark.kind == Kind::Hollow ? 1.6 * mark.radius + 5 : 2.2 * mark.radius + 3;
-    constexpr double Step = 0.25;
+    constexpr double Step = 0.5;
     // Only filled marks within reach can stand in the way.
     std::array<const Candidate *, 8> near;
     int nearCount = 0;
@@ -282,7 +273,7 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
         }
     for (int k = 0; k < Rays; ++k) {
         const double ux = Ray.x[std::size_t(k)], uy = Ray.y[std::size_t(k)];
-        double previous = darkAt(w, cx, cy), in = -1, peak = 0;
+        double previous = w.darkBetween(cx, cy), in = -1, peak = 0;
         bool done = false;
         std::array<double, 512> profile;
         int samples = 0;
@@ -310,7 +301,7 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
             }
             if (theirs)
                 break;
-            const double d = darkAt(w, x, y);
+            const double d = w.darkBetween(x, y);
             const double crossing = t - Step * (0.5 - d) / (previous - d); // where darkness passed 0.5
             if (mark.kind == Kind::Hollow) {
                 // The stroke's middle: half way between where its darkness
@@ -463,11 +454,148 @@ double surroundDarkness(const SnapWindow &w, const Outline &o, double cx, double
         for (const double beyond : {1.5, 2.5}) {
             // A hollow mark's reach is its stroke's middle: paper lies both sides.
             const double t = o.reach[std::size_t(k)] + (hollow ? beyond + 1.5 : beyond);
-            sum += darkAt(w, cx + t * ux, cy + t * uy);
+            sum += w.darkBetween(cx + t * ux, cy + t * uy);
             ++n;
         }
     }
     return n ? sum / n : 1.0;
+}
+
+// A speck's darkness-weighted centre: its own ink and the soft edge round
+// it, not a line or letter nearby that it does not touch; the rim beyond
+// must be mostly paper.
+std::optional<PixelPoint> speckCentre(const SnapWindow &w, double cx, double cy, double radius)
+{
+    constexpr int Half = 10, Side = 2 * Half + 1; // a speck is at most 11 px across
+    const int ox = int(cx) - Half, oy = int(cy) - Half;
+    auto inside = [&](int x, int y) { return x >= 0 && y >= 0 && x < Side && y < Side && ox + x >= 0 && oy + y >= 0 && ox + x < w.width() && oy + y < w.height(); };
+    std::array<std::uint8_t, Side * Side> part{}; // 2: its ink, 1: its soft edge
+    std::array<int, Side * Side> stack;
+    // Seeded with the ink within its extent (a small ring's middle is paper).
+    int top = 0;
+    for (int y = 0; y < Side; ++y)
+        for (int x = 0; x < Side; ++x)
+            if (inside(x, y) && std::max(std::abs(ox + x + 0.5 - cx), std::abs(oy + y + 0.5 - cy)) <= radius
+                && w.dark(ox + x, oy + y) >= 0.5f) {
+                part[std::size_t(y * Side + x)] = 2;
+                stack[std::size_t(top++)] = y * Side + x;
+            }
+    while (top > 0) {
+        const int i = stack[std::size_t(--top)], x = i % Side, y = i / Side;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int nx = x + dx, ny = y + dy;
+                if (!inside(nx, ny) || part[std::size_t(ny * Side + nx)] == 2)
+                    continue;
+                if (w.dark(ox + nx, oy + ny) >= 0.5f) {
+                    part[std::size_t(ny * Side + nx)] = 2;
+                    stack[std::size_t(top++)] = ny * Side + nx;
+                }
+            }
+    }
+    // Its soft edge: two pixels round its ink, which a scan's blur reaches.
+    for (int ring = 0; ring < 2; ++ring) {
+        const auto before = part;
+        for (int y = 0; y < Side; ++y)
+            for (int x = 0; x < Side; ++x)
+                if (!before[std::size_t(y * Side + x)] && inside(x, y) && w.dark(ox + x, oy + y) < 0.5f)
+                    for (int dy = -1; dy <= 1 && !part[std::size_t(y * Side + x)]; ++dy)
+                        for (int dx = -1; dx <= 1; ++dx)
+                            if (inside(x + dx, y + dy) && before[std::size_t((y + dy) * Side + x + dx)]) {
+                                part[std::size_t(y * Side + x)] = 1;
+                                break;
+                            }
+    }
+    double sum = 0, sx = 0, sy = 0, rim = 0;
+    int rimCount = 0;
+    for (int y = 0; y < Side; ++y)
+        for (int x = 0; x < Side; ++x) {
+            if (!inside(x, y))
+                continue;
+            const double d = w.dark(ox + x, oy + y);
+            if (part[std::size_t(y * Side + x)]) {
+                sum += d;
+                sx += d * (ox + x + 0.5);
+                sy += d * (oy + y + 0.5);
+            } else if (std::max(std::abs(ox + x + 0.5 - cx), std::abs(oy + y + 0.5 - cy)) <= radius + 3.5) {
+                rim += d;
+                ++rimCount;
+            }
+        }
+    if (sum <= 0 || (rimCount && rim / rimCount > 0.3)) // a grid line passing by is allowed for
+        return std::nullopt;
+    return PixelPoint{sx / sum, sy / sum};
+}
+
+// A small mark a line runs through has too few pixels for an outline: the
+// darkness-weighted centre of a disc a little wider than the mark, moved
+// until it sits on that centre. The weight falls off smoothly at the rim so
+// no pixel jumps in or out as it moves; a line through the middle weighs
+// the same on both sides.
+std::optional<PixelPoint> smallMarkCentre(const SnapWindow &w, double cx, double cy, double radius)
+{
+    const double reach = radius + 1.0, startX = cx, startY = cy;
+    for (int pass = 0; pass < 8; ++pass) {
+        double sum = 0, sx = 0, sy = 0;
+        for (int y = std::max(0, int(cy - reach - 2)); y <= std::min(w.height() - 1, int(cy + reach + 2)); ++y)
+            for (int x = std::max(0, int(cx - reach - 2)); x <= std::min(w.width() - 1, int(cx + reach + 2)); ++x) {
+                const double weight = std::clamp(reach + 0.5 - distance(x + 0.5 - cx, y + 0.5 - cy), 0.0, 1.0) * w.dark(x, y);
+                sum += weight;
+                sx += weight * (x + 0.5);
+                sy += weight * (y + 0.5);
+            }
+        if (sum <= 0)
+            return std::nullopt;
+        const double moved = distance(sx / sum - cx, sy / sum - cy);
+        cx = sx / sum;
+        cy = sy / sum;
+        if (moved < 0.01)
+            break;
+    }
+    // On paper: the ring just outside is light (a line adds little).
+    double ring = 0;
+    int n = 0;
+    for (int k = 0; k < Rays; ++k)
+        for (const double beyond : {1.0, 2.0}) {
+            ring += w.darkBetween(cx + (reach + beyond) * Ray.x[std::size_t(k)], cy + (reach + beyond) * Ray.y[std::size_t(k)]);
+            ++n;
+        }
+    if (ring / n > 0.4 || distance(cx - startX, cy - startY) > 1.5)
+        return std::nullopt;
+    return PixelPoint{cx, cy};
+}
+
+// The centre of the outline of `self`, moved until the outline's centroid
+// stays on it. Taken only where, first, most of the outline is seen (else
+// it is no mark: a blob in a texture, a knot of lines); second, the centre
+// settled; third, paper lies round the outline; fourth, it did not wander
+// off the mark it started from.
+std::optional<PixelPoint> outlineCentre(const SnapWindow &w, const Candidate &self, const Candidates &found, int count)
+{
+    double cx = self.x, cy = self.y;
+    Outline outline;
+    double moved = 1e9;
+    for (int pass = 0; pass < 6 && moved > 0.01; ++pass) {
+        outline = traceOutline(w, self, cx, cy, found, count, &self);
+        if (outline.seenCount < Rays * 6 / 10)
+            return std::nullopt;
+        const PixelPoint next = enclosedCentroid(outline, cx, cy);
+        moved = distance(next.x - cx, next.y - cy);
+        cx = next.x;
+        cy = next.y;
+    }
+    if (moved > 0.05 || surroundDarkness(w, outline, cx, cy, self.kind == Kind::Hollow) > 0.3
+        || distance(cx - self.x, cy - self.y) > std::max(2.0, 0.5 * self.radius))
+        return std::nullopt;
+    return PixelPoint{cx, cy};
+}
+
+// Whether `w` holds all the picture has within `reach` of `p`.
+bool covers(const SnapWindow &w, const PixelBuffer &picture, PixelPoint p, double reach)
+{
+    return (p.x - reach >= w.left() || w.left() == 0) && (p.y - reach >= w.top() || w.top() == 0)
+        && (p.x + reach <= w.left() + w.width() || w.left() + w.width() == picture.width)
+        && (p.y + reach <= w.top() + w.height() || w.top() + w.height() == picture.height);
 }
 
 } // namespace
@@ -478,104 +606,59 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
     Candidates found;
     // Round the pointer first; wider where that sees nothing, or only ink
     // (the pointer inside a large mark).
+    std::optional<SnapWindow> look;
     const Candidate *mark = nullptr;
-    PixelPoint centre{};
     int count = 0;
     for (const int radius : {FirstRadius, WideRadius}) {
-        const SnapWindow w(picture, position, radius);
-        if (w.empty() || w.inkShare() > (radius == FirstRadius ? 0.6 : 0.8))
+        look.emplace(picture, position, radius);
+        if (look->empty() || look->inkShare() > (radius == FirstRadius ? 0.6 : 0.8))
             continue;
-        const double px = position.x - w.left(), py = position.y - w.top();
-        count = candidates(w, depth, found, false);
+        const double px = position.x - look->left(), py = position.y - look->top();
+        count = candidates(*look, depth, found, false);
         mark = chosen(found, count, px, py);
         if (!mark || !under(*mark, px, py)) {
-            count = hollowMarks(w, found, count);
+            count = hollowMarks(*look, found, count);
             mark = chosen(found, count, px, py);
         }
-        if (mark) {
-            centre = {mark->x + w.left(), mark->y + w.top()};
+        if (mark)
             break;
-        }
     }
     if (!mark)
         return std::nullopt;
     const Candidate first = *mark;
-    if (first.kind == Kind::Small) {
-        // A speck: its darkness-weighted centre, from a square a pixel wider
-        // all round, which must be paper at its own rim.
-        const SnapWindow w(picture, centre, 5);
+    PixelPoint centre{first.x + look->left(), first.y + look->top()};
+    // The window the mark is measured in: the first look where it holds the
+    // whole mark (and its candidates stand), else one centred on the mark.
+    const double reach = first.kind == Kind::Hollow ? 1.6 * first.radius + 5
+        : first.kind == Kind::Filled && first.radius >= 3.2 ? 2.2 * first.radius + 5
+                                                              : first.radius + 5;
+    std::optional<SnapWindow> fresh;
+    auto windowFor = [&](PixelPoint at) -> const SnapWindow & {
+        if (!fresh && covers(*look, picture, at, reach))
+            return *look;
+        fresh.emplace(picture, at, std::clamp(int(std::ceil(reach)), 8, WideRadius));
+        return *fresh;
+    };
+    auto inPicture = [](const SnapWindow &w, std::optional<PixelPoint> p) -> std::optional<PixelPoint> {
+        if (!p)
+            return std::nullopt;
+        return PixelPoint{p->x + w.left(), p->y + w.top()};
+    };
+    if (first.kind == Kind::Small || (first.kind == Kind::Filled && first.radius < 3.2)) {
+        const SnapWindow &w = windowFor(centre);
         if (w.empty())
             return std::nullopt;
-        double sum = 0, sx = 0, sy = 0, rim = 0;
-        int rimCount = 0;
-        for (int y = 0; y < w.height(); ++y)
-            for (int x = 0; x < w.width(); ++x) {
-                const double d = w.dark(x, y), r = std::max(std::abs(x + 0.5 - (centre.x - w.left())), std::abs(y + 0.5 - (centre.y - w.top())));
-                if (r <= first.radius + 1.5) {
-                    sum += d;
-                    sx += d * (x + 0.5);
-                    sy += d * (y + 0.5);
-                } else {
-                    rim += d;
-                    ++rimCount;
-                }
-            }
-        if (sum <= 0 || (rimCount && rim / rimCount > 0.15))
-            return std::nullopt;
-        return PixelPoint{sx / sum + w.left(), sy / sum + w.top()};
+        const double cx = centre.x - w.left(), cy = centre.y - w.top();
+        return inPicture(w, first.kind == Kind::Small ? speckCentre(w, cx, cy, first.radius)
+                                                      : smallMarkCentre(w, cx, cy, first.radius));
     }
-
-    if (first.kind == Kind::Filled && first.radius < 3.2) {
-        // A small mark a line runs through: too few pixels for an outline,
-        // so the darkness-weighted centre of a disc a little wider than the
-        // mark, moved until it sits on that centre; the weight falls off
-        // smoothly at the rim so no pixel jumps in or out as it moves. A
-        // line through the middle weighs the same on both sides.
-        const SnapWindow w(picture, centre, FirstRadius);
-        if (w.empty())
-            return std::nullopt;
-        const double reach = first.radius + 1.0;
-        double cx = centre.x - w.left(), cy = centre.y - w.top();
-        for (int pass = 0; pass < 8; ++pass) {
-            double sum = 0, sx = 0, sy = 0;
-            for (int y = std::max(0, int(cy - reach - 2)); y <= std::min(w.height() - 1, int(cy + reach + 2)); ++y)
-                for (int x = std::max(0, int(cx - reach - 2)); x <= std::min(w.width() - 1, int(cx + reach + 2)); ++x) {
-                    const double weight = std::clamp(reach + 0.5 - distance(x + 0.5 - cx, y + 0.5 - cy), 0.0, 1.0) * w.dark(x, y);
-                    sum += weight;
-                    sx += weight * (x + 0.5);
-                    sy += weight * (y + 0.5);
-                }
-            if (sum <= 0)
-                return std::nullopt;
-            const double moved = distance(sx / sum - cx, sy / sum - cy);
-            cx = sx / sum;
-            cy = sy / sum;
-            if (moved < 0.01)
-                break;
-        }
-        // On paper: the ring just outside is light (a line adds little).
-        double ring = 0;
-        int n = 0;
-        for (int k = 0; k < Rays; ++k)
-            for (const double beyond : {1.0, 2.0}) {
-                ring += darkAt(w, cx + (reach + beyond) * Ray.x[std::size_t(k)], cy + (reach + beyond) * Ray.y[std::size_t(k)]);
-                ++n;
-            }
-        if (ring / n > 0.4 || distance(cx + w.left() - centre.x, cy + w.top() - centre.y) > 1.5)
-            return std::nullopt;
-        return PixelPoint{cx + w.left(), cy + w.top()};
-    }
-
-    // The outline, traced in a window centred on the mark and large enough
-    // for its corners, from a centre moved until the outline's centroid
-    // stays on it.
-    const int reach = int(std::ceil((first.kind == Kind::Hollow ? 1.6 : 2.2) * first.radius + 5));
     for (int round = 0; round < 2; ++round) {
-        const SnapWindow w(picture, centre, std::clamp(reach, 8, WideRadius));
+        const SnapWindow &w = windowFor(centre);
         if (w.empty())
             return std::nullopt;
-        count = candidates(w, depth, found, first.kind == Kind::Hollow);
-        // The same mark, found again in this window: the nearest of its kind.
+        if (&w != &*look)
+            count = candidates(w, depth, found, first.kind == Kind::Hollow);
+        // The same mark, found in this window: the nearest of its kind.
         const Candidate *self = nullptr;
         double nearest = 1e9;
         const double wx = centre.x - w.left(), wy = centre.y - w.top();
@@ -589,28 +672,11 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
         }
         if (!self || nearest > std::max(3.0, 0.5 * first.radius))
             return std::nullopt;
-        double cx = self->x, cy = self->y;
-        Outline outline;
-        double moved = 1e9;
-        for (int pass = 0; pass < 6 && moved > 0.01; ++pass) {
-            outline = traceOutline(w, *self, cx, cy, found, count, self);
-            // Confidence, first: most of the outline must be seen, or what
-            // was found is no mark (a blob in a texture, a knot of lines).
-            if (outline.seenCount < Rays * 6 / 10)
-                return std::nullopt;
-            const PixelPoint next = enclosedCentroid(outline, cx, cy);
-            moved = distance(next.x - cx, next.y - cy);
-            cx = next.x;
-            cy = next.y;
-        }
-        // Second: it settled; third: it stands on paper; fourth: it did not
-        // wander off the mark it started from.
-        if (moved > 0.05 || surroundDarkness(w, outline, cx, cy, self->kind == Kind::Hollow) > 0.3
-            || distance(cx - self->x, cy - self->y) > std::max(2.0, 0.5 * self->radius))
+        const auto next = inPicture(w, outlineCentre(w, *self, found, count));
+        if (!next)
             return std::nullopt;
-        const PixelPoint next{cx + w.left(), cy + w.top()};
-        const bool settled = distance(next.x - centre.x, next.y - centre.y) < 1;
-        centre = next;
+        const bool settled = distance(next->x - centre.x, next->y - centre.y) < 1;
+        centre = *next;
         if (settled)
             break;
     }

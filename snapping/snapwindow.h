@@ -6,6 +6,7 @@
 #include "snapping/pixelbuffer.h"
 
 #include <array>
+#include <cmath>
 
 namespace pontiva {
 
@@ -28,6 +29,21 @@ public:
     int left() const { return Left; }
     int top() const { return Top; }
     float dark(int x, int y) const { return Dark[std::size_t(y * MaxSide + x)]; }
+    // Darkness anywhere, bilinear between pixel centres (window coordinates,
+    // continuous); outside the window is paper.
+    double darkBetween(double x, double y) const
+    {
+        const double fx = x - 0.5, fy = y - 0.5;
+        if (!(fx > -2 && fy > -2 && fx < Width + 1 && fy < Height + 1))
+            return 0; // far outside, or not a number
+        const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
+        const double ax = fx - x0, ay = fy - y0;
+        auto pick = [this](int px, int py) -> double {
+            return px < 0 || py < 0 || px >= Width || py >= Height ? 0.0 : Dark[std::size_t(py * MaxSide + px)];
+        };
+        return (1 - ay) * ((1 - ax) * pick(x0, y0) + ax * pick(x0 + 1, y0))
+            + ay * ((1 - ax) * pick(x0, y0 + 1) + ax * pick(x0 + 1, y0 + 1));
+    }
     // Share of the window darker than half way: noise and solid areas are high.
     double inkShare() const { return InkShare; }
     // The same window with `level` taken as full ink: faint lines (a light

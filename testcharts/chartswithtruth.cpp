@@ -77,7 +77,7 @@ ChartWithTruth frame(double width, double degrees, unsigned seed)
     turn.rotate(degrees);
     turn.shear(0.008, 0);
     turn.translate(-210, -170);
-    const double left = 70.3, right = 360.6, top = 40.2, bottom = 280.7, midX = 215.4, midY = 160.45;
+    const double left = 70.3, right = 360.6, top = 40.2, bottom = 280.7, midX = 232.4, midY = 175.45; // between ticks
     {
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing);
