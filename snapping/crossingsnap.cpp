@@ -68,15 +68,16 @@ struct Lookup {
 };
 const Lookup Trig;
 
-// The line through the ink near `guess`, leaving out ink near `other` (the
-// crossing's blob would pull it). A darkness-weighted total least squares fit
-// over the pixels, repeated without the pixels that are darker than a line of
-// the fitted width could make them at their distance from it: those belong
-// to something else touching the line, a tick mark, a label, another line.
+// The line through the ink near `guess`, on the run of its ink nearest
+// `centre`. A darkness-weighted total least squares fit over the pixels,
+// repeated without the pixels that are darker than a line of the fitted
+// width could make them at their distance from it: those belong to
+// something else touching the line, a tick mark, a label, another line.
 // `band`: how far from the guess ink counts; wider for a thick stroke, so
 // that both of its soft edges weigh in and its centre is not pulled aside.
-std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *other, double band = 1.6,
-                            const std::pair<double, double> *along = nullptr, PixelPoint centre = {})
+// `along`: only this part of the guess, once its run is known.
+std::optional<Line> fitLine(const InkList &all, const Line &guess, double band, PixelPoint centre,
+                            const std::pair<double, double> *along = nullptr)
 {
     // The pixels of the band, once; every pass below runs over them only.
     std::array<Ink, SnapWindow::MaxSide * 8> ink;
@@ -84,8 +85,6 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *o
     for (std::size_t i = 0; i < all.count; ++i) {
         const Ink &p = all.pixels[i];
         if (std::abs(guess.distance(p.x, p.y)) > band)
-            continue;
-        if (other && std::abs(other->distance(p.x, p.y)) < 2.2)
             continue;
         if (along) {
             const double t = guess.along(p.x, p.y);
@@ -169,7 +168,7 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *o
         if (sum <= 0 || std::sqrt(spread / sum) > 0.75 * line.halfWidth + 0.45)
             return std::nullopt;
     }
-    if (!other && !along) {
+    if (!along) {
         // A candidate's ink along it comes in runs: the line itself, and
         // ink of other things lined up with it by chance (a label beyond
         // its end, a tick across the way). The run nearest the window's
@@ -212,7 +211,7 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, const Line *o
             return std::nullopt;
         if (bestFrom > step(line.from) || bestTo < step(line.to)) {
             const std::pair<double, double> run{bestFrom - Shift - 1.0, bestTo - Shift + 1.0};
-            auto again = fitLine(all, line, nullptr, band, &run, centre);
+            auto again = fitLine(all, line, band, centre, &run);
             if (!again)
                 return std::nullopt;
             return again;
@@ -494,7 +493,7 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
         };
         if (repeats(guess))
             continue; // not worth fitting
-        auto fitted = fitLine(ink, guess, nullptr, 1.6, nullptr, pointer);
+        auto fitted = fitLine(ink, guess, 1.6, pointer);
         // The votes place a line to within 5 degrees: a fit turned further
         // has averaged two things into one (a frame and the label beside it).
         if (fitted && std::abs(guess.nx * fitted->ny - guess.ny * fitted->nx) > std::sin(8 * Pi / 180))
@@ -509,7 +508,7 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
                 break;
             band = wanted;
             const Line moved = *fitted;
-            fitted = fitLine(ink, moved, nullptr, band, nullptr, pointer);
+            fitted = fitLine(ink, moved, band, pointer);
             guess = moved;
         }
         if (!fitted || fitted->to - fitted->from < MinimumLength)
@@ -559,7 +558,6 @@ static std::optional<PixelPoint> crossingNear(const PixelBuffer &picture, PixelP
     InkList ink, faintInkList;
     listInk(w, ink);
     findLines(w, ink, false, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
-    auto view = [&](int line) -> const InkList & { return fromFaint[std::size_t(line)] ? faintInkList : ink; };
     std::optional<SnapWindow> emphasised;
     auto windowOf = [&](int line) -> const SnapWindow & { return fromFaint[std::size_t(line)] ? *emphasised : w; };
 
@@ -598,10 +596,16 @@ static std::optional<PixelPoint> crossingNear(const PixelBuffer &picture, PixelP
                 }
             if (a < 0)
                 return;
+            // A stroke judged straight takes the place its profiles give it:
+            // two slanting votes through one thick stroke then become one
+            // line, and no longer cross.
             for (const int line : {a, b})
-                if (!stroke[std::size_t(line)])
-                    stroke[std::size_t(line)] =
-                        straightStroke(profileFit(windowOf(line), lines[std::size_t(line)], nullptr, false)) ? 1 : -1;
+                if (!stroke[std::size_t(line)]) {
+                    const auto fit = profileFit(windowOf(line), lines[std::size_t(line)], nullptr, false);
+                    stroke[std::size_t(line)] = straightStroke(fit) ? 1 : -1;
+                    if (stroke[std::size_t(line)] > 0)
+                        lines[std::size_t(line)] = fit->line;
+                }
             if (stroke[std::size_t(a)] > 0 && stroke[std::size_t(b)] > 0) {
                 bestA = a;
                 bestB = b;
@@ -626,27 +630,17 @@ static std::optional<PixelPoint> crossingNear(const PixelBuffer &picture, PixelP
     if (bestA < 0)
         return std::nullopt;
 
-    // Each line again, without the ink of the other near the crossing, in
-    // the window it was found in.
+    // Each line again from its profiles, away from the other line near the
+    // crossing, in the window it was found in; kept as it was where those
+    // no longer show a straight stroke.
     Line first = lines[std::size_t(bestA)], second = lines[std::size_t(bestB)];
-    for (int pass = 0; pass < 2; ++pass) {
-        // Only along the run each line was found on: not the label beyond it.
-        const std::pair<double, double> runA{first.from - 2, first.to + 2}, runB{second.from - 2, second.to + 2};
-        const auto a = fitLine(view(bestA), first, &second, std::clamp(first.halfWidth + 1.0, 1.6, 4.0), &runA);
-        const auto b = fitLine(view(bestB), second, &first, std::clamp(second.halfWidth + 1.0, 1.6, 4.0), &runB);
-        if (!a || !b)
-            break;
-        first = *a;
-        second = *b;
-    }
-    // Then each from its profiles, where enough of them are clean.
     {
         const auto a = profileFit(windowOf(bestA), first, &second);
         const auto b = profileFit(windowOf(bestB), second, &first);
-        if (a && b) {
+        if (straightStroke(a))
             first = a->line;
+        if (straightStroke(b))
             second = b->line;
-        }
     }
     const auto crossing = intersect(first, second);
     if (!crossing || std::sqrt((crossing->x - px) * (crossing->x - px) + (crossing->y - py) * (crossing->y - py)) > SnapRadius)

@@ -246,8 +246,8 @@ const Candidate *chosen(const Candidates &found, int count, double px, double py
 // The outline along `Rays` rays from a centre: for a filled mark where its
 // ink gives way to paper, for a hollow one the middle of its stroke. A ray
 // that runs on into a line or bar fastened to the mark, or past the line
-// of equal reach to an overlapping mark, says nothing of the outline and
-// is bridged from its neighbours.
+// of equal power to an overlapping mark, says nothing of the outline and is
+// filled in from the mark's symmetry or bridged from its neighbours.
 struct Outline {
     std::array<double, Rays> reach{};
     std::array<bool, Rays> seen{};
@@ -256,8 +256,12 @@ struct Outline {
 
 void bridge(Outline &o);
 
+// `strict`, once the centre is close: a ray longer than its shortest
+// turned counterpart by more than a few tenths met something fastened to
+// the mark there (the edge of a line leaving it, the blur where an
+// overlapping mark meets it), and is filled in too.
 Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, double cy, const Candidates &others,
-                     int otherCount, const Candidate *self)
+                     int otherCount, const Candidate *self, bool strict)
 {
     Outline o;
     const double limit = mark.kind == Kind::Hollow ? 1.6 * mark.radius + 5 : 2.2 * mark.radius + 3;
@@ -371,6 +375,21 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
             bestMismatch = std::sqrt(sum / pairs);
             order = n;
         }
+    }
+    if (order && strict) {
+        const double tolerance = std::max(0.35, 0.04 * mark.radius);
+        std::array<bool, Rays> longer{};
+        for (int k = 0; k < Rays; ++k)
+            for (int j = 1; j < order && o.seen[std::size_t(k)]; ++j) {
+                const std::size_t turned = std::size_t((k + j * Rays / order) % Rays);
+                longer[std::size_t(k)] = longer[std::size_t(k)]
+                    || (o.seen[turned] && o.reach[std::size_t(k)] > o.reach[turned] + tolerance);
+            }
+        for (int k = 0; k < Rays; ++k)
+            if (longer[std::size_t(k)]) {
+                o.seen[std::size_t(k)] = false;
+                --o.seenCount;
+            }
     }
     if (order) {
         std::array<double, Rays> filled = o.reach;
@@ -565,19 +584,25 @@ std::optional<PixelPoint> smallMarkCentre(const SnapWindow &w, double cx, double
     return PixelPoint{cx, cy};
 }
 
+// Where the outline of `self` settles, and its usual reach.
+struct Settled {
+    double x = 0, y = 0, radius = 0;
+};
+
 // The centre of the outline of `self`, moved until the outline's centroid
 // stays on it. Taken only where, first, most of the outline is seen (else
 // it is no mark: a blob in a texture, a knot of lines); second, the centre
 // settled; third, paper lies round the outline; fourth, it did not wander
 // off the mark it started from.
-std::optional<PixelPoint> outlineCentre(const SnapWindow &w, const Candidate &self, const Candidates &found, int count)
+std::optional<Settled> settle(const SnapWindow &w, const Candidate &self, const Candidates &found, int count)
 {
     double cx = self.x, cy = self.y;
     Outline outline;
     double moved = 1e9;
-    for (int pass = 0; pass < 6 && moved > 0.01; ++pass) {
-        outline = traceOutline(w, self, cx, cy, found, count, &self);
-        if (outline.seenCount < Rays * 6 / 10)
+    for (int pass = 0; pass < 8 && moved > 0.01; ++pass) {
+        const bool strict = self.kind == Kind::Filled && pass >= 2 && moved < 0.3;
+        outline = traceOutline(w, self, cx, cy, found, count, &self, strict);
+        if (outline.seenCount < Rays * (strict ? 4 : 6) / 10)
             return std::nullopt;
         const PixelPoint next = enclosedCentroid(outline, cx, cy);
         moved = distance(next.x - cx, next.y - cy);
@@ -587,7 +612,86 @@ std::optional<PixelPoint> outlineCentre(const SnapWindow &w, const Candidate &se
     if (moved > 0.05 || surroundDarkness(w, outline, cx, cy, self.kind == Kind::Hollow) > 0.3
         || distance(cx - self.x, cy - self.y) > std::max(2.0, 0.5 * self.radius))
         return std::nullopt;
-    return PixelPoint{cx, cy};
+    std::array<double, Rays> reach = outline.reach;
+    std::nth_element(reach.begin(), reach.begin() + Rays / 2, reach.end());
+    return Settled{cx, cy, reach[Rays / 2]};
+}
+
+// The circle through the outline where it was seen, by least squares
+// (x² + y² + Dx + Ey + F = 0), and how far the points stray from it.
+struct Circle {
+    double x = 0, y = 0, radius = 0, rms = 1e9;
+};
+Circle circleThrough(const Outline &o, double cx, double cy)
+{
+    // Sums for the normal equations, about the centre for precision.
+    double sxx = 0, sxy = 0, syy = 0, sx = 0, sy = 0, n = 0, sxz = 0, syz = 0, sz = 0;
+    for (int k = 0; k < Rays; ++k) {
+        if (!o.seen[std::size_t(k)])
+            continue;
+        const double x = o.reach[std::size_t(k)] * Ray.x[std::size_t(k)], y = o.reach[std::size_t(k)] * Ray.y[std::size_t(k)];
+        const double z = -(x * x + y * y);
+        sxx += x * x;
+        sxy += x * y;
+        syy += y * y;
+        sx += x;
+        sy += y;
+        n += 1;
+        sxz += x * z;
+        syz += y * z;
+        sz += z;
+    }
+    Circle c;
+    // Solve [sxx sxy sx; sxy syy sy; sx sy n] [D E F] = [sxz syz sz] (Cramer).
+    const double det = sxx * (syy * n - sy * sy) - sxy * (sxy * n - sy * sx) + sx * (sxy * sy - syy * sx);
+    if (n < 8 || std::abs(det) < 1e-9)
+        return c;
+    const double D = (sxz * (syy * n - sy * sy) - sxy * (syz * n - sy * sz) + sx * (syz * sy - syy * sz)) / det;
+    const double E = (sxx * (syz * n - sz * sy) - sxz * (sxy * n - sy * sx) + sx * (sxy * sz - syz * sx)) / det;
+    const double F = (sxx * (syy * sz - sy * syz) - sxy * (sxy * sz - syz * sx) + sxz * (sxy * sy - syy * sx)) / det;
+    const double ox = -D / 2, oy = -E / 2, r2 = ox * ox + oy * oy - F;
+    if (r2 <= 0)
+        return c;
+    c = {cx + ox, cy + oy, std::sqrt(r2), 0};
+    double spread = 0;
+    for (int k = 0; k < Rays; ++k)
+        if (o.seen[std::size_t(k)]) {
+            const double x = o.reach[std::size_t(k)] * Ray.x[std::size_t(k)] - ox, y = o.reach[std::size_t(k)] * Ray.y[std::size_t(k)] - oy;
+            spread += (std::sqrt(x * x + y * y) - c.radius) * (std::sqrt(x * x + y * y) - c.radius);
+        }
+    c.rms = std::sqrt(spread / n);
+    return c;
+}
+
+// The centre of a mark's outline. Where filled marks of about its size
+// overlap it (not the stub of a thick line), the part of
+// the outline another one hides is filled in from the mark's symmetry,
+// which says nothing along the line between them: such a mark is taken as
+// a disc, the circle through the outline it shows, fitted again from each
+// new centre; where that is no circle, nothing.
+std::optional<PixelPoint> outlineCentre(const SnapWindow &w, const Candidate &self, const Candidates &found, int count)
+{
+    const auto first = settle(w, self, found, count);
+    if (!first)
+        return std::nullopt;
+    const bool overlapped = self.kind == Kind::Filled && std::any_of(found.begin(), found.begin() + count, [&](const Candidate &c) {
+        return &c != &self && c.kind == Kind::Filled && c.radius >= 0.5 * first->radius
+            && distance(c.x - first->x, c.y - first->y) < first->radius + c.radius + 1;
+    });
+    if (!overlapped)
+        return PixelPoint{first->x, first->y};
+    Candidate disc{Kind::Filled, first->x, first->y, first->radius};
+    for (int pass = 0; pass < 4; ++pass) {
+        const Outline o = traceOutline(w, disc, disc.x, disc.y, found, count, &self, false);
+        const Circle c = circleThrough(o, disc.x, disc.y);
+        if (c.rms > 0.35 || distance(c.x - first->x, c.y - first->y) > std::max(2.0, 0.3 * first->radius))
+            return std::nullopt;
+        const double moved = distance(c.x - disc.x, c.y - disc.y);
+        disc = {Kind::Filled, c.x, c.y, c.radius};
+        if (moved < 0.01)
+            break;
+    }
+    return PixelPoint{disc.x, disc.y};
 }
 
 // Whether `w` holds all the picture has within `reach` of `p`.
