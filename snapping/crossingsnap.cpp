@@ -229,6 +229,20 @@ std::optional<PixelPoint> intersect(const Line &a, const Line &b)
     return PixelPoint{(ca * b.ny - cb * a.ny) / det, (a.nx * cb - b.nx * ca) / det};
 }
 
+// A line's ink runs up to the crossing: from there towards the middle of
+// its run, it is dark all the way across the other stroke and a pixel on.
+// A frame that ends short of a label's stroke beside it does not reach
+// where the two would cross.
+bool reaches(const SnapWindow &w, const Line &line, PixelPoint crossing, double otherHalfWidth)
+{
+    const double t = line.along(crossing.x, crossing.y), middle = 0.5 * (line.from + line.to);
+    const double sign = middle >= t ? 1 : -1, ux = -line.ny * sign, uy = line.nx * sign;
+    for (double s = 0; s <= otherHalfWidth + 1.5; s += 0.5)
+        if (w.darkBetween(crossing.x + s * ux, crossing.y + s * uy) < 0.3)
+            return false;
+    return true;
+}
+
 // The crossing lies on both lines' ink, or where a line ends at a corner.
 bool onBoth(const Line &a, const Line &b, PixelPoint p)
 {
@@ -544,10 +558,13 @@ float faintInk(const SnapWindow &w, const std::array<Line, 8> &lines, int lineCo
 } // namespace
 
 
-static std::optional<PixelPoint> crossingNear(const PixelBuffer &picture, PixelPoint position, int radius);
+struct Crossing {
+    PixelPoint at;
+    double halfWidth; // of the thicker of its two strokes
+};
 
 // The crossing found in the window of `radius` round the position.
-static std::optional<PixelPoint> crossingNear(const PixelBuffer &picture, PixelPoint position, int radius)
+static std::optional<Crossing> crossingNear(const PixelBuffer &picture, PixelPoint position, int radius)
 {
     const SnapWindow w(picture, position, radius);
     if (w.empty() || w.inkShare() > 0.4)
@@ -583,7 +600,8 @@ static std::optional<PixelPoint> crossingNear(const PixelBuffer &picture, PixelP
                         continue;
                     const Line &li = lines[std::size_t(i)], &lj = lines[std::size_t(j)];
                     const auto p = intersect(li, lj);
-                    if (!p || !onBoth(li, lj, *p))
+                    if (!p || !onBoth(li, lj, *p) || !reaches(windowOf(i), li, *p, lj.halfWidth)
+                        || !reaches(windowOf(j), lj, *p, li.halfWidth))
                         continue;
                     const double distance = std::sqrt((p->x - px) * (p->x - px) + (p->y - py) * (p->y - py));
                     const double score = distance - 0.2 * std::min(20.0, std::min(li.to - li.from, lj.to - lj.from));
@@ -650,15 +668,23 @@ static std::optional<PixelPoint> crossingNear(const PixelBuffer &picture, PixelP
     const PixelPoint found{crossing->x + w.left(), crossing->y + w.top()};
     if (found.x < 0 || found.y < 0 || found.x > picture.width || found.y > picture.height)
         return std::nullopt;
-    return found;
+    return Crossing{found, std::max(first.halfWidth, second.halfWidth)};
 }
 
 std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint position)
 {
-    for (const int radius : {Radius, WideRadius})
-        if (const auto found = crossingNear(picture, position, radius))
-            return found;
-    return snapToMark(picture, position);
+    const auto close = crossingNear(picture, position, Radius);
+    // A thick stroke leaves too little of itself clear of the other in the
+    // close look to fix its direction: there the wide look decides, if it
+    // finds the same crossing.
+    if (!close || close->halfWidth >= 1.75) {
+        const auto wide = crossingNear(picture, position, WideRadius);
+        if (wide && (!close || std::hypot(wide->at.x - close->at.x, wide->at.y - close->at.y) < 2 + close->halfWidth))
+            return wide->at;
+    }
+    if (close)
+        return close->at;
+    return snapToMark(picture, position, false);
 }
 
 } // namespace pontiva

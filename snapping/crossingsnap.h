@@ -9,11 +9,14 @@
 
 namespace pontiva {
 
-// The crossing nearest `at` (within SnapRadius) of two straight lines that
-// cross or meet at a corner there, at any angle of 20 degrees or more
-// between them; each line is fitted to a tenth of a pixel from its
-// anti-aliased ink, away from the other line. Where no two lines cross, the
-// centre of a filled dot (as snapToMark); else nothing.
+// The crossing near `at` (within SnapRadius) of two straight strokes, 1 to
+// about 6 px thick, that cross or meet at a corner or a T there, at 20
+// degrees or more; a longer pair is preferred to a nearer stub. Each stroke
+// is found by votes from the middles of its ink and fitted from profiles
+// across it, away from the other and from ticks and labels touching it, and
+// taken only where those profiles show one straight stroke of even width
+// whose ink runs up to the crossing. Where no two strokes qualify, the
+// centre of a filled mark (as snapToMark); else nothing.
 std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint at);
 
 } // namespace pontiva

@@ -704,7 +704,7 @@ bool covers(const SnapWindow &w, const PixelBuffer &picture, PixelPoint p, doubl
 
 } // namespace
 
-std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint position)
+std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint position, bool hollowToo)
 {
     InkDepth depth;
     Candidates found;
@@ -720,7 +720,7 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
         const double px = position.x - look->left(), py = position.y - look->top();
         count = candidates(*look, depth, found, false);
         mark = chosen(found, count, px, py);
-        if (!mark || !under(*mark, px, py)) {
+        if (hollowToo && (!mark || !under(*mark, px, py))) {
             count = hollowMarks(*look, found, count);
             mark = chosen(found, count, px, py);
         }
