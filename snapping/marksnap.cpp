@@ -252,6 +252,7 @@ struct Outline {
     std::array<double, Rays> reach{};
     std::array<bool, Rays> seen{};
     int seenCount = 0;
+    bool symmetric = false; // what was not seen was filled in from a turn
 };
 
 void bridge(Outline &o);
@@ -391,6 +392,7 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
                 --o.seenCount;
             }
     }
+    o.symmetric = order != 0;
     if (order) {
         std::array<double, Rays> filled = o.reach;
         std::array<bool, Rays> known = o.seen;
@@ -602,7 +604,9 @@ std::optional<Settled> settle(const SnapWindow &w, const Candidate &self, const 
     for (int pass = 0; pass < 8 && moved > 0.01; ++pass) {
         const bool strict = self.kind == Kind::Filled && pass >= 2 && moved < 0.3;
         outline = traceOutline(w, self, cx, cy, found, count, &self, strict);
-        if (outline.seenCount < Rays * (strict ? 4 : 6) / 10)
+        // Bridged straight across, a hidden corner is cut off: with no
+        // symmetry to fill it in, most of the outline must have been seen.
+        if (outline.seenCount < Rays * (strict ? 4 : 6) / 10 || (!outline.symmetric && outline.seenCount < Rays * 17 / 20))
             return std::nullopt;
         const PixelPoint next = enclosedCentroid(outline, cx, cy);
         moved = distance(next.x - cx, next.y - cy);
@@ -671,20 +675,21 @@ Circle circleThrough(const Outline &o, double cx, double cy)
 // new centre; where that is no circle, nothing.
 std::optional<PixelPoint> outlineCentre(const SnapWindow &w, const Candidate &self, const Candidates &found, int count)
 {
-    const auto first = settle(w, self, found, count);
-    if (!first)
-        return std::nullopt;
     const bool overlapped = self.kind == Kind::Filled && std::any_of(found.begin(), found.begin() + count, [&](const Candidate &c) {
-        return &c != &self && c.kind == Kind::Filled && c.radius >= 0.5 * first->radius
-            && distance(c.x - first->x, c.y - first->y) < first->radius + c.radius + 1;
+        return &c != &self && c.kind == Kind::Filled && c.radius >= 0.5 * self.radius
+            && distance(c.x - self.x, c.y - self.y) < self.radius + c.radius + 1;
     });
-    if (!overlapped)
-        return PixelPoint{first->x, first->y};
-    Candidate disc{Kind::Filled, first->x, first->y, first->radius};
-    for (int pass = 0; pass < 4; ++pass) {
+    if (!overlapped) {
+        const auto settled = settle(w, self, found, count);
+        if (!settled)
+            return std::nullopt;
+        return PixelPoint{settled->x, settled->y};
+    }
+    Candidate disc = self;
+    for (int pass = 0; pass < 6; ++pass) {
         const Outline o = traceOutline(w, disc, disc.x, disc.y, found, count, &self, false);
         const Circle c = circleThrough(o, disc.x, disc.y);
-        if (c.rms > 0.35 || distance(c.x - first->x, c.y - first->y) > std::max(2.0, 0.3 * first->radius))
+        if (o.seenCount < Rays * 4 / 10 || c.rms > 0.35 || distance(c.x - self.x, c.y - self.y) > std::max(2.0, 0.3 * self.radius))
             return std::nullopt;
         const double moved = distance(c.x - disc.x, c.y - disc.y);
         disc = {Kind::Filled, c.x, c.y, c.radius};
