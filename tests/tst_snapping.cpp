@@ -104,6 +104,8 @@ private slots:
     void realChartCorners();
     void realChartsFromEightDirections_data();
     void realChartsFromEightDirections();
+    void scanLikeChartsFromEightDirections_data();
+    void scanLikeChartsFromEightDirections();
 };
 
 void tst_Snapping::markCentres_data()
@@ -438,6 +440,59 @@ void tst_Snapping::realChartsFromEightDirections()
         }
         QVERIFY2(snapped >= 7, qPrintable(QStringLiteral("%1 of 8 snapped at %2, %3").arg(snapped).arg(truth.x()).arg(truth.y())));
     }
+}
+
+const std::vector<ChartWithTruth> &scanLike()
+{
+    static const std::vector<ChartWithTruth> charts = scanLikeCharts();
+    return charts;
+}
+
+void tst_Snapping::scanLikeChartsFromEightDirections_data()
+{
+    QTest::addColumn<int>("chart");
+    QTest::addColumn<double>("bound");  // px from the truth
+    QTest::addColumn<int>("strays");    // snaps allowed beyond it
+    QTest::addColumn<double>("snapped"); // share of clicks that must snap
+    // In the order the charts are drawn: five frames, then the marks.
+    const struct {
+        double bound;
+        int strays;
+        double snapped;
+    } rows[] = {{0.3, 0, 0.95}, {0.3, 0, 0.95}, {0.3, 0, 0.95}, {0.3, 0, 0.95}, {0.3, 1, 0.95},
+                {0.25, 0, 1.0}, {0.15, 0, 1.0}, {0.15, 0, 1.0}, {0.15, 0, 0.8},  {0.15, 0, 1.0},
+                {0.15, 0, 0.8}, {0.15, 0, 1.0}};
+    QCOMPARE(scanLike().size(), std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        QTest::addRow("%s", qPrintable(scanLike()[i].kind)) << int(i) << rows[i].bound << rows[i].strays << rows[i].snapped;
+}
+
+// Scan-like charts (blur, grain, JPEG 70, turned, labels at the corners),
+// every feature clicked 2 px off from 8 directions: snaps land within the
+// bound or not at all, and most clicks snap.
+void tst_Snapping::scanLikeChartsFromEightDirections()
+{
+    QFETCH(int, chart);
+    QFETCH(double, bound);
+    QFETCH(int, strays);
+    QFETCH(double, snapped);
+    const ChartWithTruth &c = scanLike()[std::size_t(chart)];
+    const PixelBuffer pixels = pixelsOf(c.picture);
+    int clicks = 0, found = 0, beyond = 0;
+    for (const bool crossings : {true, false})
+        for (const QPointF truth : crossings ? c.crossings : c.marks)
+            for (int k = 0; k < 8; ++k) {
+                const PixelPoint at{truth.x() + 2 * std::cos(k * Pi / 4), truth.y() + 2 * std::sin(k * Pi / 4)};
+                const auto snap = crossings ? pontiva::snapToCrossing(pixels, at) : pontiva::snapToMark(pixels, at);
+                ++clicks;
+                found += snap.has_value();
+                if (snap && off(snap, truth) > bound) {
+                    ++beyond;
+                    qInfo("%s", describe(snap, truth).constData());
+                }
+            }
+    QVERIFY2(beyond <= strays, qPrintable(QStringLiteral("%1 snaps beyond %2 px").arg(beyond).arg(bound)));
+    QVERIFY2(found >= snapped * clicks, qPrintable(QStringLiteral("%1 of %2 clicks snapped").arg(found).arg(clicks)));
 }
 
 QTEST_MAIN(tst_Snapping)
