@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: Pontiva developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One snap, timed: the centre of a mark while reading, a crossing while calibrating.
+// One snap, timed: the centre of a mark (8, 24 and 64 px) while reading, a
+// crossing while calibrating.
 #include "snapping/crossingsnap.h"
 #include "snapping/marksnap.h"
 
@@ -53,9 +54,28 @@ int main(int argc, char **argv)
             marks.push_back(c);
         }
     }
+    // Large marks on a line of their own colour, as a retina screenshot or
+    // a 300 dpi scan has them.
+    std::vector<QPointF> marks24, marks64;
+    {
+        QPainter p(&chart);
+        p.setRenderHint(QPainter::Antialiasing);
+        for (int i = 0; i < 12; ++i) {
+            const QPointF c24(140.3 + 110 * i, 1150.4), c64(180.6 + 110 * i, 1040.2 - (i % 2) * 0.3);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(30, 120, 60));
+            p.drawEllipse(c24, 12, 12);
+            p.setBrush(QColor(160, 30, 30));
+            p.drawEllipse(c64, 32, 32);
+            marks24.push_back(c24);
+            marks64.push_back(c64);
+        }
+        p.setPen(QPen(QColor(30, 120, 60), 5));
+        p.drawLine(QPointF(140.3, 1150.4), QPointF(140.3 + 110 * 11, 1150.4));
+    }
     const pontiva::PixelBuffer pixels{chart.constBits(), W, H, chart.bytesPerLine(), pontiva::PixelBuffer::Layout::Xrgb32};
 
-    auto run = [&](const std::vector<QPointF> &targets, bool crossing) {
+    auto run = [&](const char *what, const std::vector<QPointF> &targets, bool crossing, double goal) {
         std::vector<double> us;
         int found = 0;
         for (int i = 0; i < 20000; ++i) {
@@ -68,11 +88,13 @@ int main(int argc, char **argv)
             found += snapped.has_value();
         }
         const Stats s = summarise(us);
-        std::printf("%-30s median %7.2f us   p99 %7.2f us   max %8.2f us   found %5.1f %%   goal median and p99 <= 50 us: %s\n",
-                    crossing ? "snap to a crossing (calibrating)" : "snap to a mark (reading)", s.median, s.p99, s.max,
-                    100.0 * found / double(us.size()), s.median <= 50 && s.p99 <= 50 ? "met" : "MISSED");
+        std::printf("%-34s median %7.2f us   p99 %7.2f us   max %8.2f us   found %5.1f %%   goal median and p99 <= %.0f us: %s\n",
+                    what, s.median, s.p99, s.max, 100.0 * found / double(us.size()), goal,
+                    s.median <= goal && s.p99 <= goal ? "met" : "MISSED");
     };
-    run(marks, false);
-    run(crossings, true);
+    run("snap to an 8 px mark (reading)", marks, false, 50);
+    run("snap to a 24 px mark on its line", marks24, false, 50);
+    run("snap to a 64 px mark", marks64, false, 300);
+    run("snap to a crossing (calibrating)", crossings, true, 50);
     return 0;
 }

@@ -684,7 +684,7 @@ std::optional<PixelPoint> snapToCrossing(const PixelBuffer &picture, PixelPoint 
     }
     if (close)
         return close->at;
-    return snapToMark(picture, position, false);
+    return snapToMark(picture, position, MarkKinds::SmallFilled);
 }
 
 } // namespace pontiva

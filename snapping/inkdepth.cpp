@@ -10,8 +10,10 @@ namespace pontiva {
 void InkDepth::measure(const SnapWindow &w, float level)
 {
     constexpr int Straight = 3, Diagonal = 4, Far = 10000;
-    Depth.fill(0);
     const int W = w.width(), H = w.height();
+    // Only the window and its border of paper are ever read.
+    for (int y = -1; y <= H; ++y)
+        std::fill_n(Depth.begin() + std::ptrdiff_t(index(-1, y)), W + 2, std::int16_t(0));
     std::int16_t *d = Depth.data();
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {

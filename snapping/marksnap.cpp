@@ -57,6 +57,10 @@ using Candidates = std::array<Candidate, 48>;
 // inside a deeper one's inscribed disc are that mark's.
 int filledMarks(const InkDepth &depth, const SnapWindow &w, Candidates &found, int count)
 {
+    constexpr int Axes[4][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
+    constexpr double Diagonal = 0.70710678118654752;
+    constexpr double Eight[8][2] = {{1, 0}, {Diagonal, Diagonal}, {0, 1}, {-Diagonal, Diagonal},
+                                    {-1, 0}, {-Diagonal, -Diagonal}, {0, -1}, {Diagonal, -Diagonal}};
     struct Peak {
         int x, y, depth;
     };
@@ -71,7 +75,12 @@ int filledMarks(const InkDepth &depth, const SnapWindow &w, Candidates &found, i
             for (int dy = -1; dy <= 1 && top; ++dy)
                 for (int dx = -1; dx <= 1 && top; ++dx)
                     top = depth(x + dx, y + dy) <= d;
-            if (top && n < int(peaks.size()))
+            // Inside a ridge the depth stays the same both ways along it: no
+            // peak (and a long thick line would crowd out the marks).
+            bool ridge = false;
+            for (const auto &a : Axes)
+                ridge = ridge || (depth(x - a[0], y - a[1]) == d && depth(x + a[0], y + a[1]) == d);
+            if (top && !ridge && n < int(peaks.size()))
                 peaks[std::size_t(n++)] = {x, y, d};
         }
     std::sort(peaks.begin(), peaks.begin() + n, [](const Peak &a, const Peak &b) { return a.depth > b.depth; });
@@ -103,7 +112,7 @@ int filledMarks(const InkDepth &depth, const SnapWindow &w, Candidates &found, i
         const double r = p.depth / 3.0, step = r + 1;
         int kept = 0;
         for (int k = 0; k < 8; ++k) {
-            const int sx = int(std::floor(cx + step * std::cos(k * Pi / 4))), sy = int(std::floor(cy + step * std::sin(k * Pi / 4)));
+            const int sx = int(std::floor(cx + step * Eight[k][0])), sy = int(std::floor(cy + step * Eight[k][1]));
             const int d = sx >= 0 && sy >= 0 && sx < w.width() && sy < w.height() ? depth(sx, sy) : 0;
             // Where the peak is hardly deeper than a stroke (the corner of
             // two 2 px lines), a stroke leaving it keeping half its depth is
@@ -210,10 +219,12 @@ int hollowMarks(const SnapWindow &w, Candidates &found, int count)
 
 // Hollow marks are looked for only where asked, or where no filled mark
 // lies under the pointer: labelling all the paper costs the most.
-int candidates(const SnapWindow &w, InkDepth &depth, Candidates &found, bool hollow)
+int candidates(const SnapWindow &w, InkDepth &depth, Candidates &found, bool specks, bool hollow)
 {
     depth.measure(w);
-    const int count = smallMarks(w, found, filledMarks(depth, w, found, 0));
+    int count = filledMarks(depth, w, found, 0);
+    if (specks)
+        count = smallMarks(w, found, count);
     return hollow ? hollowMarks(w, found, count) : count;
 }
 
@@ -278,7 +289,12 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
         }
     for (int k = 0; k < Rays; ++k) {
         const double ux = Ray.x[std::size_t(k)], uy = Ray.y[std::size_t(k)];
-        double previous = w.darkBetween(cx, cy), in = -1, peak = 0;
+        // A filled mark's edge lies no nearer than about its inscribed
+        // radius: the march starts a little inside that, where it is ink.
+        double start = mark.kind == Kind::Filled ? std::floor(std::max(0.0, mark.radius - 2.5) / Step) * Step : 0;
+        if (start > 0 && w.darkBetween(cx + start * ux, cy + start * uy) < 0.5)
+            start = 0;
+        double previous = w.darkBetween(cx + start * ux, cy + start * uy), in = -1, peak = 0;
         bool done = false;
         std::array<double, 512> profile;
         int samples = 0;
@@ -293,7 +309,7 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
             }
             return (samples + 1) * Step;
         };
-        for (double t = Step; t <= limit && !done; t += Step) {
+        for (double t = start + Step; t <= limit && !done; t += Step) {
             const double x = cx + t * ux, y = cy + t * uy;
             if (x < 0 || y < 0 || x > w.width() || y > w.height())
                 break;
@@ -604,16 +620,17 @@ std::optional<Settled> settle(const SnapWindow &w, const Candidate &self, const 
     for (int pass = 0; pass < 8 && moved > 0.01; ++pass) {
         const bool strict = self.kind == Kind::Filled && pass >= 2 && moved < 0.3;
         outline = traceOutline(w, self, cx, cy, found, count, &self, strict);
-        // Bridged straight across, a hidden corner is cut off: with no
-        // symmetry to fill it in, most of the outline must have been seen.
-        if (outline.seenCount < Rays * (strict ? 4 : 6) / 10 || (!outline.symmetric && outline.seenCount < Rays * 17 / 20))
+        if (outline.seenCount < Rays * (strict ? 4 : 6) / 10)
             return std::nullopt;
         const PixelPoint next = enclosedCentroid(outline, cx, cy);
         moved = distance(next.x - cx, next.y - cy);
         cx = next.x;
         cy = next.y;
     }
-    if (moved > 0.05 || surroundDarkness(w, outline, cx, cy, self.kind == Kind::Hollow) > 0.3
+    // Bridged straight across, a hidden corner is cut off: with no symmetry
+    // to fill it in, most of the outline must have been seen.
+    if (moved > 0.05 || (!outline.symmetric && outline.seenCount < Rays * 17 / 20)
+        || surroundDarkness(w, outline, cx, cy, self.kind == Kind::Hollow) > 0.3
         || distance(cx - self.x, cy - self.y) > std::max(2.0, 0.5 * self.radius))
         return std::nullopt;
     std::array<double, Rays> reach = outline.reach;
@@ -709,7 +726,7 @@ bool covers(const SnapWindow &w, const PixelBuffer &picture, PixelPoint p, doubl
 
 } // namespace
 
-std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint position, bool hollowToo)
+std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint position, MarkKinds kinds)
 {
     InkDepth depth;
     Candidates found;
@@ -719,13 +736,15 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
     const Candidate *mark = nullptr;
     int count = 0;
     for (const int radius : {FirstRadius, WideRadius}) {
+        if (radius == WideRadius && kinds == MarkKinds::SmallFilled)
+            break;
         look.emplace(picture, position, radius);
         if (look->empty() || look->inkShare() > (radius == FirstRadius ? 0.6 : 0.8))
             continue;
         const double px = position.x - look->left(), py = position.y - look->top();
-        count = candidates(*look, depth, found, false);
+        count = candidates(*look, depth, found, true, false);
         mark = chosen(found, count, px, py);
-        if (hollowToo && (!mark || !under(*mark, px, py))) {
+        if (kinds == MarkKinds::Any && (!mark || !under(*mark, px, py))) {
             count = hollowMarks(*look, found, count);
             mark = chosen(found, count, px, py);
         }
@@ -738,6 +757,8 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
     PixelPoint centre{first.x + look->left(), first.y + look->top()};
     // The window the mark is measured in: the first look where it holds the
     // whole mark (and its candidates stand), else one centred on the mark.
+    // Room for a triangle's corners (twice its inscribed radius away) and
+    // for rays that run on along a line to show it.
     const double reach = first.kind == Kind::Hollow ? 1.6 * first.radius + 5
         : first.kind == Kind::Filled && first.radius >= 3.2 ? 2.2 * first.radius + 5
                                                               : first.radius + 5;
@@ -766,7 +787,7 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
         if (w.empty())
             return std::nullopt;
         if (&w != &*look)
-            count = candidates(w, depth, found, first.kind == Kind::Hollow);
+            count = candidates(w, depth, found, false, first.kind == Kind::Hollow); // no specks: they are never in the way
         // The same mark, found in this window: the nearest of its kind.
         const Candidate *self = nullptr;
         double nearest = 1e9;

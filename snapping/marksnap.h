@@ -16,9 +16,13 @@ namespace pontiva {
 // outline traced along rays, where a line, bar or overlapping mark running
 // on from it is bridged by the mark's symmetry. Taken only when most of the
 // outline is seen, the centre settles and paper lies round it: thin lines
-// alone, solid areas, blank paper and noise give nothing. Without
-// `hollowToo`, filled marks only (the eye of a label's letter is no place
-// to calibrate on).
-std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint at, bool hollowToo = true);
+// alone, solid areas, blank paper and noise give nothing.
+enum class MarkKinds {
+    Any,
+    // Filled marks near the pointer, up to about 16 px: what a reference
+    // point may be placed on (the eye of a label's letter is not).
+    SmallFilled,
+};
+std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint at, MarkKinds kinds = MarkKinds::Any);
 
 } // namespace pontiva
