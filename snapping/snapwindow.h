@@ -38,6 +38,10 @@ public:
             return 0; // far outside, or not a number
         const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
         const double ax = fx - x0, ay = fy - y0;
+        if (x0 >= 0 && y0 >= 0 && x0 + 1 < Width && y0 + 1 < Height) { // the usual case: all four inside
+            const float *p = Dark.data() + y0 * MaxSide + x0;
+            return (1 - ay) * ((1 - ax) * p[0] + ax * p[1]) + ay * ((1 - ax) * p[MaxSide] + ax * p[MaxSide + 1]);
+        }
         auto pick = [this](int px, int py) -> double {
             return px < 0 || py < 0 || px >= Width || py >= Height ? 0.0 : Dark[std::size_t(py * MaxSide + px)];
         };
