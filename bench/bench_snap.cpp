@@ -32,7 +32,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     // A chart as exported: light grid, black axes, a curve with disc marks.
-    const int W = 1600, H = 1200;
+    const int W = 1800, H = 1200; // the grid spans 100..1500; large marks stand to its right
     QImage chart(W, H, QImage::Format_RGB32);
     chart.fill(QColor(252, 251, 247));
     std::vector<QPointF> marks, crossings;
@@ -61,7 +61,7 @@ int main(int argc, char **argv)
         QPainter p(&chart);
         p.setRenderHint(QPainter::Antialiasing);
         for (int i = 0; i < 12; ++i) {
-            const QPointF c24(140.3 + 110 * i, 1150.4), c64(180.6 + 110 * i, 1040.2 - (i % 2) * 0.3);
+            const QPointF c24(1560.3, 150.4 + 80 * i), c64(1700.6 - (i % 2) * 0.3, 140.2 + 80 * i);
             p.setPen(Qt::NoPen);
             p.setBrush(QColor(30, 120, 60));
             p.drawEllipse(c24, 12, 12);
@@ -71,7 +71,7 @@ int main(int argc, char **argv)
             marks64.push_back(c64);
         }
         p.setPen(QPen(QColor(30, 120, 60), 5));
-        p.drawLine(QPointF(140.3, 1150.4), QPointF(140.3 + 110 * 11, 1150.4));
+        p.drawLine(QPointF(1560.3, 150.4), QPointF(1560.3, 150.4 + 80 * 11));
     }
     const pontiva::PixelBuffer pixels{chart.constBits(), W, H, chart.bytesPerLine(), pontiva::PixelBuffer::Layout::Xrgb32};
 
