@@ -108,6 +108,11 @@ void Magnifier::paintEvent(QPaintEvent *event)
         p.setPen(QPen(QColor(90, 90, 90), 1));
         p.drawLine(centre - QPointF(4, 0), centre + QPointF(4, 0));
         p.drawLine(centre - QPointF(0, 4), centre + QPointF(0, 4));
+    } else if (Current.searched) {
+        // Snapping looked and found nothing it trusts: a broken grey ring,
+        // and the reading is the pointer's own.
+        p.setPen(QPen(QColor(120, 120, 120), 1.5, Qt::DashLine));
+        p.drawEllipse(reading, 6, 6);
     }
     if (!Note.isEmpty()) {
         QFont small = font();

@@ -13,7 +13,8 @@ class PicturePanel;
 // Picture pixels appear as squares (nearest neighbour), with the marks drawn
 // on the picture, a thin crosshair at the exact reading position (between
 // pixel centres as often as not) and, when snapping found something, a ring
-// there and a small cross where the pointer is. Shows nothing until it has
+// there and a small cross where the pointer is; when it looked and found
+// nothing, a broken grey ring. Shows nothing until it has
 // a position on a picture. A click switches between the two enlargements.
 class Magnifier : public QFrame
 {

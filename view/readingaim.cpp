@@ -25,6 +25,7 @@ ReadingPosition ReadingAim::aim(const PicturePanel &panel, float x, float y, boo
                                       layout};
     const pontiva::PixelPoint at{a.pointer.x(), a.pointer.y()};
     const auto found = calibrating ? pontiva::snapToCrossing(pixels, at) : pontiva::snapToMark(pixels, at);
+    a.searched = true;
     if (!found)
         return a;
     a.reading = QPointF(found->x, found->y);

@@ -13,6 +13,7 @@ struct ReadingPosition {
     QPointF reading;   // picture pixels, where it is read
     float x = 0, y = 0; // logical coordinates of `reading`, as the handlers take them
     bool snapped = false;
+    bool searched = false; // snapping was on and looked (found or not)
 };
 
 // With snapping off the reading position is the position itself, to the
