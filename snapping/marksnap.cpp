@@ -102,7 +102,7 @@ int filledMarks(const InkDepth &depth, const SnapWindow &w, Candidates &found, i
         cx /= flat;
         cy /= flat;
         const bool inside = std::any_of(found.begin() + first, found.begin() + count, [&](const Candidate &c) {
-            return distance(c.x - cx, c.y - cy) < std::max(1.5, c.radius);
+            return distance(c.x - cx, c.y - cy) < std::max(1.5, 0.75 * c.radius); // an overlapping twin is further
         });
         if (inside)
             continue;
@@ -726,37 +726,15 @@ bool covers(const SnapWindow &w, const PixelBuffer &picture, PixelPoint p, doubl
 
 } // namespace
 
-std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint position, MarkKinds kinds)
+namespace {
+
+// The centre of `first`, one of the candidates `look` holds, in picture
+// pixels: measured in `look` where it holds the whole mark, else in a
+// window centred on the mark. `found` is worked in.
+std::optional<PixelPoint> measure(const PixelBuffer &picture, const SnapWindow &look, const Candidate &first,
+                                  Candidates found, int count, InkDepth &depth)
 {
-    InkDepth depth;
-    Candidates found;
-    // Round the pointer first; wider where that sees nothing, or only ink
-    // (the pointer inside a large mark).
-    std::optional<SnapWindow> look;
-    const Candidate *mark = nullptr;
-    int count = 0;
-    for (const int radius : {FirstRadius, WideRadius}) {
-        if (radius == WideRadius && kinds == MarkKinds::SmallFilled)
-            break;
-        look.emplace(picture, position, radius);
-        if (look->empty() || look->inkShare() > (radius == FirstRadius ? 0.6 : 0.8))
-            continue;
-        const double px = position.x - look->left(), py = position.y - look->top();
-        count = candidates(*look, depth, found, true, false);
-        mark = chosen(found, count, px, py);
-        if (kinds == MarkKinds::Any && (!mark || !under(*mark, px, py))) {
-            count = hollowMarks(*look, found, count);
-            mark = chosen(found, count, px, py);
-        }
-        if (mark)
-            break;
-    }
-    if (!mark)
-        return std::nullopt;
-    const Candidate first = *mark;
-    PixelPoint centre{first.x + look->left(), first.y + look->top()};
-    // The window the mark is measured in: the first look where it holds the
-    // whole mark (and its candidates stand), else one centred on the mark.
+    PixelPoint centre{first.x + look.left(), first.y + look.top()};
     // Room for a triangle's corners (twice its inscribed radius away) and
     // for rays that run on along a line to show it.
     const double reach = first.kind == Kind::Hollow ? 1.6 * first.radius + 5
@@ -764,8 +742,8 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
                                                               : first.radius + 5;
     std::optional<SnapWindow> fresh;
     auto windowFor = [&](PixelPoint at) -> const SnapWindow & {
-        if (!fresh && covers(*look, picture, at, reach))
-            return *look;
+        if (!fresh && covers(look, picture, at, reach))
+            return look;
         fresh.emplace(picture, at, std::clamp(int(std::ceil(reach)), 8, WideRadius));
         return *fresh;
     };
@@ -786,7 +764,7 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
         const SnapWindow &w = windowFor(centre);
         if (w.empty())
             return std::nullopt;
-        if (&w != &*look)
+        if (&w != &look)
             count = candidates(w, depth, found, false, first.kind == Kind::Hollow); // no specks: they are never in the way
         // The same mark, found in this window: the nearest of its kind.
         const Candidate *self = nullptr;
@@ -809,6 +787,56 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
         centre = *next;
         if (settled)
             break;
+    }
+    return centre;
+}
+
+} // namespace
+
+std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint position, MarkKinds kinds)
+{
+    InkDepth depth;
+    Candidates found;
+    // Round the pointer first; wider where that sees nothing, or only ink
+    // (the pointer inside a large mark).
+    std::optional<SnapWindow> look;
+    const Candidate *mark = nullptr;
+    int count = 0;
+    double px = 0, py = 0;
+    for (const int radius : {FirstRadius, WideRadius}) {
+        if (radius == WideRadius && kinds == MarkKinds::SmallFilled)
+            break;
+        look.emplace(picture, position, radius);
+        if (look->empty() || look->inkShare() > (radius == FirstRadius ? 0.6 : 0.8))
+            continue;
+        px = position.x - look->left();
+        py = position.y - look->top();
+        count = candidates(*look, depth, found, true, false);
+        mark = chosen(found, count, px, py);
+        if (kinds == MarkKinds::Any && (!mark || !under(*mark, px, py))) {
+            count = hollowMarks(*look, found, count);
+            mark = chosen(found, count, px, py);
+        }
+        if (mark)
+            break;
+    }
+    if (!mark)
+        return std::nullopt;
+    auto centre = measure(picture, *look, *mark, found, count, depth);
+    // Where two filled marks overlap under the pointer, their first guesses
+    // are pulled towards each other: both are measured, the nearer taken.
+    for (int i = 0; i < count; ++i) {
+        const Candidate &twin = found[std::size_t(i)];
+        if (&twin == mark || twin.kind != Kind::Filled || mark->kind != Kind::Filled || !under(twin, px, py)
+            || distance(twin.x - mark->x, twin.y - mark->y) > twin.radius + mark->radius)
+            continue;
+        const auto other = measure(picture, *look, twin, found, count, depth);
+        auto away = [&](const std::optional<PixelPoint> &p) {
+            return p ? distance(p->x - position.x, p->y - position.y) : 1e9;
+        };
+        if (away(other) < away(centre))
+            centre = other;
+        break;
     }
     return centre;
 }

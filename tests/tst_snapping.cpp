@@ -457,7 +457,7 @@ void tst_Snapping::scanLikeChartsFromEightDirections_data()
     const struct {
         double bound, snapped;
     } rows[] = {{0.3, 0.95}, {0.3, 0.95}, {0.3, 0.95},  {0.3, 0.95},  {0.3, 0.95},  {0.25, 1.0},
-                {0.15, 1.0}, {0.15, 1.0}, {0.15, 0.8}, {0.15, 1.0}, {0.15, 0.8}, {0.15, 1.0}};
+                {0.15, 1.0}, {0.15, 1.0}, {0.15, 0.8}, {0.15, 1.0}, {0.15, 1.0}, {0.15, 1.0}};
     QCOMPARE(scanLike().size(), std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i)
         QTest::addRow("%s", qPrintable(scanLike()[i].kind)) << int(i) << rows[i].bound << rows[i].snapped;
