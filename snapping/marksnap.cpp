@@ -314,16 +314,17 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
             if (x < 0 || y < 0 || x > w.width() || y > w.height())
                 break;
             // Nearer, by power, to another filled mark: its ink, not this one's.
-            const double own = (x - cx) * (x - cx) + (y - cy) * (y - cy) - mark.radius * mark.radius;
-            bool theirs = false;
-            for (int i = 0; i < nearCount && !theirs; ++i) {
-                const Candidate &c = *near[std::size_t(i)];
-                theirs = (x - c.x) * (x - c.x) + (y - c.y) * (y - c.y) - c.radius * c.radius < own;
+            if (nearCount) {
+                const double own = t * t - mark.radius * mark.radius;
+                bool theirs = false;
+                for (int i = 0; i < nearCount && !theirs; ++i) {
+                    const Candidate &c = *near[std::size_t(i)];
+                    theirs = (x - c.x) * (x - c.x) + (y - c.y) * (y - c.y) - c.radius * c.radius < own;
+                }
+                if (theirs)
+                    break;
             }
-            if (theirs)
-                break;
             const double d = w.darkBetween(x, y);
-            const double crossing = t - Step * (0.5 - d) / (previous - d); // where darkness passed 0.5
             if (mark.kind == Kind::Hollow) {
                 // The stroke's middle: half way between where its darkness
                 // passes half its peak going in and coming out, which a thin
@@ -343,7 +344,7 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
                 profile[std::size_t(std::min(samples, int(profile.size()) - 1))] = d;
                 ++samples;
             } else if (previous >= 0.5 && d < 0.5) {
-                o.reach[std::size_t(k)] = crossing;
+                o.reach[std::size_t(k)] = t - Step * (0.5 - d) / (previous - d); // where darkness passed 0.5
                 o.seen[std::size_t(k)] = true;
                 done = true;
             }
@@ -827,8 +828,12 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
     // are pulled towards each other: both are measured, the nearer taken.
     for (int i = 0; i < count; ++i) {
         const Candidate &twin = found[std::size_t(i)];
+        const double apart = distance(twin.x - mark->x, twin.y - mark->y);
+        // Closer than most of a radius, a second peak is the same mark's
+        // (a line through it stretches its depth); further than both
+        // radii, no overlap.
         if (&twin == mark || twin.kind != Kind::Filled || mark->kind != Kind::Filled || !under(twin, px, py)
-            || distance(twin.x - mark->x, twin.y - mark->y) > twin.radius + mark->radius)
+            || apart < 0.9 * std::max(twin.radius, mark->radius) || apart > twin.radius + mark->radius)
             continue;
         const auto other = measure(picture, *look, twin, found, count, depth);
         auto away = [&](const std::optional<PixelPoint> &p) {

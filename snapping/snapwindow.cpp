@@ -76,6 +76,8 @@ SnapWindow::SnapWindow(const PixelBuffer &picture, PixelPoint at, int radius)
     if (paper - ink < MinimumContrast)
         return;
     Contrast = true;
+    InnerRight = Width - 1;
+    InnerBottom = Height - 1;
     // Darkness of every level once, then a look-up per pixel.
     float darkness[256];
     const float scale = 1.0f / float(paper - ink);
@@ -90,6 +92,19 @@ SnapWindow::SnapWindow(const PixelBuffer &picture, PixelPoint at, int radius)
             dark += d >= 0.5f;
         }
     InkShare = double(dark) / count;
+}
+
+// Beside or beyond the window's edge, where outside pixels count as paper.
+double SnapWindow::darkAtEdge(double fx, double fy) const
+{
+    if (!(fx > -2 && fy > -2 && fx < Width + 1 && fy < Height + 1))
+        return 0; // far outside, or not a number
+    const int x0 = int(fx + 2) - 2, y0 = int(fy + 2) - 2; // the floor, both being above -2
+    const double ax = fx - x0, ay = fy - y0;
+    auto pick = [this](int px, int py) -> double {
+        return px < 0 || py < 0 || px >= Width || py >= Height ? 0.0 : Dark[std::size_t(py * MaxSide + px)];
+    };
+    return (1 - ay) * ((1 - ax) * pick(x0, y0) + ax * pick(x0 + 1, y0)) + ay * ((1 - ax) * pick(x0, y0 + 1) + ax * pick(x0 + 1, y0 + 1));
 }
 
 SnapWindow SnapWindow::emphasised(float level) const

@@ -34,19 +34,13 @@ public:
     double darkBetween(double x, double y) const
     {
         const double fx = x - 0.5, fy = y - 0.5;
-        if (!(fx > -2 && fy > -2 && fx < Width + 1 && fy < Height + 1))
-            return 0; // far outside, or not a number
-        const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
-        const double ax = fx - x0, ay = fy - y0;
-        if (x0 >= 0 && y0 >= 0 && x0 + 1 < Width && y0 + 1 < Height) { // the usual case: all four inside
+        if (fx >= 0 && fy >= 0 && fx < InnerRight && fy < InnerBottom) { // the usual case: all four inside
+            const int x0 = int(fx), y0 = int(fy);
+            const double ax = fx - x0, ay = fy - y0;
             const float *p = Dark.data() + y0 * MaxSide + x0;
             return (1 - ay) * ((1 - ax) * p[0] + ax * p[1]) + ay * ((1 - ax) * p[MaxSide] + ax * p[MaxSide + 1]);
         }
-        auto pick = [this](int px, int py) -> double {
-            return px < 0 || py < 0 || px >= Width || py >= Height ? 0.0 : Dark[std::size_t(py * MaxSide + px)];
-        };
-        return (1 - ay) * ((1 - ax) * pick(x0, y0) + ax * pick(x0 + 1, y0))
-            + ay * ((1 - ax) * pick(x0, y0 + 1) + ax * pick(x0 + 1, y0 + 1));
+        return darkAtEdge(fx, fy);
     }
     // Share of the window darker than half way: noise and solid areas are high.
     double inkShare() const { return InkShare; }
@@ -56,9 +50,11 @@ public:
 
 private:
     SnapWindow() = default;
+    double darkAtEdge(double fx, double fy) const;
     int Left = 0, Top = 0, Width = 0, Height = 0;
     bool Contrast = false;
     double InkShare = 0;
+    double InnerRight = -1, InnerBottom = -1; // where a bilinear look-up still has all four pixels
     std::array<float, MaxSide * MaxSide> Dark; // only the window's part is written and read
 };
 
