@@ -741,36 +741,25 @@ std::optional<PixelPoint> measure(const PixelBuffer &picture, const SnapWindow &
     const double reach = first.kind == Kind::Hollow ? 1.6 * first.radius + 5
         : first.kind == Kind::Filled && first.radius >= 3.2 ? 2.2 * first.radius + 5
                                                               : first.radius + 5;
-    std::optional<SnapWindow> fresh;
-    auto windowFor = [&](PixelPoint at) -> const SnapWindow & {
-        if (!fresh && covers(look, picture, at, reach))
-            return look;
-        fresh.emplace(picture, at, std::clamp(int(std::ceil(reach)), 8, WideRadius));
-        return *fresh;
-    };
     auto inPicture = [](const SnapWindow &w, std::optional<PixelPoint> p) -> std::optional<PixelPoint> {
         if (!p)
             return std::nullopt;
         return PixelPoint{p->x + w.left(), p->y + w.top()};
     };
-    if (first.kind == Kind::Small || (first.kind == Kind::Filled && first.radius < 3.2)) {
-        const SnapWindow &w = windowFor(centre);
+    const bool small = first.kind == Kind::Small || (first.kind == Kind::Filled && first.radius < 3.2);
+    // One measurement in window `w`; nothing where it has no mark there.
+    auto once = [&](const SnapWindow &w) -> std::optional<PixelPoint> {
         if (w.empty())
             return std::nullopt;
-        const double cx = centre.x - w.left(), cy = centre.y - w.top();
-        return inPicture(w, first.kind == Kind::Small ? speckCentre(w, cx, cy, first.radius)
-                                                      : smallMarkCentre(w, cx, cy, first.radius));
-    }
-    for (int round = 0; round < 2; ++round) {
-        const SnapWindow &w = windowFor(centre);
-        if (w.empty())
-            return std::nullopt;
+        const double wx = centre.x - w.left(), wy = centre.y - w.top();
+        if (small)
+            return inPicture(w, first.kind == Kind::Small ? speckCentre(w, wx, wy, first.radius)
+                                                          : smallMarkCentre(w, wx, wy, first.radius));
         if (&w != &look)
             count = candidates(w, depth, found, false, first.kind == Kind::Hollow); // no specks: they are never in the way
         // The same mark, found in this window: the nearest of its kind.
         const Candidate *self = nullptr;
         double nearest = 1e9;
-        const double wx = centre.x - w.left(), wy = centre.y - w.top();
         for (int i = 0; i < count; ++i) {
             const Candidate &c = found[std::size_t(i)];
             const double d = distance(c.x - wx, c.y - wy);
@@ -781,7 +770,18 @@ std::optional<PixelPoint> measure(const PixelBuffer &picture, const SnapWindow &
         }
         if (!self || nearest > std::max(3.0, 0.5 * first.radius))
             return std::nullopt;
-        const auto next = inPicture(w, outlineCentre(w, *self, found, count));
+        return inPicture(w, outlineCentre(w, *self, found, count));
+    };
+    // (A window of its own is made only when needed: it is large to clear.)
+    bool own = false;
+    for (int round = 0; round < (small ? 1 : 2); ++round) {
+        std::optional<PixelPoint> next;
+        if (!own && covers(look, picture, centre, reach)) {
+            next = once(look);
+        } else {
+            own = true;
+            next = once(SnapWindow(picture, centre, std::clamp(int(std::ceil(reach)), 8, WideRadius)));
+        }
         if (!next)
             return std::nullopt;
         const bool settled = distance(next->x - centre.x, next->y - centre.y) < 1;
@@ -799,51 +799,52 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
     InkDepth depth;
     Candidates found;
     // Round the pointer first; wider where that sees nothing, or only ink
-    // (the pointer inside a large mark).
-    std::optional<SnapWindow> look;
+    // (the pointer inside a large mark). (No std::optional for a window:
+    // GCC clears all of its storage first.)
     const Candidate *mark = nullptr;
     int count = 0;
     double px = 0, py = 0;
-    for (const int radius : {FirstRadius, WideRadius}) {
-        if (radius == WideRadius && kinds == MarkKinds::SmallFilled)
-            break;
-        look.emplace(picture, position, radius);
-        if (look->empty() || look->inkShare() > (radius == FirstRadius ? 0.6 : 0.8))
-            continue;
-        px = position.x - look->left();
-        py = position.y - look->top();
-        count = candidates(*look, depth, found, true, false);
+    auto lookIn = [&](const SnapWindow &look, double inkShare) -> std::optional<PixelPoint> {
+        if (look.empty() || look.inkShare() > inkShare)
+            return std::nullopt;
+        px = position.x - look.left();
+        py = position.y - look.top();
+        count = candidates(look, depth, found, true, false);
         mark = chosen(found, count, px, py);
         if (kinds == MarkKinds::Any && (!mark || !under(*mark, px, py))) {
-            count = hollowMarks(*look, found, count);
+            count = hollowMarks(look, found, count);
             mark = chosen(found, count, px, py);
         }
-        if (mark)
+        if (!mark)
+            return std::nullopt;
+        auto centre = measure(picture, look, *mark, found, count, depth);
+        // Where two filled marks overlap under the pointer, their first
+        // guesses are pulled towards each other: both are measured, the
+        // nearer taken.
+        for (int i = 0; i < count; ++i) {
+            const Candidate &twin = found[std::size_t(i)];
+            const double apart = distance(twin.x - mark->x, twin.y - mark->y);
+            // Closer than most of a radius, a second peak is the same
+            // mark's (a line through it stretches its depth); further than
+            // both radii, no overlap.
+            if (&twin == mark || twin.kind != Kind::Filled || mark->kind != Kind::Filled || !under(twin, px, py)
+                || apart < 0.9 * std::max(twin.radius, mark->radius) || apart > twin.radius + mark->radius)
+                continue;
+            const auto other = measure(picture, look, twin, found, count, depth);
+            auto away = [&](const std::optional<PixelPoint> &p) {
+                return p ? distance(p->x - position.x, p->y - position.y) : 1e9;
+            };
+            if (away(other) < away(centre))
+                centre = other;
             break;
-    }
-    if (!mark)
-        return std::nullopt;
-    auto centre = measure(picture, *look, *mark, found, count, depth);
-    // Where two filled marks overlap under the pointer, their first guesses
-    // are pulled towards each other: both are measured, the nearer taken.
-    for (int i = 0; i < count; ++i) {
-        const Candidate &twin = found[std::size_t(i)];
-        const double apart = distance(twin.x - mark->x, twin.y - mark->y);
-        // Closer than most of a radius, a second peak is the same mark's
-        // (a line through it stretches its depth); further than both
-        // radii, no overlap.
-        if (&twin == mark || twin.kind != Kind::Filled || mark->kind != Kind::Filled || !under(twin, px, py)
-            || apart < 0.9 * std::max(twin.radius, mark->radius) || apart > twin.radius + mark->radius)
-            continue;
-        const auto other = measure(picture, *look, twin, found, count, depth);
-        auto away = [&](const std::optional<PixelPoint> &p) {
-            return p ? distance(p->x - position.x, p->y - position.y) : 1e9;
-        };
-        if (away(other) < away(centre))
-            centre = other;
-        break;
-    }
-    return centre;
+        }
+        return centre;
+    };
+    if (const auto near = lookIn(SnapWindow(picture, position, FirstRadius), 0.6))
+        return near;
+    if (mark || kinds == MarkKinds::SmallFilled)
+        return std::nullopt; // found, and refused
+    return lookIn(SnapWindow(picture, position, WideRadius), 0.8);
 }
 
 } // namespace pontiva
