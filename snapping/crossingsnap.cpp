@@ -405,7 +405,8 @@ std::optional<ProfileFit> profileFit(const SnapWindow &w, const Line &guess, con
 // and a frame, or from the strokes of letters, shows neither.
 bool straightStroke(const std::optional<ProfileFit> &fit)
 {
-    return fit && fit->clean >= 5 && 5 * fit->clean >= 2 * fit->profiles && fit->rms <= 0.3;
+    return fit && fit->clean >= 5 && 5 * fit->clean >= 2 * fit->profiles && fit->rms <= 0.3
+        && fit->line.to - fit->line.from >= 4 * fit->line.halfWidth; // a blob is as wide as it is long
 }
 
 // Straight lines in the window, strongest first, added to `lines` after the
