@@ -53,8 +53,9 @@ using Candidates = std::array<Candidate, 48>;
 
 // Filled marks: where the distance to paper peaks. A peak must fall away
 // in every direction: along a thick line or a bar the depth stays, so its
-// ridge is no mark; a mark on such a line still has its own peak. Peaks
-// inside a deeper one's inscribed disc are that mark's.
+// ridge is no mark; a mark on such a line still has its own peak. A peak
+// well inside a deeper one's inscribed disc is that mark's; one further out
+// may be an overlapping twin.
 int filledMarks(const InkDepth &depth, const SnapWindow &w, Candidates &found, int count)
 {
     constexpr int Axes[4][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
@@ -182,9 +183,7 @@ bool compact(const Blob &b)
     return std::max(width, height) <= 1.6 * std::min(width, height) && b.area * 2 >= width * height;
 }
 
-// Marks up to 11 px standing free: compact specks of ink, weighed whole; and
-// hollow marks: compact paper that ink encloses (a ring's or an open
-// square's inside, a pale fill within a dark outline).
+// Marks up to 11 px standing free: compact specks of ink, weighed whole.
 int smallMarks(const SnapWindow &w, Candidates &found, int count)
 {
     std::array<Blob, 64> list;
@@ -204,6 +203,8 @@ int smallMarks(const SnapWindow &w, Candidates &found, int count)
     return count;
 }
 
+// Hollow marks: compact paper that ink encloses (a ring's or an open
+// square's inside, a pale fill within a dark outline).
 int hollowMarks(const SnapWindow &w, Candidates &found, int count)
 {
     std::array<Blob, 64> list;
@@ -603,17 +604,13 @@ std::optional<PixelPoint> smallMarkCentre(const SnapWindow &w, double cx, double
     return PixelPoint{cx, cy};
 }
 
-// Where the outline of `self` settles, and its usual reach.
-struct Settled {
-    double x = 0, y = 0, radius = 0;
-};
 
 // The centre of the outline of `self`, moved until the outline's centroid
 // stays on it. Taken only where, first, most of the outline is seen (else
 // it is no mark: a blob in a texture, a knot of lines); second, the centre
 // settled; third, paper lies round the outline; fourth, it did not wander
 // off the mark it started from.
-std::optional<Settled> settle(const SnapWindow &w, const Candidate &self, const Candidates &found, int count)
+std::optional<PixelPoint> settle(const SnapWindow &w, const Candidate &self, const Candidates &found, int count)
 {
     double cx = self.x, cy = self.y;
     Outline outline;
@@ -634,9 +631,7 @@ std::optional<Settled> settle(const SnapWindow &w, const Candidate &self, const 
         || surroundDarkness(w, outline, cx, cy, self.kind == Kind::Hollow) > 0.3
         || distance(cx - self.x, cy - self.y) > std::max(2.0, 0.5 * self.radius))
         return std::nullopt;
-    std::array<double, Rays> reach = outline.reach;
-    std::nth_element(reach.begin(), reach.begin() + Rays / 2, reach.end());
-    return Settled{cx, cy, reach[Rays / 2]};
+    return PixelPoint{cx, cy};
 }
 
 // The circle through the outline where it was seen, by least squares
@@ -685,12 +680,12 @@ Circle circleThrough(const Outline &o, double cx, double cy)
     return c;
 }
 
-// The centre of a mark's outline. Where filled marks of about its size
-// overlap it (not the stub of a thick line), the part of
-// the outline another one hides is filled in from the mark's symmetry,
-// which says nothing along the line between them: such a mark is taken as
-// a disc, the circle through the outline it shows, fitted again from each
-// new centre; where that is no circle, nothing.
+// The centre of a mark's outline. Where a filled mark of about its size
+// overlaps it (not the stub of a thick line), the part of the outline the
+// other hides would be filled in from the mark's symmetry, which says
+// nothing along the line between them: such a mark is taken as a disc, the
+// circle through the outline it shows, fitted again from each new centre;
+// where that is no circle, nothing.
 std::optional<PixelPoint> outlineCentre(const SnapWindow &w, const Candidate &self, const Candidates &found, int count)
 {
     const bool overlapped = self.kind == Kind::Filled && std::any_of(found.begin(), found.begin() + count, [&](const Candidate &c) {
@@ -698,10 +693,7 @@ std::optional<PixelPoint> outlineCentre(const SnapWindow &w, const Candidate &se
             && distance(c.x - self.x, c.y - self.y) < self.radius + c.radius + 1;
     });
     if (!overlapped) {
-        const auto settled = settle(w, self, found, count);
-        if (!settled)
-            return std::nullopt;
-        return PixelPoint{settled->x, settled->y};
+        return settle(w, self, found, count);
     }
     Candidate disc = self;
     for (int pass = 0; pass < 6; ++pass) {
