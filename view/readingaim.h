@@ -18,9 +18,10 @@ struct ReadingPosition {
 
 // With snapping off the reading position is the position itself, to the
 // bit. With it on: while calibrating, the nearest crossing of two lines (or
-// the centre of a dot); while reading, the centre of the nearest filled
-// mark; the position itself where there is none. Only the picture's own
-// pixels count, never what is drawn over them.
+// the centre of a dot); while reading, the centre of the mark under or
+// nearest the pointer, filled or hollow; the position itself where nothing
+// is found that snapping trusts. Only the picture's own pixels count, never
+// what is drawn over them.
 class ReadingAim
 {
 public:
