@@ -612,7 +612,25 @@ std::optional<PixelPoint> smallMarkCentre(const SnapWindow &w, double cx, double
 // off the mark it started from.
 std::optional<PixelPoint> settle(const SnapWindow &w, const Candidate &self, const Candidates &found, int count)
 {
+    // A start closer than the peak of depth (whole pixels, and pulled by
+    // corners): the darkness-weighted middle of the inscribed disc.
     double cx = self.x, cy = self.y;
+    if (self.kind == Kind::Filled) {
+        double sum = 0, sx = 0, sy = 0;
+        const double r = self.radius;
+        for (int y = std::max(0, int(cy - r)); y <= std::min(w.height() - 1, int(cy + r)); ++y)
+            for (int x = std::max(0, int(cx - r)); x <= std::min(w.width() - 1, int(cx + r)); ++x)
+                if ((x + 0.5 - cx) * (x + 0.5 - cx) + (y + 0.5 - cy) * (y + 0.5 - cy) <= r * r) {
+                    const double d = w.dark(x, y);
+                    sum += d;
+                    sx += d * (x + 0.5);
+                    sy += d * (y + 0.5);
+                }
+        if (sum > 0) {
+            cx = sx / sum;
+            cy = sy / sum;
+        }
+    }
     Outline outline;
     double moved = 1e9;
     for (int pass = 0; pass < 8 && moved > 0.01; ++pass) {
