@@ -265,6 +265,7 @@ struct Outline {
     std::array<bool, Rays> seen{};
     int seenCount = 0;
     bool symmetric = false; // what was not seen was filled in from a turn
+    bool clipped = false;   // the outline may lie beyond the window somewhere
 };
 
 void bridge(Outline &o);
@@ -277,6 +278,8 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
                      int otherCount, const Candidate *self, bool strict)
 {
     Outline o;
+    // Where each ray ran out of the window (0: it did not).
+    std::array<double, Rays> edge{};
     const double limit = mark.kind == Kind::Hollow ? 1.6 * mark.radius + 5 : 2.2 * mark.radius + 3;
     constexpr double Step = 0.5;
     // Only filled marks within reach can stand in the way.
@@ -312,8 +315,10 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
         };
         for (double t = start + Step; t <= limit && !done; t += Step) {
             const double x = cx + t * ux, y = cy + t * uy;
-            if (x < 0 || y < 0 || x > w.width() || y > w.height())
+            if (x < 0 || y < 0 || x > w.width() || y > w.height()) {
+                edge[std::size_t(k)] = t;
                 break;
+            }
             // Nearer, by power, to another filled mark: its ink, not this one's.
             if (nearCount) {
                 const double own = t * t - mark.radius * mark.radius;
@@ -437,9 +442,18 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
         o.seen = known;
         bridge(o);
         o.seen = seen;
-        return o;
+    } else {
+        bridge(o);
     }
-    bridge(o);
+    // A ray that ran out of the window where the outline filled in reaches
+    // as far: the outline there may lie beyond it (a corner), unlike one
+    // that ran out along a line fastened to the mark.
+    // Bridged straight across, without a symmetry, nothing says where; a
+    // triangle's corners reach twice as far as its sides.
+    for (int k = 0; k < Rays; ++k)
+        o.clipped = o.clipped
+            || (edge[std::size_t(k)] > 0
+                && (!o.symmetric || order == 3 || o.reach[std::size_t(k)] >= edge[std::size_t(k)] - 1));
     return o;
 }
 
@@ -610,7 +624,8 @@ std::optional<PixelPoint> smallMarkCentre(const SnapWindow &w, double cx, double
 // it is no mark: a blob in a texture, a knot of lines); second, the centre
 // settled; third, paper lies round the outline; fourth, it did not wander
 // off the mark it started from.
-std::optional<PixelPoint> settle(const SnapWindow &w, const Candidate &self, const Candidates &found, int count)
+std::optional<PixelPoint> settle(const SnapWindow &w, const Candidate &self, const Candidates &found, int count,
+                                 bool &clipped)
 {
     // A start closer than the peak of depth (whole pixels, and pulled by
     // corners): the darkness-weighted middle of the inscribed disc.
@@ -649,6 +664,7 @@ std::optional<PixelPoint> settle(const SnapWindow &w, const Candidate &self, con
         || surroundDarkness(w, outline, cx, cy, self.kind == Kind::Hollow) > 0.3
         || distance(cx - self.x, cy - self.y) > std::max(2.0, 0.5 * self.radius))
         return std::nullopt;
+    clipped = outline.clipped;
     return PixelPoint{cx, cy};
 }
 
@@ -704,18 +720,21 @@ Circle circleThrough(const Outline &o, double cx, double cy)
 // nothing along the line between them: such a mark is taken as a disc, the
 // circle through the outline it shows, fitted again from each new centre;
 // where that is no circle, nothing.
-std::optional<PixelPoint> outlineCentre(const SnapWindow &w, const Candidate &self, const Candidates &found, int count)
+// `clipped`: whether the outline ran out of the window somewhere.
+std::optional<PixelPoint> outlineCentre(const SnapWindow &w, const Candidate &self, const Candidates &found, int count,
+                                        bool &clipped)
 {
     const bool overlapped = self.kind == Kind::Filled && std::any_of(found.begin(), found.begin() + count, [&](const Candidate &c) {
         return &c != &self && c.kind == Kind::Filled && c.radius >= 0.5 * self.radius
             && distance(c.x - self.x, c.y - self.y) < self.radius + c.radius + 1;
     });
     if (!overlapped) {
-        return settle(w, self, found, count);
+        return settle(w, self, found, count, clipped);
     }
     Candidate disc = self;
     for (int pass = 0; pass < 6; ++pass) {
         const Outline o = traceOutline(w, disc, disc.x, disc.y, found, count, &self, false);
+        clipped = o.clipped;
         const Circle c = circleThrough(o, disc.x, disc.y);
         if (o.seenCount < Rays * 4 / 10 || c.rms > 0.35 || distance(c.x - self.x, c.y - self.y) > std::max(2.0, 0.3 * self.radius))
             return std::nullopt;
@@ -757,6 +776,7 @@ std::optional<PixelPoint> measure(const PixelBuffer &picture, const SnapWindow &
         return PixelPoint{p->x + w.left(), p->y + w.top()};
     };
     const bool small = first.kind == Kind::Small || (first.kind == Kind::Filled && first.radius < 3.2);
+    bool clipped = false;
     // One measurement in window `w`; nothing where it has no mark there.
     auto once = [&](const SnapWindow &w) -> std::optional<PixelPoint> {
         if (w.empty())
@@ -780,14 +800,20 @@ std::optional<PixelPoint> measure(const PixelBuffer &picture, const SnapWindow &
         }
         if (!self || nearest > std::max(3.0, 0.5 * first.radius))
             return std::nullopt;
-        return inPicture(w, outlineCentre(w, *self, found, count));
+        return inPicture(w, outlineCentre(w, *self, found, count, clipped));
     };
-    // (A window of its own is made only when needed: it is large to clear.)
+    // (A window of its own is made only when needed: it is large to fill.
+    // Where the first look holds the mark's inscribed disc and a margin, it
+    // is tried first: a disc's or a square's outline lies within that, and
+    // only where the outline may run out of it (a corner, a triangle, no
+    // symmetry to go by) is the mark measured again in a window of its own.)
     bool own = false;
     for (int round = 0; round < (small ? 1 : 2); ++round) {
         std::optional<PixelPoint> next;
         if (!own && covers(look, picture, centre, reach)) {
             next = once(look);
+        } else if (!own && !small && covers(look, picture, centre, first.radius + 2) && (next = once(look)) && !clipped) {
+            // the first look held it all
         } else {
             own = true;
             next = once(SnapWindow(picture, centre, std::clamp(int(std::ceil(reach)), 8, WideRadius)));
