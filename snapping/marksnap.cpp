@@ -761,8 +761,11 @@ namespace {
 // The centre of `first`, one of the candidates `look` holds, in picture
 // pixels: measured in `look` where it holds the whole mark, else in a
 // window centred on the mark. `found` is worked in.
+// `snug`: a window just round the mark's disc may be tried before one
+// that reaches its corners (not where a thick frame's corner could pass
+// for a mark).
 std::optional<PixelPoint> measure(const PixelBuffer &picture, const SnapWindow &look, const Candidate &first,
-                                  Candidates found, int count, InkDepth &depth)
+                                  Candidates found, int count, InkDepth &depth, bool snug)
 {
     PixelPoint centre{first.x + look.left(), first.y + look.top()};
     // Room for a triangle's corners (twice its inscribed radius away) and
@@ -816,7 +819,10 @@ std::optional<PixelPoint> measure(const PixelBuffer &picture, const SnapWindow &
             // the first look held it all
         } else {
             own = true;
-            next = once(SnapWindow(picture, centre, std::clamp(int(std::ceil(reach)), 8, WideRadius)));
+            const int close = std::clamp(int(std::ceil(first.radius + 3)), 8, WideRadius),
+                      full = std::clamp(int(std::ceil(reach)), 8, WideRadius);
+            if (!snug || small || close >= full || !(next = once(SnapWindow(picture, centre, close))) || clipped)
+                next = once(SnapWindow(picture, centre, full));
         }
         if (!next)
             return std::nullopt;
@@ -853,7 +859,7 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
         }
         if (!mark)
             return std::nullopt;
-        auto centre = measure(picture, look, *mark, found, count, depth);
+        auto centre = measure(picture, look, *mark, found, count, depth, kinds == MarkKinds::Any);
         // Where two filled marks overlap under the pointer, their first
         // guesses are pulled towards each other: both are measured, the
         // nearer taken.
@@ -866,7 +872,7 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
             if (&twin == mark || twin.kind != Kind::Filled || mark->kind != Kind::Filled || !under(twin, px, py)
                 || apart < 0.9 * std::max(twin.radius, mark->radius) || apart > twin.radius + mark->radius)
                 continue;
-            const auto other = measure(picture, look, twin, found, count, depth);
+            const auto other = measure(picture, look, twin, found, count, depth, kinds == MarkKinds::Any);
             auto away = [&](const std::optional<PixelPoint> &p) {
                 return p ? distance(p->x - position.x, p->y - position.y) : 1e9;
             };
