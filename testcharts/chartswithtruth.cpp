@@ -116,42 +116,6 @@ ChartWithTruth frame(double width, double degrees, unsigned seed)
     return chart;
 }
 
-enum class Shape { Disc, Square, Diamond, Triangle, Ring, OpenSquare };
-
-// Draws a mark `size` across with its centre (a triangle's centroid) at `centre`.
-QPointF drawMark(QPainter &p, Shape shape, QPointF centre, double size, QColor colour)
-{
-    const double r = size / 2;
-    const bool hollow = shape == Shape::Ring || shape == Shape::OpenSquare;
-    if (hollow) {
-        const double pen = std::clamp(size / 10, 1.2, 3.0);
-        p.setPen(QPen(colour, pen, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-        p.setBrush(Qt::NoBrush);
-        if (shape == Shape::Ring)
-            p.drawEllipse(centre, r - pen / 2, r - pen / 2);
-        else
-            p.drawRect(QRectF(centre - QPointF(r - pen / 2, r - pen / 2), QSizeF(size - pen, size - pen)));
-        return centre;
-    }
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    switch (shape) {
-    case Shape::Disc: p.drawEllipse(centre, r, r); break;
-    case Shape::Square: p.drawRect(QRectF(centre - QPointF(r, r), QSizeF(size, size))); break;
-    case Shape::Diamond:
-        p.drawPolygon(QPolygonF({centre + QPointF(0, -r), centre + QPointF(r, 0), centre + QPointF(0, r), centre + QPointF(-r, 0)}));
-        break;
-    case Shape::Triangle: {
-        // Equilateral, pointing up, its centroid at `centre`.
-        const double h = size * std::sqrt(3.0) / 2;
-        p.drawPolygon(QPolygonF({centre + QPointF(0, -2 * h / 3), centre + QPointF(r, h / 3), centre + QPointF(-r, h / 3)}));
-        break;
-    }
-    default: break;
-    }
-    return centre;
-}
-
 // Marks laid out on a grid of cells, each at a sub-pixel place, with
 // optionally a line of `lineWidth` through its centre in its own colour.
 ChartWithTruth marks(const QString &kind, const std::vector<Shape> &shapes, const std::vector<double> &sizes,
@@ -222,6 +186,40 @@ ChartWithTruth overlapping(unsigned seed)
 }
 
 } // namespace
+
+// Draws a mark `size` across with its centre (a triangle's centroid) at `centre`.
+QPointF drawMark(QPainter &p, Shape shape, QPointF centre, double size, QColor colour)
+{
+    const double r = size / 2;
+    const bool hollow = shape == Shape::Ring || shape == Shape::OpenSquare;
+    if (hollow) {
+        const double pen = std::clamp(size / 10, 1.2, 3.0);
+        p.setPen(QPen(colour, pen, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        p.setBrush(Qt::NoBrush);
+        if (shape == Shape::Ring)
+            p.drawEllipse(centre, r - pen / 2, r - pen / 2);
+        else
+            p.drawRect(QRectF(centre - QPointF(r - pen / 2, r - pen / 2), QSizeF(size - pen, size - pen)));
+        return centre;
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    switch (shape) {
+    case Shape::Disc: p.drawEllipse(centre, r, r); break;
+    case Shape::Square: p.drawRect(QRectF(centre - QPointF(r, r), QSizeF(size, size))); break;
+    case Shape::Diamond:
+        p.drawPolygon(QPolygonF({centre + QPointF(0, -r), centre + QPointF(r, 0), centre + QPointF(0, r), centre + QPointF(-r, 0)}));
+        break;
+    case Shape::Triangle: {
+        // Equilateral, pointing up, its centroid at `centre`.
+        const double h = size * std::sqrt(3.0) / 2;
+        p.drawPolygon(QPolygonF({centre + QPointF(0, -2 * h / 3), centre + QPointF(r, h / 3), centre + QPointF(-r, h / 3)}));
+        break;
+    }
+    default: break;
+    }
+    return centre;
+}
 
 pontiva::PixelBuffer pixelsOf(const QImage &picture)
 {

@@ -20,6 +20,12 @@ struct ChartWithTruth {
     std::vector<QPointF> marks;     // each mark's centre (a triangle's centroid)
 };
 
+enum class Shape { Disc, Square, Diamond, Triangle, Ring, OpenSquare };
+class QPainter;
+class QColor;
+// Draws a mark `size` across with its centre (a triangle's centroid) at `centre`.
+QPointF drawMark(QPainter &p, Shape shape, QPointF centre, double size, QColor colour);
+
 std::vector<ChartWithTruth> realCharts();
 std::vector<ChartWithTruth> scanLikeCharts();
 

@@ -1,0 +1,322 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Following one curve from a click, and the points to read along it.
+#include "extraction/curvetrace.h"
+
+#include "extraction/inkcolour.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pontiva {
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+constexpr double Sample = 0.5; // across a profile, px
+
+// The stroke's colour read straight from the picture, bilinear between
+// pixel centres; nothing outside.
+class Stroke
+{
+public:
+    Stroke(const PixelBuffer &picture, InkMatch match) : Picture(picture), Match(match) {}
+    double at(double x, double y) const
+    {
+        const double fx = x - 0.5, fy = y - 0.5;
+        if (!(fx > -1 && fy > -1 && fx < Picture.width && fy < Picture.height))
+            return 0;
+        const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
+        const double ax = fx - x0, ay = fy - y0;
+        return (1 - ay) * ((1 - ax) * pixel(x0, y0) + ax * pixel(x0 + 1, y0))
+            + ay * ((1 - ax) * pixel(x0, y0 + 1) + ax * pixel(x0 + 1, y0 + 1));
+    }
+
+private:
+    double pixel(int x, int y) const
+    {
+        if (x < 0 || y < 0 || x >= Picture.width || y >= Picture.height)
+            return 0;
+        return Match.at(Picture, x, y);
+    }
+    const PixelBuffer &Picture;
+    InkMatch Match;
+};
+
+// A profile across the stroke at `p`, along `normal`: the middle and width
+// of the run of ink nearest p.
+struct Profile {
+    bool found = false;
+    double offset = 0, width = 0, peak = 0;
+};
+
+Profile profileAt(const Stroke &s, PixelPoint p, PixelPoint normal, double half, double threshold, double within)
+{
+    constexpr int MaxSamples = 129;
+    const int n = std::min(MaxSamples / 2, int(half / Sample));
+    double v[MaxSamples];
+    for (int i = -n; i <= n; ++i)
+        v[i + n] = s.at(p.x + i * Sample * normal.x, p.y + i * Sample * normal.y);
+    // The runs above the threshold; the one whose nearest end is nearest 0.
+    int bestFrom = -1, bestTo = -1;
+    double bestDistance = 1e9;
+    for (int i = 0; i <= 2 * n;) {
+        if (v[i] < threshold) {
+            ++i;
+            continue;
+        }
+        int j = i;
+        while (j + 1 <= 2 * n && v[j + 1] >= threshold)
+            ++j;
+        const double from = (i - n) * Sample, to = (j - n) * Sample;
+        const double distance = from > 0 ? from : to < 0 ? -to : 0;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            bestFrom = i;
+            bestTo = j;
+        }
+        i = j + 1;
+    }
+    Profile pr;
+    if (bestFrom < 0 || bestDistance > within || bestFrom == 0 || bestTo == 2 * n)
+        return pr; // none, too far, or running off the profile (along another line)
+    // The middle weighs the run and its soft edges.
+    double sum = 0, moment = 0;
+    for (int i = std::max(0, bestFrom - 2); i <= std::min(2 * n, bestTo + 2); ++i) {
+        sum += v[i];
+        moment += v[i] * (i - n) * Sample;
+        pr.peak = std::max(pr.peak, v[i]);
+    }
+    pr.found = sum > 0;
+    pr.offset = moment / sum;
+    // Width at the threshold, the run's ends found between samples.
+    auto edge = [&](int inside, int outside) {
+        const double a = v[inside], b = v[outside];
+        return (inside - n) * Sample + (outside - inside) * Sample * (a - threshold) / std::max(1e-9, a - b);
+    };
+    pr.width = edge(bestTo, bestTo + 1) - edge(bestFrom, bestFrom - 1);
+    return pr;
+}
+
+PixelPoint unit(PixelPoint d)
+{
+    const double l = std::hypot(d.x, d.y);
+    return l > 0 ? PixelPoint{d.x / l, d.y / l} : PixelPoint{1, 0};
+}
+
+struct Start {
+    bool found = false;
+    PixelPoint at, direction;
+    double width = 0, threshold = 0;
+};
+
+// The stroke nearest the click, its direction (the way a segment through
+// it gathers most ink), its middle and width.
+Start startOf(const Stroke &s, PixelPoint near)
+{
+    Start st;
+    PixelPoint ink;
+    double best = 1e9;
+    for (int dy = -int(SnapRadius); dy <= int(SnapRadius); ++dy)
+        for (int dx = -int(SnapRadius); dx <= int(SnapRadius); ++dx) {
+            const double x = std::floor(near.x) + dx + 0.5, y = std::floor(near.y) + dy + 0.5;
+            const double d = std::hypot(x - near.x, y - near.y);
+            if (d <= SnapRadius && d < best && s.at(x, y) >= 0.5) {
+                best = d;
+                ink = {x, y};
+            }
+        }
+    if (best > SnapRadius)
+        return st;
+    double most = -1, all = 0;
+    for (int a = 0; a < 180; a += 3) {
+        const PixelPoint u{std::cos(a * Pi / 180), std::sin(a * Pi / 180)};
+        double sum = 0;
+        for (int t = -10; t <= 10; ++t)
+            sum += s.at(ink.x + t * u.x, ink.y + t * u.y);
+        all += sum;
+        if (sum > most) {
+            most = sum;
+            st.direction = u;
+        }
+    }
+    // A stroke gathers far more ink along itself than across: noise and
+    // solid areas do not.
+    if (most < 2 * all / 60)
+        return st;
+    const PixelPoint normal{-st.direction.y, st.direction.x};
+    const Profile first = profileAt(s, ink, normal, 12, 0.5, 1);
+    if (!first.found)
+        return st;
+    st.threshold = 0.5 * std::max(0.5, first.peak);
+    const Profile p = profileAt(s, ink, normal, 12, st.threshold, 1);
+    if (!p.found || p.width > 10)
+        return st; // a solid area, not a stroke
+    st.at = {ink.x + p.offset * normal.x, ink.y + p.offset * normal.y};
+    st.width = std::max(0.8, p.width);
+    st.found = true;
+    return st;
+}
+
+// One way from the start; the start itself is not repeated.
+bool follow(const Stroke &s, const Start &st, PixelPoint direction, int width, int height,
+            const SearchControl &control, std::vector<PixelPoint> &out)
+{
+    const double w = st.width;
+    const double step = std::clamp(w, 1.0, 2.0);
+    const double half = w / 2 + 4;
+    const double longestGap = 24 + 4 * w;
+    const std::size_t most = std::size_t(8 * (width + height) / step) + 16;
+    std::vector<PixelPoint> path{st.at};
+    PixelPoint at = st.at, d = direction;
+    double gap = 0;
+    while (path.size() < most) {
+        if ((path.size() & 255) == 0 && control.cancel && control.cancel->load(std::memory_order_relaxed))
+            return false;
+        const PixelPoint p{at.x + step * d.x, at.y + step * d.y};
+        if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height)
+            break;
+        const PixelPoint normal{-d.y, d.x};
+        // After a gap the curve may have bent away a little.
+        const double within = std::max(1.5, w / 2 + 1) + 0.15 * gap;
+        const Profile pr = profileAt(s, p, normal, half + 0.15 * gap, st.threshold, within);
+        if (!pr.found || pr.width > 1.6 * w + 1.5 || pr.width < 0.4 * w - 0.5) {
+            gap += step;
+            at = p;
+            if (gap > longestGap)
+                break;
+            continue;
+        }
+        const PixelPoint centre{p.x + pr.offset * normal.x, p.y + pr.offset * normal.y};
+        gap = 0;
+        // Back at the start: a closed curve, once round.
+        if (path.size() > 8 && std::hypot(centre.x - st.at.x, centre.y - st.at.y) < step)
+            break;
+        path.push_back(centre);
+        at = centre;
+        // The direction over the last few points, so one noisy profile does not turn it.
+        const PixelPoint &back = path[path.size() > 4 ? path.size() - 5 : 0];
+        if (std::hypot(centre.x - back.x, centre.y - back.y) > 0.5 * step)
+            d = unit({centre.x - back.x, centre.y - back.y});
+    }
+    // The last profile may straddle the stroke's end, half ink: not a centre.
+    if (path.size() > 2)
+        path.pop_back();
+    out.assign(path.begin() + 1, path.end());
+    return true;
+}
+
+} // namespace
+
+CurveTrace traceCurve(const PixelBuffer &picture, PixelPoint click, const SearchControl &control)
+{
+    CurveTrace result;
+    if (!picture.data || picture.width <= 0 || picture.height <= 0 || !std::isfinite(click.x) || !std::isfinite(click.y))
+        return result;
+    const int cx = int(std::clamp(std::floor(click.x), -1e6, 1e6)), cy = int(std::clamp(std::floor(click.y), -1e6, 1e6));
+    const PixelRect local = clippedTo({cx - 48, cy - 48, cx + 49, cy + 49}, picture);
+    if (local.empty())
+        return result;
+    const Rgb paper = paperOf(picture, local);
+    // The ink: the colour furthest from paper near the click.
+    Rgb ink = paper;
+    double farthest = 0, nearest = 1e9;
+    PixelPoint inkAt;
+    for (int y = std::max(0, cy - int(SnapRadius)); y <= std::min(picture.height - 1, cy + int(SnapRadius)); ++y)
+        for (int x = std::max(0, cx - int(SnapRadius)); x <= std::min(picture.width - 1, cx + int(SnapRadius)); ++x) {
+            const Rgb c = colourAt(picture, x, y);
+            const double d = std::sqrt((c.r - paper.r) * (c.r - paper.r) + (c.g - paper.g) * (c.g - paper.g)
+                                       + (c.b - paper.b) * (c.b - paper.b));
+            const double r = std::hypot(x + 0.5 - click.x, y + 0.5 - click.y);
+            if (d > 60 && r < nearest) {
+                nearest = r;
+                inkAt = {x + 0.5, y + 0.5};
+            }
+        }
+    if (nearest > SnapRadius + 1)
+        return result;
+    // The darkest pixel of the stroke there, so a soft edge is not taken for its colour.
+    for (int y = int(inkAt.y) - 2; y <= int(inkAt.y) + 2; ++y)
+        for (int x = int(inkAt.x) - 2; x <= int(inkAt.x) + 2; ++x) {
+            if (x < 0 || y < 0 || x >= picture.width || y >= picture.height)
+                continue;
+            const Rgb c = colourAt(picture, x, y);
+            const double d = std::sqrt((c.r - paper.r) * (c.r - paper.r) + (c.g - paper.g) * (c.g - paper.g)
+                                       + (c.b - paper.b) * (c.b - paper.b));
+            if (d > farthest) {
+                farthest = d;
+                ink = c;
+            }
+        }
+    const InkMatch match(paper, ink);
+    if (!match.usable())
+        return result;
+    const Stroke stroke(picture, match);
+    const Start start = startOf(stroke, inkAt);
+    if (!start.found)
+        return result;
+    std::vector<PixelPoint> forward, backward;
+    if (!follow(stroke, start, start.direction, picture.width, picture.height, control, forward)
+        || !follow(stroke, start, {-start.direction.x, -start.direction.y}, picture.width, picture.height, control, backward)) {
+        result.outcome = CurveTrace::Cancelled;
+        return result;
+    }
+    result.path.assign(backward.rbegin(), backward.rend());
+    result.path.push_back(start.at);
+    result.path.insert(result.path.end(), forward.begin(), forward.end());
+    result.width = start.width;
+    result.outcome = CurveTrace::Traced;
+    return result;
+}
+
+std::vector<PixelPoint> pointsEvery(const std::vector<PixelPoint> &path, double spacing)
+{
+    std::vector<PixelPoint> points;
+    if (path.empty() || !(spacing > 0))
+        return points;
+    points.push_back(path.front());
+    double travelled = 0, next = spacing;
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        const PixelPoint a = path[i - 1], b = path[i];
+        const double length = std::hypot(b.x - a.x, b.y - a.y);
+        while (length > 0 && travelled + length >= next) {
+            const double f = (next - travelled) / length;
+            points.push_back({a.x + f * (b.x - a.x), a.y + f * (b.y - a.y)});
+            next += spacing;
+        }
+        travelled += length;
+    }
+    // The end, unless the last point is almost there.
+    if (travelled - (next - spacing) > 0.25 * spacing)
+        points.push_back(path.back());
+    return points;
+}
+
+std::vector<PixelPoint> pointsAtSteps(const std::vector<PixelPoint> &path, const PathValue &value, double step)
+{
+    std::vector<PixelPoint> points;
+    if (path.size() < 2 || !(step > 0))
+        return points;
+    std::optional<double> previous = value(path.front());
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        const std::optional<double> current = value(path[i]);
+        if (previous && current && std::isfinite(*previous) && std::isfinite(*current) && *current != *previous) {
+            const double lo = std::min(*previous, *current), hi = std::max(*previous, *current);
+            // Multiples in [lo, hi), taken in the path's direction; a
+            // multiple at a point between two segments is taken once.
+            const double first = std::ceil(lo / step), last = std::ceil(hi / step) - 1;
+            if (last - first < 1e6) {
+                const bool rising = *current > *previous;
+                for (double m = rising ? first : last; rising ? m <= last : m >= first; m += rising ? 1 : -1) {
+                    const double f = (m * step - *previous) / (*current - *previous);
+                    const PixelPoint a = path[i - 1], b = path[i];
+                    points.push_back({a.x + f * (b.x - a.x), a.y + f * (b.y - a.y)});
+                }
+            }
+        }
+        previous = current;
+    }
+    return points;
+}
+
+} // namespace pontiva

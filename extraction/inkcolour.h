@@ -1,0 +1,62 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// How much a pixel looks like one ink on one paper, by its colour.
+#pragma once
+
+#include "snapping/pixelbuffer.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace pontiva {
+
+struct Rgb {
+    float r = 255, g = 255, b = 255;
+};
+
+// A pixel as shown: a premultiplied one composed over white.
+Rgb colourAt(const PixelBuffer &picture, int x, int y);
+
+// A rectangle of whole pixels, [left, right) x [top, bottom).
+struct PixelRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool empty() const { return right <= left || bottom <= top; }
+};
+PixelRect clippedTo(const PixelRect &r, const PixelBuffer &picture);
+
+// The colour most of `area` has: per channel, the median of a sparse sample.
+Rgb paperOf(const PixelBuffer &picture, const PixelRect &area);
+
+// How far a colour lies from paper towards one ink, 0 to 1; a colour off
+// that way (another series' colour) is 0, so a red mark is not a blue one
+// and a black axis is not a red curve. Shades of one ink (anti-aliased
+// edges, a scan's grey) keep their share.
+class InkMatch
+{
+public:
+    InkMatch() = default;
+    InkMatch(Rgb paper, Rgb ink);
+    bool usable() const { return Usable; }
+    float operator()(Rgb c) const;
+    float at(const PixelBuffer &picture, int x, int y) const { return (*this)(colourAt(picture, x, y)); }
+
+private:
+    Rgb Paper, Axis; // Axis: ink minus paper
+    float AxisLength2 = 0, OffAxis2 = 0;
+    bool Usable = false;
+};
+
+// `match` of every pixel of `area`, as 0 to 255, row after row.
+struct MatchMap {
+    PixelRect area;
+    std::vector<std::uint8_t> level;
+    int operator()(int x, int y) const { return level[std::size_t((y - area.top) * area.width() + (x - area.left))]; }
+    bool inside(int x, int y) const { return x >= area.left && y >= area.top && x < area.right && y < area.bottom; }
+    // Bilinear between pixel centres, picture coordinates; 0 outside.
+    double between(double x, double y) const;
+};
+MatchMap matchMap(const PixelBuffer &picture, const PixelRect &area, const InkMatch &match);
+
+} // namespace pontiva

@@ -1,0 +1,566 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every mark like the one under the pointer: its shape, size and colour.
+#include "extraction/similarmarks.h"
+
+#include "snapping/marksnap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <unordered_map>
+
+namespace pontiva {
+
+namespace {
+
+constexpr int Rays = 32;
+constexpr double Step = 0.25;   // along a ray, px
+constexpr double Reach = 48;    // the longest ray, px: marks up to about 64 px across
+constexpr std::uint8_t Half = 128; // of MatchMap's 0-255: inside the ink
+
+// Where the ink along 32 rays from a centre ends (filled marks), or where
+// the outline's ink starts and ends (hollow ones). A ray that finds no edge
+// within reach ends there.
+struct Outline {
+    bool hollow = false;
+    std::array<float, Rays> inner{}, outer{};
+};
+
+std::array<PixelPoint, Rays> rayDirections()
+{
+    std::array<PixelPoint, Rays> d;
+    for (int k = 0; k < Rays; ++k) {
+        const double a = 2 * 3.14159265358979323846 * k / Rays;
+        d[std::size_t(k)] = {std::cos(a), std::sin(a)};
+    }
+    return d;
+}
+const std::array<PixelPoint, Rays> Directions = rayDirections();
+
+// False when the centre does not lie in ink (filled) or paper (hollow).
+bool traceOutline(const MatchMap &map, PixelPoint c, bool hollow, double reach, Outline &o)
+{
+    o.hollow = hollow;
+    const double atCentre = map.between(c.x, c.y);
+    if (hollow != (atCentre < 0.5))
+        return false;
+    for (int k = 0; k < Rays; ++k) {
+        const PixelPoint u = Directions[std::size_t(k)];
+        double previous = atCentre;
+        int phase = hollow ? 0 : 1; // 0: in the hole, 1: in the ink, 2: out
+        float inner = 0, outer = float(reach);
+        for (double s = Step; s <= reach; s += Step) {
+            const double v = map.between(c.x + s * u.x, c.y + s * u.y);
+            if (phase == 0 && v >= 0.5) {
+                inner = float(s - Step + Step * (0.5 - previous) / (v - previous));
+                phase = 1;
+            } else if (phase == 1 && v < 0.5) {
+                outer = float(s - Step + Step * (previous - 0.5) / (previous - v));
+                phase = 2;
+                break;
+            }
+            previous = v;
+        }
+        if (phase == 0)
+            inner = float(reach);
+        o.inner[std::size_t(k)] = inner;
+        o.outer[std::size_t(k)] = outer;
+    }
+    return true;
+}
+
+// The example's rays that run on much further than its nearest edge ran
+// into something attached to it (a line, an error bar, another mark): they
+// say nothing of its shape. A triangle's corners lie twice its inner radius out.
+struct Example {
+    Outline outline;
+    std::array<bool, Rays> shows{};
+    int shown = 0;
+    float nearest = 0, farthest = 0; // of the rays that show it
+};
+
+Example exampleOf(const Outline &o)
+{
+    Example e;
+    e.outline = o;
+    const auto &edge = o.hollow ? o.inner : o.outer;
+    const float nearest = *std::min_element(edge.begin(), edge.end());
+    for (int k = 0; k < Rays; ++k) {
+        const float r = edge[std::size_t(k)];
+        const bool shows = r <= 2.2f * nearest + 1.5f && (!o.hollow || o.outer[std::size_t(k)] < float(Reach));
+        e.shows[std::size_t(k)] = shows;
+        if (shows) {
+            ++e.shown;
+            e.farthest = std::max(e.farthest, r);
+        }
+    }
+    e.nearest = nearest;
+    return e;
+}
+
+// Alike where most rays end where the example's do. A ray may run on
+// (something touches the candidate there), but few may stop short (it is
+// smaller or of another shape) or end a little further out all round (it
+// is larger, or a square beside a disc).
+bool alike(const Example &e, const Outline &c, float slack = 0)
+{
+    int agree = 0, shorter = 0, longer = 0;
+    double misfit = 0, typical = 0;
+    const auto &edge = e.outline.hollow ? e.outline.inner : e.outline.outer;
+    const auto &seen = e.outline.hollow ? c.inner : c.outer;
+    std::array<float, Rays> thickness{};
+    int rings = 0;
+    for (int k = 0; k < Rays; ++k) {
+        if (!e.shows[std::size_t(k)])
+            continue;
+        const float want = edge[std::size_t(k)], got = seen[std::size_t(k)];
+        const float tolerance = std::max(0.6f, 0.07f * want) + slack;
+        const float d = got - want;
+        if (std::abs(d) <= tolerance)
+            ++agree;
+        else if (d < 0)
+            ++shorter;
+        else {
+            // Further out: something touching it (counted, if not far), or larger.
+            longer += got <= 1.6f * want + 1;
+            continue;
+        }
+        misfit += std::min(std::abs(d), 2 * tolerance);
+        typical += want;
+        if (e.outline.hollow && c.outer[std::size_t(k)] < float(Reach))
+            thickness[std::size_t(rings++)] = (c.outer[std::size_t(k)] - c.inner[std::size_t(k)])
+                - (e.outline.outer[std::size_t(k)] - e.outline.inner[std::size_t(k)]);
+    }
+    const float n = float(e.shown);
+    if (agree < 0.5f * n || shorter > 0.15f * n || longer > 0.3f * n)
+        return false;
+    // On the whole close: what tells a small triangle from a diamond.
+    const int counted = agree + shorter;
+    if (misfit / counted > std::max(0.3, 0.035 * typical / counted) + 0.5 * slack)
+        return false;
+    if (e.outline.hollow) {
+        // The outline's stroke as thick as the example's, taken by its median.
+        if (rings < e.shown / 2)
+            return false;
+        std::nth_element(thickness.begin(), thickness.begin() + rings / 2, thickness.begin() + rings);
+        if (std::abs(thickness[std::size_t(rings / 2)]) > 1.0f + 0.3f * e.nearest)
+            return false;
+    }
+    return true;
+}
+
+// The centre where the candidate's outline matches the example's best: a
+// shift that moves each ray's edge by its share along the ray, fitted over
+// the rays that show both, a few times over. Identical shapes meet at the
+// true centre whatever their outline; a line or a neighbour touching the
+// candidate does not pull it.
+std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoint c, double reach)
+{
+    const bool hollow = e.outline.hollow;
+    const auto &want = hollow ? e.outline.inner : e.outline.outer;
+    Outline o;
+    // After the first pass only rays that fit the shift about as well as
+    // most do: an edge pushed out where a line joins the mark is left out.
+    double spread = -1;
+    PixelPoint shift{0, 0};
+    for (int pass = 0; pass < 8; ++pass) {
+        if (!traceOutline(map, c, hollow, reach, o))
+            return std::nullopt;
+        const auto &got = hollow ? o.inner : o.outer;
+        std::array<float, Rays> residual{};
+        for (int k = 0; k < Rays; ++k)
+            residual[std::size_t(k)] = got[std::size_t(k)] - want[std::size_t(k)];
+        double sxx = 0, sxy = 0, syy = 0, bx = 0, by = 0;
+        int used = 0;
+        std::array<float, Rays> misfits{};
+        for (int k = 0; k < Rays; ++k) {
+            const float d = residual[std::size_t(k)];
+            const bool take = spread < 0 ? std::abs(d) <= std::max(0.6f, 0.07f * want[std::size_t(k)]) + 1.5f
+                                         : std::abs(d) <= std::max(0.2, 2.5 * spread);
+            if (!e.shows[std::size_t(k)] || !take)
+                continue;
+            const PixelPoint u = Directions[std::size_t(k)];
+            sxx += u.x * u.x, sxy += u.x * u.y, syy += u.y * u.y;
+            bx += u.x * d, by += u.y * d;
+            ++used;
+        }
+        const double det = sxx * syy - sxy * sxy;
+        if (used < e.shown / 2 || det < 1e-6)
+            return std::nullopt;
+        shift = {(syy * bx - sxy * by) / det, (sxx * by - sxy * bx) / det};
+        if (std::hypot(shift.x, shift.y) > 3)
+            return std::nullopt; // not settling: not this shape
+        c = {c.x + shift.x, c.y + shift.y};
+        // How far the rays that showed the shape miss it, by their median.
+        int n = 0;
+        for (int k = 0; k < Rays; ++k)
+            if (e.shows[std::size_t(k)]) {
+                const PixelPoint u = Directions[std::size_t(k)];
+                misfits[std::size_t(n++)] = std::abs(residual[std::size_t(k)] - float(shift.x * u.x + shift.y * u.y));
+            }
+        std::nth_element(misfits.begin(), misfits.begin() + n / 2, misfits.begin() + n);
+        spread = misfits[std::size_t(n / 2)];
+        if (std::hypot(shift.x, shift.y) < 0.005 && pass > 0)
+            break;
+    }
+    return alike(e, o, 0.25f) ? std::optional<PixelPoint>(c) : std::nullopt;
+}
+
+// Chamfer distance to paper, in thirds of a pixel; beyond the map is paper.
+std::vector<std::uint16_t> depthOf(const MatchMap &map)
+{
+    const int w = map.area.width(), h = map.area.height();
+    std::vector<std::uint16_t> d(std::size_t(w) * std::size_t(h));
+    constexpr std::uint16_t Far = 60000;
+    auto at = [&](int x, int y) -> std::uint16_t { return x < 0 || y < 0 || x >= w || y >= h ? 0 : d[std::size_t(y * w + x)]; };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::size_t i = std::size_t(y) * std::size_t(w) + std::size_t(x);
+            if (map.level[i] < Half) {
+                d[i] = 0;
+                continue;
+            }
+            int v = Far;
+            v = std::min({v, at(x - 1, y) + 3, at(x, y - 1) + 3, at(x - 1, y - 1) + 4, at(x + 1, y - 1) + 4});
+            d[i] = std::uint16_t(v);
+        }
+    for (int y = h - 1; y >= 0; --y)
+        for (int x = w - 1; x >= 0; --x) {
+            const std::size_t i = std::size_t(y) * std::size_t(w) + std::size_t(x);
+            if (!d[i])
+                continue;
+            int v = d[i];
+            v = std::min({v, at(x + 1, y) + 3, at(x, y + 1) + 3, at(x + 1, y + 1) + 4, at(x - 1, y + 1) + 4});
+            d[i] = std::uint16_t(v);
+        }
+    return d;
+}
+
+// The paper pixels of a map that hang together, as holes enclosed by ink.
+struct Hole {
+    long long area = 0;
+    double sumX = 0, sumY = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool open = false; // reaches the map's edge
+};
+
+// Marks each paper pixel reached from `start` in `seen`; stops recording
+// (but keeps marking) once larger than `largest`.
+Hole fillHole(const MatchMap &map, int start, std::vector<std::uint8_t> &seen, std::vector<int> &stack, long long largest)
+{
+    const int w = map.area.width(), h = map.area.height();
+    Hole hole;
+    hole.left = hole.right = start % w;
+    hole.top = hole.bottom = start / w;
+    stack.clear();
+    stack.push_back(start);
+    seen[std::size_t(start)] = 1;
+    while (!stack.empty()) {
+        const int i = stack.back();
+        stack.pop_back();
+        const int x = i % w, y = i / w;
+        if (++hole.area <= largest) {
+            hole.sumX += x;
+            hole.sumY += y;
+        }
+        hole.left = std::min(hole.left, x);
+        hole.right = std::max(hole.right, x);
+        hole.top = std::min(hole.top, y);
+        hole.bottom = std::max(hole.bottom, y);
+        if (x == 0 || y == 0 || x == w - 1 || y == h - 1)
+            hole.open = true;
+        const int next[4] = {x > 0 ? i - 1 : -1, x < w - 1 ? i + 1 : -1, y > 0 ? i - w : -1, y < h - 1 ? i + w : -1};
+        for (const int n : next)
+            if (n >= 0 && !seen[std::size_t(n)] && map.level[std::size_t(n)] < Half) {
+                seen[std::size_t(n)] = 1;
+                stack.push_back(n);
+            }
+    }
+    return hole;
+}
+
+// Where the example's ink lies: its middle for a filled mark; for a hollow
+// one, the darkest of the outline met along each ray, taken by the median.
+Rgb inkOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
+{
+    auto distance = [&paper](Rgb c) {
+        return std::sqrt((c.r - paper.r) * (c.r - paper.r) + (c.g - paper.g) * (c.g - paper.g) + (c.b - paper.b) * (c.b - paper.b));
+    };
+    auto pixel = [&](double x, double y, Rgb &c) {
+        const int px = int(std::floor(x)), py = int(std::floor(y));
+        if (px < 0 || py < 0 || px >= picture.width || py >= picture.height)
+            return false;
+        c = colourAt(picture, px, py);
+        return true;
+    };
+    std::vector<Rgb> runs;
+    float strongest = 0;
+    for (int k = 0; k < 16; ++k) {
+        const PixelPoint u = Directions[std::size_t(2 * k)];
+        float best = 0;
+        Rgb darkest;
+        for (double s = 0; s <= Reach; s += 1) {
+            Rgb c;
+            if (!pixel(centre.x + s * u.x, centre.y + s * u.y, c))
+                break;
+            const float d = distance(c);
+            if (d > best) {
+                best = d;
+                darkest = c;
+            } else if (best > 40 && d < 0.5f * best) {
+                break; // past the first run of ink
+            }
+        }
+        if (best > 40) {
+            runs.push_back(darkest);
+            strongest = std::max(strongest, best);
+        }
+    }
+    Rgb middle;
+    float r = 0, g = 0, b = 0;
+    int n = 0;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            Rgb c;
+            if (pixel(centre.x + dx, centre.y + dy, c)) {
+                r += c.r, g += c.g, b += c.b;
+                ++n;
+            }
+        }
+    if (n) {
+        middle = {r / float(n), g / float(n), b / float(n)};
+        if (distance(middle) >= 0.5f * strongest)
+            return middle;
+    }
+    if (runs.empty())
+        return paper;
+    auto median = [&runs](float Rgb::*channel) {
+        std::vector<float> v;
+        for (const Rgb &c : runs)
+            v.push_back(c.*channel);
+        std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    return {median(&Rgb::r), median(&Rgb::g), median(&Rgb::b)};
+}
+
+bool cancelled(const SearchControl &control)
+{
+    return control.cancel && control.cancel->load(std::memory_order_relaxed);
+}
+
+// Points kept apart by at least `radius`, found through a grid of cells that size.
+class Spacing
+{
+public:
+    explicit Spacing(double radius) : Radius(std::max(radius, 0.5)) {}
+    bool free(PixelPoint p) const
+    {
+        const long long cx = cell(p.x), cy = cell(p.y);
+        for (long long y = cy - 1; y <= cy + 1; ++y)
+            for (long long x = cx - 1; x <= cx + 1; ++x) {
+                const auto found = Cells.find(key(x, y));
+                if (found == Cells.end())
+                    continue;
+                for (const PixelPoint q : found->second)
+                    if (std::hypot(q.x - p.x, q.y - p.y) < Radius)
+                        return false;
+            }
+        return true;
+    }
+    void add(PixelPoint p) { Cells[key(cell(p.x), cell(p.y))].push_back(p); }
+
+private:
+    long long cell(double v) const { return (long long)std::floor(v / Radius); }
+    static long long key(long long x, long long y) { return (y << 32) ^ (x & 0xFFFFFFFF); }
+    double Radius;
+    std::unordered_map<long long, std::vector<PixelPoint>> Cells;
+};
+
+struct Seed {
+    int depth;
+    PixelPoint at;
+};
+
+} // namespace
+
+PixelRect searchRegionOf(const std::array<PixelPoint, 3> &r, int width, int height)
+{
+    const PixelPoint fourth{r[1].x + r[2].x - r[0].x, r[1].y + r[2].y - r[0].y};
+    double left = fourth.x, right = fourth.x, top = fourth.y, bottom = fourth.y;
+    for (const PixelPoint &p : r) {
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    }
+    const double growX = 0.1 * (right - left), growY = 0.1 * (bottom - top);
+    auto clamp = [](double v, int high) { return int(std::clamp(v, 0.0, double(high))); };
+    return {clamp(std::floor(left - growX), width), clamp(std::floor(top - growY), height),
+            clamp(std::ceil(right + growX), width), clamp(std::ceil(bottom + growY), height)};
+}
+
+MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const PixelRect &wanted,
+                            const SearchControl &control)
+{
+    MarkSearch result;
+    if (!picture.data || picture.width <= 0 || picture.height <= 0)
+        return result;
+    const auto example = snapToMark(picture, click);
+    if (!example)
+        return result;
+    result.example = *example;
+    const PixelRect region = clippedTo(wanted, picture);
+    const int ex = int(std::floor(example->x)), ey = int(std::floor(example->y));
+    const int around = int(Reach) + 4;
+    const PixelRect local = clippedTo({ex - around, ey - around, ex + around + 1, ey + around + 1}, picture);
+    const Rgb paper = paperOf(picture, region.empty() ? local : region);
+    const InkMatch match(paper, inkOf(picture, *example, paper));
+    if (!match.usable())
+        return result;
+
+    // The example, measured on its own patch of the picture.
+    const MatchMap near = matchMap(picture, local, match);
+    Outline shape;
+    const bool hollow = near.between(example->x, example->y) < 0.5;
+    if (!traceOutline(near, *example, hollow, Reach, shape))
+        return result;
+    const Example e = exampleOf(shape);
+    if (e.shown < Rays / 2 || e.nearest < 0.75f || e.farthest >= float(Reach) - 1)
+        return result;
+    const double reach = std::min(Reach, 1.6 * e.farthest + 2);
+    int exampleDepth = 0;
+    Hole exampleHole;
+    {
+        if (!hollow) {
+            const std::vector<std::uint16_t> d = depthOf(near);
+            for (int y = ey - 1; y <= ey + 1; ++y)
+                for (int x = ex - 1; x <= ex + 1; ++x)
+                    if (near.inside(x, y))
+                        exampleDepth = std::max<int>(exampleDepth, d[std::size_t((y - local.top) * local.width() + x - local.left)]);
+            if (exampleDepth < 3)
+                return result;
+        } else {
+            std::vector<std::uint8_t> seen(near.level.size());
+            std::vector<int> stack;
+            const int start = (ey - local.top) * local.width() + (ex - local.left);
+            if (near.level[std::size_t(start)] >= Half)
+                return result;
+            exampleHole = fillHole(near, start, seen, stack, 1LL << 40);
+            if (exampleHole.open)
+                return result;
+        }
+    }
+    if (region.empty()) {
+        result.outcome = MarkSearch::Found;
+        return result;
+    }
+
+    // Seeds: in filled ink, where the depth peaks at about the example's;
+    // in paper, the middles of holes of about the example's hole.
+    const MatchMap map = matchMap(picture, region, match);
+    if (cancelled(control)) {
+        result.outcome = MarkSearch::Cancelled;
+        return result;
+    }
+    std::vector<Seed> seeds;
+    const int w = region.width(), h = region.height();
+    if (!hollow) {
+        const std::vector<std::uint16_t> depth = depthOf(map);
+        const int lowest = std::max(2, std::min(exampleDepth - 2, int(0.7 * exampleDepth)));
+        const int highest = int(1.4 * exampleDepth) + 4;
+        for (int y = 0; y < h; ++y) {
+            if ((y & 255) == 0 && cancelled(control)) {
+                result.outcome = MarkSearch::Cancelled;
+                return result;
+            }
+            const std::uint16_t *row = depth.data() + std::size_t(y) * std::size_t(w);
+            for (int x = 0; x < w; ++x) {
+                const int d = row[x];
+                if (d < lowest || d > highest)
+                    continue;
+                bool peak = true;
+                for (int dy = -1; dy <= 1 && peak; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = x + dx, ny = y + dy;
+                        if (nx >= 0 && ny >= 0 && nx < w && ny < h && depth[std::size_t(ny * w + nx)] > d) {
+                            peak = false;
+                            break;
+                        }
+                    }
+                if (peak)
+                    seeds.push_back({d, {region.left + x + 0.5, region.top + y + 0.5}});
+            }
+        }
+        std::stable_sort(seeds.begin(), seeds.end(), [](const Seed &a, const Seed &b) { return a.depth > b.depth; });
+    } else {
+        std::vector<std::uint8_t> seen(map.level.size());
+        std::vector<int> stack;
+        const long long area = exampleHole.area;
+        const int holeWidth = exampleHole.right - exampleHole.left + 1, holeHeight = exampleHole.bottom - exampleHole.top + 1;
+        for (int i = 0; i < w * h; ++i) {
+            if (seen[std::size_t(i)] || map.level[std::size_t(i)] >= Half)
+                continue;
+            if ((i & 0xFFFF) == 0 && cancelled(control)) {
+                result.outcome = MarkSearch::Cancelled;
+                return result;
+            }
+            const Hole hole = fillHole(map, i, seen, stack, 2 * area);
+            const int hw = hole.right - hole.left + 1, hh = hole.bottom - hole.top + 1;
+            if (hole.open || hole.area * 2 < area || hole.area > 2 * area || hw * 5 < holeWidth * 3
+                || hw * 5 > holeWidth * 8 + 10 || hh * 5 < holeHeight * 3 || hh * 5 > holeHeight * 8 + 10)
+                continue;
+            seeds.push_back({0, {region.left + hole.sumX / double(hole.area) + 0.5, region.top + hole.sumY / double(hole.area) + 0.5}});
+        }
+    }
+
+    // Each seed snapped as a click there would be, and kept where its
+    // outline is the example's and no kept mark has that centre.
+    Spacing seedsApart(0.35 * e.nearest);
+    Spacing marksApart(std::max(1.5, 0.45 * double(e.nearest)));
+    std::size_t examined = 0;
+    for (const Seed &seed : seeds) {
+        if ((examined & 63) == 0 && cancelled(control)) {
+            result.outcome = MarkSearch::Cancelled;
+            return result;
+        }
+        if (!hollow) {
+            if (!seedsApart.free(seed.at))
+                continue;
+            seedsApart.add(seed.at);
+        }
+        if (++examined > 20 * control.cap) {
+            result.outcome = MarkSearch::Capped;
+            break;
+        }
+        // Cheap first: the outline round the seed itself, which may lie a
+        // pixel from the centre.
+        Outline o;
+        if (!traceOutline(map, seed.at, hollow, reach, o) || !alike(e, o, 1.5f))
+            continue;
+        // Started where snapping puts the mark, or else at the seed.
+        const auto snapped = snapToMark(picture, seed.at);
+        const bool near = snapped && std::hypot(snapped->x - seed.at.x, snapped->y - seed.at.y) <= 0.5 * e.nearest + 2;
+        auto centre = fitted(map, e, near ? *snapped : seed.at, reach);
+        // Where both measures agree, their mean: the fit follows the
+        // example's own outline, snapping the mark's symmetry.
+        if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= 0.5)
+            centre = PixelPoint{0.5 * (centre->x + snapped->x), 0.5 * (centre->y + snapped->y)};
+        if (!centre || !marksApart.free(*centre))
+            continue;
+        marksApart.add(*centre);
+        result.centres.push_back(*centre);
+        if (result.centres.size() >= control.cap) {
+            result.outcome = MarkSearch::Capped;
+            break;
+        }
+    }
+    if (result.outcome != MarkSearch::Capped)
+        result.outcome = MarkSearch::Found;
+    std::sort(result.centres.begin(), result.centres.end(),
+              [](PixelPoint a, PixelPoint b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
+    return result;
+}
+
+} // namespace pontiva

@@ -1,0 +1,262 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Finding every mark like an example and tracing curves, on charts of known
+// truth (drawn here, and real ones); the algorithms are plain C++.
+#include "chartswithtruth.h"
+#include "extraction/candidateset.h"
+#include "extraction/curvetrace.h"
+#include "extraction/similarmarks.h"
+#include "extractioncharts.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QTest>
+
+#include <cmath>
+
+using namespace pontiva;
+
+namespace {
+
+PixelPoint at(QPointF p) { return {p.x(), p.y()}; }
+
+std::array<PixelPoint, 3> referencesOf(const SeriesChart &chart)
+{
+    return {at(chart.references[0]), at(chart.references[1]), at(chart.references[2])};
+}
+
+// Each truth mark found once within `bound`; anything else found may only
+// be the legend's sample. Says what went wrong, or nothing.
+QString compare(const std::vector<PixelPoint> &found, const std::vector<QPointF> &truth, QPointF legend, double size,
+                double bound)
+{
+    std::vector<int> hits(truth.size());
+    for (const PixelPoint f : found) {
+        int nearest = -1;
+        double best = 0.5 * size;
+        for (std::size_t i = 0; i < truth.size(); ++i) {
+            const double d = std::hypot(f.x - truth[i].x(), f.y - truth[i].y());
+            if (d < best) {
+                best = d;
+                nearest = int(i);
+            }
+        }
+        if (nearest < 0) {
+            if (std::hypot(f.x - legend.x(), f.y - legend.y()) < 0.5 * size)
+                continue;
+            return QStringLiteral("extra at (%1, %2)").arg(f.x).arg(f.y);
+        }
+        if (best > bound)
+            return QStringLiteral("mark %1 found %2 px off").arg(nearest).arg(best);
+        ++hits[std::size_t(nearest)];
+    }
+    for (std::size_t i = 0; i < hits.size(); ++i)
+        if (hits[i] != 1)
+            return QStringLiteral("mark %1 at (%2, %3) found %4 times")
+                .arg(i)
+                .arg(truth[i].x())
+                .arg(truth[i].y())
+                .arg(hits[i]);
+    return {};
+}
+
+} // namespace
+
+class TestExtraction : public QObject
+{
+    Q_OBJECT
+private slots:
+    void everyMarkOfASeries_data();
+    void everyMarkOfASeries();
+    void marksOnRealCharts();
+    void nothingToFindFrom();
+    void curvesTracedOnTheirCentreLine_data();
+    void curvesTracedOnTheirCentreLine();
+    void pointsAlongAPath();
+    void candidatesDroppedAndTakenBack();
+};
+
+void TestExtraction::everyMarkOfASeries_data()
+{
+    QTest::addColumn<double>("size");
+    QTest::addColumn<bool>("scanned");
+    QTest::addColumn<double>("bound");
+    QTest::addRow("14 px clean") << 14.0 << false << 0.25;
+    QTest::addRow("14 px JPEG turned") << 14.0 << true << 0.3;
+    QTest::addRow("24 px clean") << 24.0 << false << 0.25;
+    QTest::addRow("24 px JPEG turned") << 24.0 << true << 0.3;
+    QTest::addRow("40 px JPEG turned") << 40.0 << true << 0.3;
+}
+
+// From the first mark of each series: that series and nothing else.
+void TestExtraction::everyMarkOfASeries()
+{
+    QFETCH(double, size);
+    QFETCH(bool, scanned);
+    QFETCH(double, bound);
+    const SeriesChart chart = markSeriesChart(size, scanned);
+    const PixelBuffer pixels = pixelsOf(chart.picture);
+    const PixelRect region = searchRegionOf(referencesOf(chart), pixels.width, pixels.height);
+    QStringList failures;
+    for (const SeriesChart::Series &s : chart.series) {
+        const double markSize = s.name == QLatin1String("larger discs") ? 1.5 * size : size;
+        if (markSize > 48)
+            continue; // beyond what snapping measures
+        const PixelPoint click{s.marks[1].x() + 1.2, s.marks[1].y() - 0.8};
+        const MarkSearch found = findSimilarMarks(pixels, click, region);
+        if (found.outcome != MarkSearch::Found) {
+            failures << s.name + QStringLiteral(": no example");
+            continue;
+        }
+        const QString wrong = compare(found.centres, s.marks, s.legend, markSize, bound);
+        if (!wrong.isEmpty())
+            failures << s.name + QStringLiteral(": ") + wrong;
+    }
+    if (!failures.isEmpty())
+        QFAIL(qPrintable(failures.join(QStringLiteral("; "))));
+}
+
+// From the first listed mark of each kind: every listed mark of that kind.
+void TestExtraction::marksOnRealCharts()
+{
+    for (const char *name : {"g3data-test2", "engauge-pointplot", "starry-seebeck"}) {
+        QFile file(QStringLiteral(PONTIVA_REAL_CHARTS "/%1.json").arg(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonObject truth = QJsonDocument::fromJson(file.readAll()).object();
+        const QImage picture = QImage(QStringLiteral(PONTIVA_REAL_CHARTS "/") + truth.value(QLatin1String("file")).toString())
+                                   .convertToFormat(QImage::Format_RGB32);
+        const PixelBuffer pixels = pixelsOf(picture);
+        auto pixel = [](const QJsonValue &v) {
+            const QJsonObject p = v.toObject().value(QLatin1String("pixel")).toObject();
+            return QPointF(p.value(QLatin1String("x")).toDouble(), p.value(QLatin1String("y")).toDouble());
+        };
+        const QJsonArray refs = truth.value(QLatin1String("reference_points")).toArray();
+        const PixelRect region = searchRegionOf({at(pixel(refs[0])), at(pixel(refs[1])), at(pixel(refs[2]))}, pixels.width, pixels.height);
+        QMap<QString, std::vector<QPointF>> kinds;
+        for (const QJsonValue m : truth.value(QLatin1String("points")).toArray())
+            kinds[m.toObject().value(QLatin1String("marker")).toString()].push_back(pixel(m));
+        for (auto kind = kinds.cbegin(); kind != kinds.cend(); ++kind) {
+            const QPointF first = kind.value().front();
+            const MarkSearch found = findSimilarMarks(pixels, {first.x() + 1, first.y() - 1}, region);
+            QVERIFY2(found.outcome == MarkSearch::Found, qPrintable(kind.key()));
+            // Real charts hold marks the truth leaves out (covered, cut by
+            // the frame, the legend): only the listed ones are checked. A
+            // third may be missed (grid lines cross the engauge diamonds);
+            // none may be found twice or off.
+            int missed = 0;
+            for (const QPointF t : kind.value()) {
+                int hits = 0;
+                for (const PixelPoint f : found.centres)
+                    if (std::hypot(f.x - t.x(), f.y - t.y()) < 4) {
+                        ++hits;
+                        QVERIFY2(std::hypot(f.x - t.x(), f.y - t.y()) <= 0.35,
+                                 qPrintable(QStringLiteral("%1 %2: (%3, %4) found at (%5, %6)").arg(QLatin1String(name), kind.key()).arg(t.x()).arg(t.y()).arg(f.x).arg(f.y)));
+                    }
+                QVERIFY2(hits <= 1, qPrintable(QStringLiteral("%1 %2: (%3, %4) found %5 times").arg(QLatin1String(name), kind.key()).arg(t.x()).arg(t.y()).arg(hits)));
+                missed += hits == 0;
+            }
+            QVERIFY2(missed * 3 <= int(kind.value().size()),
+                     qPrintable(QStringLiteral("%1 %2: %3 of %4 missed").arg(QLatin1String(name), kind.key()).arg(missed).arg(kind.value().size())));
+        }
+    }
+}
+
+// Blank paper, a solid block, noise and a 1 x 1 picture: no example, no curve.
+void TestExtraction::nothingToFindFrom()
+{
+    QImage blank(200, 200, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    QImage solid = blank.copy();
+    solid.fill(Qt::black);
+    QImage noise = blank.copy();
+    std::srand(7);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, std::rand() % 2 ? 0xFF000000 : 0xFFFFFFFF);
+    QImage tiny = blank.copy(0, 0, 1, 1);
+    for (const QImage *picture : {&blank, &solid, &noise, &tiny}) {
+        const PixelBuffer pixels = pixelsOf(*picture);
+        const PixelRect all{0, 0, pixels.width, pixels.height};
+        QCOMPARE(findSimilarMarks(pixels, {100, 100}, all).outcome, MarkSearch::NoExample);
+        QCOMPARE(traceCurve(pixels, {100, 100}).outcome, CurveTrace::NoCurve);
+    }
+}
+
+void TestExtraction::curvesTracedOnTheirCentreLine_data()
+{
+    QTest::addColumn<double>("width");
+    QTest::addColumn<bool>("scanned");
+    QTest::addColumn<double>("bound");
+    QTest::addRow("1 px clean") << 1.0 << false << 0.35;
+    QTest::addRow("2 px clean") << 2.0 << false << 0.35;
+    QTest::addRow("3 px clean") << 3.0 << false << 0.35;
+    QTest::addRow("2 px JPEG turned") << 2.0 << true << 0.5;
+}
+
+// Clicked near each curve: points every 10 px, all on that curve's centre
+// line, from one end to the other.
+void TestExtraction::curvesTracedOnTheirCentreLine()
+{
+    QFETCH(double, width);
+    QFETCH(bool, scanned);
+    QFETCH(double, bound);
+    const CurveChart chart = crossingCurvesChart(width, scanned);
+    const PixelBuffer pixels = pixelsOf(chart.picture);
+    for (std::size_t c = 0; c < chart.curves.size(); ++c) {
+        const std::vector<QPointF> &line = chart.curves[c];
+        const QPointF click = line[line.size() / 3] + QPointF(0.7, 1.6);
+        const CurveTrace trace = traceCurve(pixels, {click.x(), click.y()});
+        QCOMPARE(trace.outcome, CurveTrace::Traced);
+        const std::vector<PixelPoint> points = pointsEvery(trace.path, 10);
+        double worst = 0;
+        for (const PixelPoint p : points)
+            worst = std::max(worst, distanceTo(line, {p.x, p.y}));
+        QVERIFY2(worst <= bound, qPrintable(QStringLiteral("curve %1: %2 px off").arg(c).arg(worst)));
+        // Covered to within a step of both ends, whichever way it ran.
+        auto gap = [&](QPointF end) {
+            return std::min(std::hypot(points.front().x - end.x(), points.front().y - end.y()),
+                            std::hypot(points.back().x - end.x(), points.back().y - end.y()));
+        };
+        QVERIFY2(gap(line.front()) <= 10 && gap(line.back()) <= 10,
+                 qPrintable(QStringLiteral("curve %1: ends %2 and %3 px short").arg(c).arg(gap(line.front())).arg(gap(line.back()))));
+    }
+}
+
+// Along a straight path of 25 px: by spacing, and where X passes multiples.
+void TestExtraction::pointsAlongAPath()
+{
+    std::vector<PixelPoint> path;
+    for (int i = 0; i <= 25; ++i)
+        path.push_back({10.0 + i, 5});
+    const std::vector<PixelPoint> spaced = pointsEvery(path, 10);
+    QCOMPARE(spaced.size(), std::size_t(4)); // 10, 20, 30 and the end at 35
+    QCOMPARE(spaced[1].x, 20.0);
+    QCOMPARE(spaced.back().x, 35.0);
+    const PathValue x = [](PixelPoint p) { return std::optional<double>(p.x / 4); }; // data X = x / 4
+    const std::vector<PixelPoint> stepped = pointsAtSteps(path, x, 2); // X = 4, 6, 8: x = 16, 24, 32
+    QCOMPARE(stepped.size(), std::size_t(3));
+    QCOMPARE(stepped[0].x, 16.0);
+    QCOMPARE(stepped[2].x, 32.0);
+    const PathValue none = [](PixelPoint) { return std::optional<double>(); };
+    QVERIFY(pointsAtSteps(path, none, 2).empty());
+}
+
+void TestExtraction::candidatesDroppedAndTakenBack()
+{
+    CandidateSet set;
+    set.show(CandidateSet::Source::Marks, {{10, 10}, {30, 10}});
+    QCOMPARE(set.toggleNear({11, 11}, 4), 0);
+    QCOMPARE(set.kept().size(), std::size_t(1));
+    QCOMPARE(set.toggleNear({20, 10}, 4), -1); // between the two: neither
+    QCOMPARE(set.toggleNear({10, 9}, 4), 0);   // taken back
+    QCOMPARE(set.keptCount(), std::size_t(2));
+    QVERIFY(!set.add({31, 10}, 4));
+    QVERIFY(set.add({50, 10}, 4));
+    QCOMPARE(set.keptCount(), std::size_t(3));
+}
+
+QTEST_MAIN(TestExtraction)
+#include "tst_extraction.moc"
