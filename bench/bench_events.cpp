@@ -52,6 +52,8 @@ public:
     bool question(const QString &, const QString &) override { return true; }
     void about() override {}
     std::unique_ptr<LoadProgress> showLoadProgress() override { return nullptr; }
+    std::unique_ptr<LoadProgress> showSearchProgress() override { return nullptr; }
+    std::optional<TraceStep> chooseTraceStep(const TraceStep &current) override { return current; }
 };
 
 using Clock = std::chrono::steady_clock;

@@ -148,6 +148,8 @@ public:
     bool question(const QString &, const QString &) override { return false; }
     void about() override {}
     std::unique_ptr<LoadProgress> showLoadProgress() override { return nullptr; }
+    std::unique_ptr<LoadProgress> showSearchProgress() override { return nullptr; }
+    std::optional<TraceStep> chooseTraceStep(const TraceStep &current) override { return current; }
 
 private:
     QString Path;

@@ -155,6 +155,41 @@ inline constexpr Bilingual MeioPixel{"meio pixel vale\nX ±%1  Y ±%2", "half a 
 // A picture load that takes a while.
 inline constexpr Bilingual LendoImagem{"A ler a imagem…", "Loading the picture…"};
 inline constexpr Bilingual Cancelar{"Cancelar", "Cancel"};
+// Finding many points at once: every mark like one, or along a curve.
+inline constexpr Bilingual ProcurandoPontos{"A procurar pontos…", "Finding points…"};
+inline constexpr Bilingual MarcasEncontradas{
+    "%1 marcas encontradas. Clique numa para a deixar de fora (outro clique repõe-na) ou numa marca "
+    "esquecida para a juntar; Enter grava-as, Esc descarta-as.",
+    "%1 marks found. Click one to leave it out (click again to take it back) or a missed mark to add "
+    "it; Return records them, Esc discards them."};
+inline constexpr Bilingual MarcasNoLimite{
+    "A procura parou em %1 marcas: a imagem está cheia de pontos assim. Arraste com Shift um "
+    "rectângulo mais pequeno.",
+    "The search stopped at %1 marks: the picture is full of specks like this. Shift+drag a smaller "
+    "rectangle."};
+inline constexpr Bilingual SemMarcaExemplo{
+    "Não há aqui uma marca para servir de exemplo: clique com Shift no centro de uma marca.",
+    "There is no mark here to take as the example: Shift+click the middle of a mark."};
+inline constexpr Bilingual CurvaSeguida{
+    "Curva seguida: %1 pontos. Enter grava-os, Esc descarta-os; Editar → Passo da curva muda o "
+    "espaçamento.",
+    "Curve traced: %1 points. Return records them, Esc discards them; Edit → Trace step changes the "
+    "spacing."};
+inline constexpr Bilingual SemCurva{
+    "Não há aqui uma linha para seguir: clique com Ctrl sobre a curva.",
+    "There is no line here to trace: Ctrl+click on the curve."};
+inline constexpr Bilingual ProcuraCancelada{"Procura cancelada; nada foi gravado.",
+                                            "Search cancelled; nothing was recorded."};
+inline constexpr Bilingual PontosDescartados{"Pontos encontrados descartados; nada foi gravado.",
+                                             "Found points discarded; nothing was recorded."};
+inline constexpr Bilingual CliqueMarcaExemplo{"Clique numa marca: todas as marcas como ela serão procuradas.",
+                                              "Click a mark: every mark like it will be found."};
+inline constexpr Bilingual CliqueCurva{"Clique sobre uma curva para a seguir.", "Click on a curve to trace it."};
+inline constexpr Bilingual PassoCurvaTitulo{"Passo da curva", "Trace step"};
+inline constexpr Bilingual PassoPixeis{"Um ponto a cada (pixéis ao longo da curva):",
+                                       "One point every (picture pixels along the curve):"};
+inline constexpr Bilingual PassoX{"Um ponto a cada múltiplo de X:", "One point at every multiple in X of:"};
+inline constexpr Bilingual PassoDecada{"Em X logarítmico, pontos por década:", "On a logarithmic X, points per decade:"};
 
 // About box.
 inline constexpr Bilingual Versao{"Versão ", "Version "};
@@ -191,6 +226,11 @@ inline constexpr NamedText CaptionTable[] = {
     {"RefazerPonto", {"Refazer ponto", "Redo point"}},
     {"RestaurarCalibracao", {"Restaurar calibração", "Restore calibration"}},
     {"ColarImagem", {"Colar imagem", "Paste picture"}},
+    {"ProcurarMarcas", {"Procurar marcas semelhantes", "Find similar marks"}},
+    {"SeguirCurva", {"Seguir curva", "Trace curve"}},
+    {"PassoCurva", {"Passo da curva…", "Trace step…"}},
+    {"GravarEncontrados", {"Gravar os pontos encontrados", "Record found points"}},
+    {"DescartarEncontrados", {"Descartar os pontos encontrados", "Discard found points"}},
     {"Ver", {"Ver", "View"}},
     {"AjustarMarcas", {"Ajustar às marcas", "Snap to marks"}},
     {"GrelhaCalibracao", {"Grelha de calibração", "Calibration grid"}},

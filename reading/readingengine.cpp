@@ -6,6 +6,7 @@
 #include "calibration/numberparsing.h"
 #include "reading/numberformat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace pontiva {
@@ -247,10 +248,32 @@ StepOutcome ReadingEngine::record(float x, float y, bool snapped)
     return out;
 }
 
-StepOutcome ReadingEngine::recordGroup(const ReferenceInputs &fields, const std::vector<GroupPosition> &positions,
-                                       char decimalSeparator)
+std::optional<double> ReadingEngine::axisXAt(const ReferenceInputs &fields, float x, float y) const
+{
+    const std::optional<double> value = readPosition(fields, Points, x, y).data.x;
+    if (!value || !fields.xLog)
+        return value;
+    return *value > 0 ? std::optional<double>(std::log10(*value)) : std::nullopt;
+}
+
+StepOutcome ReadingEngine::recordGroup(const ReferenceInputs &fields, std::vector<GroupPosition> positions,
+                                       char decimalSeparator, GroupOrder order)
 {
     StepOutcome out;
+    if (order == GroupOrder::ByDataX) {
+        // Positions without a value refuse the group below; they sort last.
+        auto key = [&](const GroupPosition &p) {
+            const DataReading d = readPosition(fields, Points, p.x, p.y).data;
+            return std::pair(d.x.value_or(HUGE_VAL), d.y.value_or(HUGE_VAL));
+        };
+        std::stable_sort(positions.begin(), positions.end(),
+                         [&](const GroupPosition &a, const GroupPosition &b) { return key(a) < key(b); });
+    } else if (order == GroupOrder::FromSmallerXEnd && positions.size() > 1) {
+        const auto first = axisXAt(fields, positions.front().x, positions.front().y);
+        const auto last = axisXAt(fields, positions.back().x, positions.back().y);
+        if (first && last && *last < *first)
+            std::reverse(positions.begin(), positions.end());
+    }
     out.count = count();
     std::vector<RecordedPoint> points;
     points.reserve(positions.size());

@@ -72,6 +72,13 @@ struct GroupPosition {
     float x = 0, y = 0;
 };
 
+// The order a group's lines go to the file in.
+enum class GroupOrder {
+    AsGiven,
+    ByDataX,         // increasing data X, ties by increasing data Y: found marks
+    FromSmallerXEnd, // as given, or reversed so the end with the smaller X comes first: a traced curve
+};
+
 // Owns the calibration (reference points and their history), the data file
 // with the recorded points and their history, the count and the readout.
 // The window passes what its controls hold on every call and shows what
@@ -129,8 +136,11 @@ public:
     StepOutcome record(float x, float y, bool snapped = false);
     // Stores every position, read as a click there would be, in one write,
     // one sync and one undo step. Refused as a whole if any has no value.
-    StepOutcome recordGroup(const ReferenceInputs &fields, const std::vector<GroupPosition> &positions,
-                            char decimalSeparator);
+    StepOutcome recordGroup(const ReferenceInputs &fields, std::vector<GroupPosition> positions,
+                            char decimalSeparator, GroupOrder order = GroupOrder::AsGiven);
+    // Data X at a position (its logarithm on a logarithmic axis: what a step
+    // along the axis measures); nothing where there is no value.
+    std::optional<double> axisXAt(const ReferenceInputs &fields, float x, float y) const;
     StepOutcome undo();
     StepOutcome redo();
     bool canUndo() const { return Recorded.canUndo(); }

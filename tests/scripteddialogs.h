@@ -85,6 +85,22 @@ public:
         };
         return std::make_unique<Progress>(cancelLoads);
     }
+    int searchProgressShown = 0;
+    std::unique_ptr<LoadProgress> showSearchProgress() override
+    {
+        ++searchProgressShown;
+        return showLoadProgress();
+    }
+    // The trace step the "user" sets; the current one kept when nothing is scripted.
+    std::deque<std::optional<TraceStep>> traceStepAnswers;
+    std::optional<TraceStep> chooseTraceStep(const TraceStep &current) override
+    {
+        if (traceStepAnswers.empty())
+            return current;
+        const std::optional<TraceStep> answer = traceStepAnswers.front();
+        traceStepAnswers.pop_front();
+        return answer;
+    }
 
 private:
     static std::optional<QString> take(std::deque<std::optional<QString>> &answers, const char *what)

@@ -405,6 +405,7 @@ void Form1::ColarImagem_Click()
 void Form1::showPicture(QImage picture)
 {
     // The new picture replaces the old one and every mark drawn on it, at 1:1.
+    discardCandidates();
     Picture2->setZoom(1);
     PrescaledWanted = false;
     const double zoom = openingZoom(picture.size());
@@ -785,5 +786,6 @@ void Form1::dataFileFailed(const Bilingual &text)
 
 void Form1::closeDataFile()
 {
+    discardCandidates();
     Engine.closeDataFile();
 }

@@ -24,6 +24,11 @@
 //                while calibrating undoPlacement moves a reference point back;
 //                RestaurarCalibracao_Click puts back the calibration
 //                rememberCalibration stored for this picture's content.
+//   Extraction   (form1extraction.cpp) Shift+click or ProcurarMarcas
+//                finds every mark like one, Ctrl+click or SeguirCurva
+//                traces a curve, on PointSearch's worker; the points wait
+//                as candidates until GravarEncontrados (Return) records
+//                them as one step or DescartarEncontrados (Esc) drops them.
 //   View menu    AjustarMarcas_Click (F3) snaps readings to marks and
 //                crossings; GrelhaCalibracao_Click (Ctrl+G) draws the grid
 //                of round values (updateGrid); showHalfPixel writes in the
@@ -42,10 +47,12 @@
 // syncs it to disk -> the count label changes -> a red dot marks the spot.
 
 #include "calibration/calibrationworkflow.h"
+#include "extraction/candidateset.h"
 #include "language/languagetexts.h"
 #include "reading/readingengine.h"
 #include "ui/layout.h"
 #include "ui/twips.h"
+#include "ui/userdialogs.h"
 #include "view/readingaim.h"
 
 #include <QFuture>
@@ -70,6 +77,8 @@ class QScrollBar;
 class Magnifier;
 class PictureLoading;
 class PicturePanel;
+class PointSearch;
+struct PointSearchResult;
 class UserDialogs;
 class ViewportClip;
 struct DecodedPicture;
@@ -200,6 +209,23 @@ private:
     void AjustarVista_Click();
     void DesenhaAjuda();
 
+    // Finding many points at once (form1extraction.cpp).
+    void createExtractionMenus();
+    void connectExtraction();
+    bool extractionPress(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const ReadingPosition &at);
+    void extractionDrag(Qt::MouseButtons buttons, float x, float y);
+    void extractionRelease(float x, float y);
+    void startMarkSearch(QPointF example, const std::optional<QRectF> &area);
+    void startTrace(QPointF at);
+    void searchFinished(const PointSearchResult &result);
+    void ProcurarMarcas_Click();
+    void SeguirCurva_Click();
+    void PassoCurva_Click();
+    void GravarEncontrados_Click();
+    void DescartarEncontrados_Click();
+    void discardCandidates();
+    void updateExtractionActions();
+
     // Readout and data file.
     pontiva::ReferenceInputs referenceInputs() const;
     void failAxis(int point, bool sendBack);
@@ -224,6 +250,14 @@ private:
     QByteArrayList PendingPictures; // handed over while a picture was loading
     QString LastPictureFolder;      // of the last picture opened in this run
     ReadingAim Aim;
+    PointSearch *Search = nullptr;
+    pontiva::CandidateSet Candidates;
+    TraceStep Step;
+    enum class Armed { None, FindMarks, TraceCurve } ArmedTool = Armed::None; // by the Edit menu, for the next click
+    std::optional<QPointF> DragStart; // picture pixels, while a Shift+drag may be drawing a search area
+    std::unique_ptr<LoadProgress> SearchProgress;
+    QAction *ProcurarMarcas = nullptr, *SeguirCurva = nullptr, *PassoCurva = nullptr, *GravarEncontrados = nullptr,
+            *DescartarEncontrados = nullptr;
     bool AimSnapped = false; // the press being handled was moved onto a mark
     bool IconSet = false;
     bool Ending = false;        // a confirmed exit is closing the window

@@ -167,17 +167,25 @@ void Form1::connectHandlers()
     connect(Picture2, &PicturePanel::mouseMoved, this,
             [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, float x, float y) {
                 const ReadingPosition at = Aim.aim(*Picture2, x, y, Option_Calibracao->isChecked());
+                extractionDrag(buttons, x, y);
                 Picture2_MouseMove(buttons, shift, at.x, at.y);
                 Lupa->showAim(at);
             });
     connect(Picture2, &PicturePanel::mousePressed, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y) {
                 const ReadingPosition at = Aim.aim(*Picture2, x, y, Option_Calibracao->isChecked());
+                if (extractionPress(button, shift, at)) {
+                    Lupa->showAim(at);
+                    return;
+                }
                 AimSnapped = at.snapped;
                 Picture2_MouseDown(button, shift, at.x, at.y);
                 AimSnapped = false;
                 Lupa->showAim(at);
             });
+    connect(Picture2, &PicturePanel::mouseReleased, this,
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) { extractionRelease(x, y); });
+    connectExtraction();
     connect(Picture2, &PicturePanel::keyboardFocusChanged, Picture1Client, &ViewportClip::showFocusFrame);
     connect(AjustarMarcas, &QAction::toggled, this, &Form1::AjustarMarcas_Click);
     connect(Lupa4, &QAction::triggered, Lupa, [this] { Lupa->setZoom(4); });

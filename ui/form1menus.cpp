@@ -55,6 +55,7 @@ void Form1::createMenus()
     RestaurarCalibracao->setObjectName(QStringLiteral("RestaurarCalibracao"));
     RestaurarCalibracao->setShortcut(Qt::CTRL | Qt::Key_R);
     RestaurarCalibracao->setEnabled(false);
+    createExtractionMenus();
     Editar->addSeparator();
     ColarImagem = Editar->addAction(QStringLiteral("Colar imagem"));
     ColarImagem->setObjectName(QStringLiteral("ColarImagem"));

@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QDoubleSpinBox>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -194,9 +196,8 @@ namespace {
 class ProgressDialog : public LoadProgress
 {
 public:
-    explicit ProgressDialog(QWidget *parent)
-        : Dialog(textPortugueseOrEnglish(Texts::LendoImagem), textPortugueseOrEnglish(Texts::Cancelar), 0, 1000,
-                 parent)
+    ProgressDialog(QWidget *parent, const Bilingual &label)
+        : Dialog(textPortugueseOrEnglish(label), textPortugueseOrEnglish(Texts::Cancelar), 0, 1000, parent)
     {
         Dialog.setWindowTitle(QStringLiteral("Pontiva"));
         Dialog.setWindowModality(Qt::ApplicationModal);
@@ -218,5 +219,41 @@ private:
 
 std::unique_ptr<LoadProgress> QtUserDialogs::showLoadProgress()
 {
-    return std::make_unique<ProgressDialog>(Parent);
+    return std::make_unique<ProgressDialog>(Parent, Texts::LendoImagem);
+}
+
+std::unique_ptr<LoadProgress> QtUserDialogs::showSearchProgress()
+{
+    return std::make_unique<ProgressDialog>(Parent, Texts::ProcurandoPontos);
+}
+
+std::optional<TraceStep> QtUserDialogs::chooseTraceStep(const TraceStep &current)
+{
+    QDialog dialog(Parent);
+    dialog.setWindowTitle(textPortugueseOrEnglish(Texts::PassoCurvaTitulo));
+    auto *form = new QFormLayout(&dialog);
+    auto *byPixels = new QRadioButton(textPortugueseOrEnglish(Texts::PassoPixeis), &dialog);
+    auto *byX = new QRadioButton(textPortugueseOrEnglish(Texts::PassoX), &dialog);
+    auto *spacing = new QDoubleSpinBox(&dialog);
+    spacing->setRange(1, 10000);
+    spacing->setDecimals(1);
+    spacing->setValue(current.spacing);
+    auto *xStep = new QDoubleSpinBox(&dialog);
+    xStep->setRange(1e-9, 1e12);
+    xStep->setDecimals(9);
+    xStep->setValue(current.xStep);
+    auto *perDecade = new QSpinBox(&dialog);
+    perDecade->setRange(1, 1000);
+    perDecade->setValue(current.perDecade);
+    (current.alongX ? byX : byPixels)->setChecked(true);
+    form->addRow(byPixels, spacing);
+    form->addRow(byX, xStep);
+    form->addRow(textPortugueseOrEnglish(Texts::PassoDecada), perDecade);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return TraceStep{byX->isChecked(), spacing->value(), xStep->value(), perDecade->value()};
 }

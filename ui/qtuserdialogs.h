@@ -32,6 +32,8 @@ public:
     bool question(const QString &text, const QString &title) override;
     void about() override;
     std::unique_ptr<LoadProgress> showLoadProgress() override;
+    std::unique_ptr<LoadProgress> showSearchProgress() override;
+    std::optional<TraceStep> chooseTraceStep(const TraceStep &current) override;
 
     // The configured dialogs, not shown: for checking how they filter.
     std::unique_ptr<QFileDialog> makeOpenDialog(const FileDialogRequest &request) const;

@@ -25,6 +25,16 @@ struct PdfPageChoice {
     int dpi = 300;
 };
 
+// Which points a traced curve gives: one every `spacing` picture pixels
+// along it, or where data X passes each multiple of `xStep` (on a
+// logarithmic X axis, `perDecade` evenly in its logarithm).
+struct TraceStep {
+    bool alongX = false;
+    double spacing = 10;
+    double xStep = 1;
+    int perDecade = 10;
+};
+
 // The window is given one of these: the real one opens Qt's dialogs, tests
 // pass a scripted one that answers without a person.
 class UserDialogs
@@ -46,4 +56,8 @@ public:
     virtual void about() = 0;
     // Shown once a picture load has taken long enough to need it.
     virtual std::unique_ptr<LoadProgress> showLoadProgress() = 0;
+    // The same for a search for many points at once.
+    virtual std::unique_ptr<LoadProgress> showSearchProgress() = 0;
+    // The trace step, starting from `current`; nothing on cancel.
+    virtual std::optional<TraceStep> chooseTraceStep(const TraceStep &current) = 0;
 };

@@ -14,7 +14,7 @@
 
 // One drawing in picture pixels.
 struct Drawing {
-    enum Kind { Line, Dot, Text } kind = Dot;
+    enum Kind { Line, Dot, Text, Ring } kind = Dot;
     QColor colour;
     int width = 1;
     QPointF from;

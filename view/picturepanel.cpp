@@ -174,6 +174,12 @@ int PicturePanel::drawDot(QPointF at, DrawingLayer layer)
     return add(layer, {Drawing::Dot, ForeColor, DrawWidth, p, p, {}});
 }
 
+int PicturePanel::drawRing(QPointF at, DrawingLayer layer)
+{
+    const QPointF p = pictureFromLogical(at);
+    return add(layer, {Drawing::Ring, ForeColor, DrawWidth, p, p, {}});
+}
+
 int PicturePanel::drawText(QPointF at, const QString &text, DrawingLayer layer)
 {
     const QPointF p = pictureFromLogical(at);
@@ -276,6 +282,13 @@ void PicturePanel::paintOne(QPainter &painter, const Drawing &d, double zoom) co
         painter.setBrush(Qt::NoBrush);
         break;
     }
+    case Drawing::Ring: {
+        const double radius = d.width / 2.0;
+        painter.setPen(QPen(d.colour, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(onScreen(d.from, zoom), radius, radius);
+        break;
+    }
     case Drawing::Text: {
         painter.setPen(d.colour);
         const QFontMetrics metrics(font());
@@ -297,6 +310,12 @@ void PicturePanel::mousePressEvent(QMouseEvent *event)
     Fine = pictureFromWidget(event->position());
     const QPointF p = logicalFromPicture(*Fine);
     emit mousePressed(event->button(), event->modifiers(), float(p.x()), float(p.y()));
+}
+
+void PicturePanel::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPointF p = logicalFromPicture(pictureFromWidget(event->position()));
+    emit mouseReleased(event->button(), event->modifiers(), float(p.x()), float(p.y()));
 }
 
 // The pointer over the picture brings the keyboard with it, except from a

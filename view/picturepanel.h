@@ -63,6 +63,9 @@ public:
     // A filled round spot, drawWidth() screen pixels across, centred on the
     // pixel the point falls in.
     int drawDot(QPointF at, DrawingLayer layer = DrawingLayer::Markers);
+    // A circle drawWidth() screen pixels across centred exactly on the
+    // point, its outline two pixels wide: a found point not yet recorded.
+    int drawRing(QPointF at, DrawingLayer layer = DrawingLayer::Candidates);
     // Top-left corner of the text at the point, no background box.
     int drawText(QPointF at, const QString &text, DrawingLayer layer = DrawingLayer::Markers);
     // The marks the workflow draws (markers and dots) go; the aids stay.
@@ -103,6 +106,7 @@ public:
 signals:
     void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, float x, float y);
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y);
+    void mouseReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y);
     // Something was drawn, removed or cleared over `area` (picture pixels).
     void drawingChanged(const QRectF &area);
     // The keyboard came by Tab (or went): a frame should show where it is.
@@ -112,6 +116,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
