@@ -12,7 +12,7 @@ flags="-g -O1 -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=
 cmake -S "$root" -B "$out" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
     -DPONTIVA_FUZZ=ON -DBUILD_TESTING=OFF -DPONTIVA_BENCHMARKS=OFF >/dev/null
-harnesses="fuzz_parse fuzz_readout fuzz_snap fuzz_picturecheck"
+harnesses="fuzz_parse fuzz_readout fuzz_snap fuzz_picturecheck fuzz_extraction"
 # shellcheck disable=SC2086 # one target name each
 cmake --build "$out" -j"$(nproc)" --target $harnesses
 bin="$out/fuzz"

@@ -1,0 +1,114 @@
+// SPDX-FileCopyrightText: Pontiva developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Extraction, timed: every mark like one on a 1000 x 750 chart and on the
+// same chart scanned at six times the size (6000 x 4500), and a curve
+// traced across 1200 px.
+#include "extraction/curvetrace.h"
+#include "extraction/similarmarks.h"
+
+#include "benchstats.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <random>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A scatter of 200 discs 8 px across, some touching or overlapping, and a light grid, drawn `scale` times larger.
+QImage scatter(int scale, std::vector<QPointF> &marks)
+{
+    QImage chart(1000 * scale, 750 * scale, QImage::Format_RGB32);
+    chart.fill(QColor(252, 251, 247));
+    QPainter p(&chart);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
+    p.setPen(QPen(QColor(200, 200, 200), 1));
+    for (int x = 100; x <= 900; x += 50)
+        p.drawLine(QPointF(x, 50), QPointF(x, 700));
+    for (int y = 50; y <= 700; y += 50)
+        p.drawLine(QPointF(100, y), QPointF(900, y));
+    p.setPen(QPen(Qt::black, 1.5));
+    p.drawRect(QRectF(100, 50, 800, 650));
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> x(120, 880), y(70, 680);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(20, 40, 160));
+    std::vector<QPointF> drawn;
+    while (drawn.size() < 200) {
+        const QPointF c(x(random), y(random));
+        // Overlapping no more than two marks 0.6 diameters apart.
+        if (std::any_of(drawn.begin(), drawn.end(), [c](QPointF d) { return std::hypot(c.x() - d.x(), c.y() - d.y()) < 4.8; }))
+            continue;
+        drawn.push_back(c);
+        p.drawEllipse(c, 4, 4);
+        marks.push_back(c * scale);
+    }
+    return chart;
+}
+
+void report(const char *what, std::vector<double> ms, double goal, const char *extra)
+{
+    const bench::Stats s = bench::summarise(std::move(ms));
+    std::printf("%-34s median %8.2f ms  p99 %8.2f ms  (goal %g ms)  %s\n", what, s.median, s.p99, goal, extra);
+}
+
+std::vector<double> timed(int runs, const std::function<void()> &work)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        work();
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    for (const int scale : {1, 6}) {
+        std::vector<QPointF> marks;
+        const QImage chart = scatter(scale, marks);
+        const pontiva::PixelBuffer pixels{chart.constBits(), chart.width(), chart.height(), chart.bytesPerLine(),
+                                          pontiva::PixelBuffer::Layout::Xrgb32};
+        const pontiva::PixelRect all{0, 0, chart.width(), chart.height()};
+        std::size_t found = 0;
+        const auto ms = timed(scale == 1 ? 30 : 7, [&] {
+            found = pontiva::findSimilarMarks(pixels, {marks[0].x() + 1, marks[0].y()}, all).centres.size();
+        });
+        char extra[64];
+        std::snprintf(extra, sizeof extra, "%zu of %zu marks", found, marks.size());
+        report(scale == 1 ? "find marks, 1000 x 750" : "find marks, 6000 x 4500", ms, scale == 1 ? 30 : 500, extra);
+    }
+    QImage chart(1400, 900, QImage::Format_RGB32);
+    chart.fill(QColor(252, 251, 247));
+    {
+        QPainter p(&chart);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(200, 40, 30), 1.5));
+        QPolygonF curve;
+        for (double x = 100; x <= 1300; x += 1)
+            curve << QPointF(x, 450 + 300 * std::sin(x / 180));
+        p.drawPolyline(curve);
+    }
+    const pontiva::PixelBuffer pixels{chart.constBits(), chart.width(), chart.height(), chart.bytesPerLine(),
+                                      pontiva::PixelBuffer::Layout::Xrgb32};
+    std::size_t length = 0;
+    const auto ms = timed(50, [&] { length = pontiva::traceCurve(pixels, {700.5, 450 + 300 * std::sin(700.5 / 180) + 1}).path.size(); });
+    char extra[64];
+    std::snprintf(extra, sizeof extra, "%zu centre points", length);
+    report("trace a curve across 1200 px", ms, 20, extra);
+    return 0;
+}
