@@ -2,11 +2,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Extraction, timed: every mark like one on a 1000 x 750 chart and on the
 // same chart scanned at six times the size (6000 x 4500), and a curve
-// traced across 1200 px.
+// traced across 1200 px. With --accuracy: the extraction accuracy table.
 #include "extraction/curvetrace.h"
 #include "extraction/similarmarks.h"
 
 #include "benchstats.h"
+#include "extractioncharts.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <random>
 
@@ -72,12 +74,93 @@ std::vector<double> timed(int runs, const std::function<void()> &work)
     return ms;
 }
 
+// The accuracy table: for every series of every chart, searched from its
+// second mark, how many of its marks were found once, how many found twice
+// or not at all, what else was found (the legend's sample aside), and how
+// far from the truth; for every curve, how far its points every 10 px lie
+// from the true centre line and how near its ends they reach.
+void accuracy()
+{
+    std::printf("| chart | series | marks found once | missed / twice | other finds | error mean / worst px |\n|---|---|---|---|---|---|\n");
+    for (const bool scanned : {false, true})
+        for (const double size : {5.0, 8.0, 14.0, 24.0, 40.0}) {
+            const SeriesChart chart = markSeriesChart(size, scanned);
+            const pontiva::PixelBuffer pixels = pixelsOf(chart.picture);
+            const pontiva::PixelRect region = pontiva::searchRegionOf(
+                {pontiva::PixelPoint{chart.references[0].x(), chart.references[0].y()},
+                 {chart.references[1].x(), chart.references[1].y()}, {chart.references[2].x(), chart.references[2].y()}},
+                pixels.width, pixels.height);
+            for (const SeriesChart::Series &s : chart.series) {
+                const double markSize = s.name == QLatin1String("larger discs") ? 1.5 * size : size;
+                const auto found = pontiva::findSimilarMarks(pixels, {s.marks[1].x() + 1.2, s.marks[1].y() - 0.8}, region);
+                std::vector<int> hits(s.marks.size());
+                int others = 0;
+                double sum = 0, worst = 0;
+                for (const pontiva::PixelPoint f : found.centres) {
+                    int nearest = -1;
+                    double best = 0.5 * markSize;
+                    for (std::size_t i = 0; i < s.marks.size(); ++i) {
+                        const double d = std::hypot(f.x - s.marks[i].x(), f.y - s.marks[i].y());
+                        if (d < best)
+                            best = d, nearest = int(i);
+                    }
+                    if (nearest >= 0) {
+                        if (hits[std::size_t(nearest)]++ == 0)
+                            sum += best, worst = std::max(worst, best);
+                    } else if (std::hypot(f.x - s.legend.x(), f.y - s.legend.y()) >= 0.5 * markSize) {
+                        ++others;
+                    }
+                }
+                const int once = int(std::count(hits.begin(), hits.end(), 1));
+                const int missed = int(std::count(hits.begin(), hits.end(), 0));
+                const int twice = int(hits.size()) - once - missed;
+                const int measured = once + twice;
+                std::printf("| %s | %s, %g px | %d of %zu | %d / %d | %d | %.2f / %.2f |\n", qPrintable(chart.kind),
+                            qPrintable(s.name), markSize, once, s.marks.size(), missed, twice, others,
+                            measured ? sum / measured : 0.0, worst);
+            }
+        }
+    std::printf("\n| chart | curve | points | error mean / worst px | ends reached within px |\n|---|---|---|---|---|\n");
+    for (const bool scanned : {false, true})
+        for (const double width : {1.0, 2.0, 3.0}) {
+            const CurveChart chart = crossingCurvesChart(width, scanned);
+            const pontiva::PixelBuffer pixels = pixelsOf(chart.picture);
+            for (std::size_t c = 0; c < chart.curves.size(); ++c) {
+                const std::vector<QPointF> &line = chart.curves[c];
+                const QPointF click = line[line.size() / 3] + QPointF(0.7, 1.6);
+                const auto trace = pontiva::traceCurve(pixels, {click.x(), click.y()});
+                const auto points = pontiva::pointsEvery(trace.path, 10);
+                double sum = 0, worst = 0;
+                for (const pontiva::PixelPoint p : points) {
+                    const double d = distanceTo(line, {p.x, p.y});
+                    sum += d;
+                    worst = std::max(worst, d);
+                }
+                double ends = 1e9;
+                if (!points.empty()) {
+                    auto gap = [&](QPointF end) {
+                        return std::min(std::hypot(points.front().x - end.x(), points.front().y - end.y()),
+                                        std::hypot(points.back().x - end.x(), points.back().y - end.y()));
+                    };
+                    ends = std::max(gap(line.front()), gap(line.back()));
+                }
+                std::printf("| %s | %s | %zu | %.2f / %.2f | %.0f |\n", qPrintable(chart.kind),
+                            chart.dashed[c] ? "dashed" : "solid", points.size(), points.empty() ? 0.0 : sum / double(points.size()),
+                            worst, ends);
+            }
+        }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--accuracy") == 0) {
+        accuracy();
+        return 0;
+    }
     for (const int scale : {1, 6}) {
         std::vector<QPointF> marks;
         const QImage chart = scatter(scale, marks);

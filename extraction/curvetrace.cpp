@@ -170,6 +170,14 @@ bool follow(const Stroke &s, const Start &st, PixelPoint direction, int width, i
     std::vector<PixelPoint> path{st.at};
     PixelPoint at = st.at, d = direction;
     double gap = 0;
+    // After a gap the trace goes on only if the next few points run the
+    // way it went before: a stroke met past the curve's end (the frame, a
+    // label) at an angle is not the curve. Across a short gap (a mark the
+    // line joins, where a polyline turns) it may turn further.
+    std::size_t resumed = 0;
+    PixelPoint before = d;
+    double bridged = 0;
+    constexpr std::size_t Confirm = 5;
     while (path.size() < most) {
         if ((path.size() & 255) == 0 && control.cancel && control.cancel->load(std::memory_order_relaxed))
             return false;
@@ -188,6 +196,11 @@ bool follow(const Stroke &s, const Start &st, PixelPoint direction, int width, i
             continue;
         }
         const PixelPoint centre{p.x + pr.offset * normal.x, p.y + pr.offset * normal.y};
+        if (gap >= 2 * step) {
+            resumed = path.size();
+            before = d;
+            bridged = gap;
+        }
         gap = 0;
         // Back at the start: a closed curve, once round.
         if (path.size() > 8 && std::hypot(centre.x - st.at.x, centre.y - st.at.y) < step)
@@ -198,6 +211,16 @@ bool follow(const Stroke &s, const Start &st, PixelPoint direction, int width, i
         const PixelPoint &back = path[path.size() > 4 ? path.size() - 5 : 0];
         if (std::hypot(centre.x - back.x, centre.y - back.y) > 0.5 * step)
             d = unit({centre.x - back.x, centre.y - back.y});
+        if (resumed && path.size() == resumed + Confirm) {
+            const PixelPoint &first = path[resumed];
+            const PixelPoint way = unit({centre.x - first.x, centre.y - first.y});
+            const double turn = bridged <= 3 * w + 8 ? 60 : 25;
+            if (way.x * before.x + way.y * before.y < std::cos(turn * Pi / 180)) {
+                path.resize(resumed);
+                break;
+            }
+            resumed = 0;
+        }
     }
     // The last profile may straddle the stroke's end, half ink: not a centre.
     if (path.size() > 2)

@@ -18,6 +18,9 @@ constexpr int Rays = 32;
 constexpr double Step = 0.25;   // along a ray, px
 constexpr double Reach = 48;    // the longest ray, px: marks up to about 64 px across
 constexpr std::uint8_t Half = 128; // of MatchMap's 0-255: inside the ink
+// A hole is paper well clear of the ink: a thin outline a scan has worn
+// thinner in places still closes it.
+constexpr std::uint8_t Clear = 80;
 
 // Where the ink along 32 rays from a centre ends (filled marks), or where
 // the outline's ink starts and ends (hollow ones). A ray that finds no edge
@@ -78,6 +81,8 @@ struct Example {
     std::array<bool, Rays> shows{};
     int shown = 0;
     float nearest = 0, farthest = 0; // of the rays that show it
+    float outside = 0;               // the farthest outer edge of those rays
+    double surround = 0;
 };
 
 Example exampleOf(const Outline &o)
@@ -93,24 +98,21 @@ Example exampleOf(const Outline &o)
         if (shows) {
             ++e.shown;
             e.farthest = std::max(e.farthest, r);
+            e.outside = std::max(e.outside, o.outer[std::size_t(k)]);
         }
     }
     e.nearest = nearest;
     return e;
 }
 
-// Alike where most rays end where the example's do. A ray may run on
+// Whether most rays end where the example's do. A ray may run on
 // (something touches the candidate there), but few may stop short (it is
 // smaller or of another shape) or end a little further out all round (it
 // is larger, or a square beside a disc).
-bool alike(const Example &e, const Outline &c, float slack = 0)
+bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::array<float, Rays> &seen, float slack)
 {
     int agree = 0, shorter = 0, longer = 0;
     double misfit = 0, typical = 0;
-    const auto &edge = e.outline.hollow ? e.outline.inner : e.outline.outer;
-    const auto &seen = e.outline.hollow ? c.inner : c.outer;
-    std::array<float, Rays> thickness{};
-    int rings = 0;
     for (int k = 0; k < Rays; ++k) {
         if (!e.shows[std::size_t(k)])
             continue;
@@ -128,26 +130,49 @@ bool alike(const Example &e, const Outline &c, float slack = 0)
         }
         misfit += std::min(std::abs(d), 2 * tolerance);
         typical += want;
-        if (e.outline.hollow && c.outer[std::size_t(k)] < float(Reach))
-            thickness[std::size_t(rings++)] = (c.outer[std::size_t(k)] - c.inner[std::size_t(k)])
-                - (e.outline.outer[std::size_t(k)] - e.outline.inner[std::size_t(k)]);
     }
     const float n = float(e.shown);
     if (agree < 0.5f * n || shorter > 0.15f * n || longer > 0.3f * n)
         return false;
     // On the whole close: what tells a small triangle from a diamond.
     const int counted = agree + shorter;
-    if (misfit / counted > std::max(0.3, 0.035 * typical / counted) + 0.5 * slack)
+    return misfit / counted <= std::max(0.3, 0.035 * typical / counted) + 0.5 * slack;
+}
+
+bool alike(const Example &e, const Outline &c, float slack = 0)
+{
+    if (!e.outline.hollow)
+        return sameEdge(e, e.outline.outer, c.outer, slack);
+    // A hollow mark by the edge of its hole and the outer edge of its
+    // outline (a ring's and an open square's holes differ little when small).
+    if (!sameEdge(e, e.outline.inner, c.inner, slack) || !sameEdge(e, e.outline.outer, c.outer, slack + 0.3f))
         return false;
-    if (e.outline.hollow) {
-        // The outline's stroke as thick as the example's, taken by its median.
-        if (rings < e.shown / 2)
-            return false;
-        std::nth_element(thickness.begin(), thickness.begin() + rings / 2, thickness.begin() + rings);
-        if (std::abs(thickness[std::size_t(rings / 2)]) > 1.0f + 0.3f * e.nearest)
-            return false;
-    }
-    return true;
+    std::array<float, Rays> thickness{};
+    int rings = 0;
+    for (int k = 0; k < Rays; ++k)
+        if (e.shows[std::size_t(k)] && c.outer[std::size_t(k)] < float(Reach))
+            thickness[std::size_t(rings++)] = (c.outer[std::size_t(k)] - c.inner[std::size_t(k)])
+                - (e.outline.outer[std::size_t(k)] - e.outline.inner[std::size_t(k)]);
+    // The outline's stroke as thick as the example's, taken by its median.
+    if (rings < e.shown / 2)
+        return false;
+    std::nth_element(thickness.begin(), thickness.begin() + rings / 2, thickness.begin() + rings);
+    return std::abs(thickness[std::size_t(rings / 2)]) <= 0.5f + 0.1f * e.nearest;
+}
+
+// How much of a band just outside the mark is ink: a mark stands on paper
+// (a line or an error bar crosses the band in a few places), a letter
+// among the other letters of its word.
+double surroundOf(const MatchMap &map, PixelPoint c, double outside)
+{
+    const double from = outside + 2, to = from + std::max(3.0, 0.5 * outside);
+    int inked = 0, all = 0;
+    for (const PixelPoint u : Directions)
+        for (double r = from; r <= to; r += 1) {
+            inked += map.between(c.x + r * u.x, c.y + r * u.y) >= 0.5;
+            ++all;
+        }
+    return double(inked) / all;
 }
 
 // The centre where the candidate's outline matches the example's best: a
@@ -272,7 +297,7 @@ Hole fillHole(const MatchMap &map, int start, std::vector<std::uint8_t> &seen, s
             hole.open = true;
         const int next[4] = {x > 0 ? i - 1 : -1, x < w - 1 ? i + 1 : -1, y > 0 ? i - w : -1, y < h - 1 ? i + w : -1};
         for (const int n : next)
-            if (n >= 0 && !seen[std::size_t(n)] && map.level[std::size_t(n)] < Half) {
+            if (n >= 0 && !seen[std::size_t(n)] && map.level[std::size_t(n)] < Clear) {
                 seen[std::size_t(n)] = 1;
                 stack.push_back(n);
             }
@@ -426,7 +451,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     const bool hollow = near.between(example->x, example->y) < 0.5;
     if (!traceOutline(near, *example, hollow, Reach, shape))
         return result;
-    const Example e = exampleOf(shape);
+    Example e = exampleOf(shape);
+    e.surround = surroundOf(near, *example, e.outside);
     if (e.shown < Rays / 2 || e.nearest < 0.75f || e.farthest >= float(Reach) - 1)
         return result;
     const double reach = std::min(Reach, 1.6 * e.farthest + 2);
@@ -445,7 +471,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             std::vector<std::uint8_t> seen(near.level.size());
             std::vector<int> stack;
             const int start = (ey - local.top) * local.width() + (ex - local.left);
-            if (near.level[std::size_t(start)] >= Half)
+            if (near.level[std::size_t(start)] >= Clear)
                 return result;
             exampleHole = fillHole(near, start, seen, stack, 1LL << 40);
             if (exampleHole.open)
@@ -500,7 +526,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         const long long area = exampleHole.area;
         const int holeWidth = exampleHole.right - exampleHole.left + 1, holeHeight = exampleHole.bottom - exampleHole.top + 1;
         for (int i = 0; i < w * h; ++i) {
-            if (seen[std::size_t(i)] || map.level[std::size_t(i)] >= Half)
+            if (seen[std::size_t(i)] || map.level[std::size_t(i)] >= Clear)
                 continue;
             if ((i & 0xFFFF) == 0 && cancelled(control)) {
                 result.outcome = MarkSearch::Cancelled;
@@ -548,6 +574,9 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= 0.5)
             centre = PixelPoint{0.5 * (centre->x + snapped->x), 0.5 * (centre->y + snapped->y)};
         if (!centre || !marksApart.free(*centre))
+            continue;
+        // Small and hollow marks look like letters: those must stand apart.
+        if ((hollow || e.outside <= 5) && surroundOf(map, *centre, e.outside) > e.surround + (hollow ? 0.15 : 0.3))
             continue;
         marksApart.add(*centre);
         result.centres.push_back(*centre);

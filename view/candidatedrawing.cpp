@@ -29,9 +29,11 @@ void showCandidates(PicturePanel &panel, const pontiva::CandidateSet &candidates
     panel.setDrawWidth(1);
     for (std::size_t i = 1; i < path.size(); ++i)
         panel.drawLine(logical(panel, path[i - 1]), logical(panel, path[i]), DrawingLayer::Trace);
+    // A curve's points lie close together: smaller rings.
+    const bool curve = candidates.source() == pontiva::CandidateSet::Source::Curve;
     for (const auto &c : candidates.candidates()) {
         panel.setForeColor(c.kept ? KeptColour : DroppedColour);
-        panel.setDrawWidth(c.kept ? 14 : 8);
+        panel.setDrawWidth(c.kept ? (curve ? 7 : 14) : (curve ? 5 : 8));
         panel.drawRing(logical(panel, c.at), DrawingLayer::Candidates);
     }
     panel.setDrawWidth(width);
