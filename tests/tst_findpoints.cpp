@@ -115,6 +115,18 @@ void tst_FindPoints::tracedCurveRecordsTheShownPoints()
         last = x;
         QVERIFY2(std::abs(y - (150.5 + (x - 150.5) / 7)) <= 0.3, line);
     }
+
+    // A step in data X instead: the line's X runs from 50.5 to 750.5.
+    f.get<QAction>("DesfazerPonto")->trigger();
+    f.dialogs.traceStepAnswers.push_back(TraceStep{true, 10, 100, 10});
+    f.get<QAction>("PassoCurva")->trigger();
+    press(f, {500, 202}, Qt::ControlModifier);
+    QTRY_COMPARE(rings(f), 7);
+    QTest::keyClick(f.form.get(), Qt::Key_Return);
+    const QList<QByteArray> stepped = f.dataFile().trimmed().split('\n');
+    QCOMPARE(stepped.size(), 7);
+    for (int i = 0; i < 7; ++i)
+        QVERIFY2(std::abs(stepped[i].split('\t')[0].toDouble() - 100 * (i + 1)) < 1e-6, stepped[i]);
 }
 
 QTEST_MAIN(tst_FindPoints)

@@ -37,6 +37,7 @@ class tst_ReadingEngine : public QObject
 {
     Q_OBJECT
 private slots:
+    void groupOrders();
     void axisFailures_data();
     void axisFailures();
     void refusals();
@@ -127,6 +128,22 @@ void tst_ReadingEngine::groupIsOneStep()
     QCOMPARE(c.engine.recordGroup({"-1", "8", "0", "4", true, false}, {{50, 30}, {5, 30}}, ',').kind,
              StepOutcome::Refused);
     QCOMPARE(fileBytes(c.path), all);
+}
+
+// Found marks go to the file by data X (ties by Y); a traced curve from its
+// end with the smaller X, its path order kept.
+void tst_ReadingEngine::groupOrders()
+{
+    Calibrated c;
+    c.engine.recordGroup(Aligned, {{90, 10}, {30, 50}, {10, 90}, {30, 30}}, '.', GroupOrder::ByDataX);
+    c.engine.recordGroup(Aligned, {{90, 10}, {50, 30}, {10, 90}}, '.', GroupOrder::FromSmallerXEnd);
+    QCOMPARE(fileBytes(c.path), QByteArray("0.0000E+00\t4.0000E+00\r\n2.0000E+00\t1.0000E+00\r\n2.0000E+00\t2.0000E+00\r\n"
+                                           "8.0000E+00\t0.0000E+00\r\n0.0000E+00\t4.0000E+00\r\n4.0000E+00\t1.0000E+00\r\n"
+                                           "8.0000E+00\t0.0000E+00\r\n"));
+    // What a step along a logarithmic X measures: the logarithm.
+    const ReferenceInputs logX{"1", "1000", "0", "4", true, false};
+    QCOMPARE(*c.engine.axisXAt(logX, 90, 10), 3.0);
+    QVERIFY(!c.engine.axisXAt({"-1", "8", "0", "4", true, false}, 50, 30));
 }
 
 void tst_ReadingEngine::snappedClickOnARecordedMarkIsRefused()
