@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QPainter>
 #include <QTest>
 
 #include <cmath>
@@ -73,6 +74,7 @@ private slots:
     void everyMarkOfASeries();
     void marksOnRealCharts();
     void nothingToFindFrom();
+    void specksStopAtTheCap();
     void curvesTracedOnTheirCentreLine_data();
     void curvesTracedOnTheirCentreLine();
     void pointsAlongAPath();
@@ -183,6 +185,26 @@ void TestExtraction::nothingToFindFrom()
         QCOMPARE(findSimilarMarks(pixels, {100, 100}, all).outcome, MarkSearch::NoExample);
         QCOMPARE(traceCurve(pixels, {100, 100}).outcome, CurveTrace::NoCurve);
     }
+}
+
+// A picture full of specks like the example stops at the cap and says so.
+void TestExtraction::specksStopAtTheCap()
+{
+    QImage specks(1210, 1210, QImage::Format_RGB32);
+    specks.fill(Qt::white);
+    {
+        QPainter p(&specks);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x)
+                p.drawEllipse(QPointF(10.3 + 12 * x, 10.6 + 12 * y), 3, 3);
+    }
+    const PixelBuffer pixels = pixelsOf(specks);
+    const MarkSearch found = findSimilarMarks(pixels, {11, 11}, {0, 0, pixels.width, pixels.height});
+    QCOMPARE(found.outcome, MarkSearch::Capped);
+    QCOMPARE(found.centres.size(), std::size_t(5000));
 }
 
 void TestExtraction::curvesTracedOnTheirCentreLine_data()
