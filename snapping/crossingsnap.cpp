@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 
 namespace pontiva {
 
@@ -576,7 +577,9 @@ static std::optional<Crossing> crossingNear(const PixelBuffer &picture, PixelPoi
     InkList ink, faintInkList;
     listInk(w, ink);
     findLines(w, ink, false, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
-    std::optional<SnapWindow> emphasised;
+    // Made only when needed, on the heap: an empty std::optional of a
+    // window this size is cleared whole by GCC on every call.
+    std::unique_ptr<SnapWindow> emphasised;
     auto windowOf = [&](int line) -> const SnapWindow & { return fromFaint[std::size_t(line)] ? *emphasised : w; };
 
     // The pair whose crossing is nearest the position.
@@ -640,7 +643,7 @@ static std::optional<Crossing> crossingNear(const PixelBuffer &picture, PixelPoi
     if (bestA < 0 || bestDistance > 3) {
         const float faint = faintInk(w, lines, lineCount);
         if (faint >= 0.1f && faint < VoteDarkness * 1.5f) {
-            emphasised = w.emphasised(faint);
+            emphasised = std::make_unique<SnapWindow>(w.emphasised(faint));
             listInk(*emphasised, faintInkList);
             findLines(*emphasised, faintInkList, true, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
             pickPair();

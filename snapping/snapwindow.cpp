@@ -33,6 +33,7 @@ SnapWindow::SnapWindow(const PixelBuffer &picture, PixelPoint at, int radius)
     Top = y0;
     Width = x1 - x0 + 1;
     Height = y1 - y0 + 1;
+    Cut = {x0 > 0, y0 > 0, x1 < picture.width - 1, y1 < picture.height - 1};
 
     int histogram[256] = {};
     std::array<std::uint8_t, MaxSide * MaxSide> level; // only the window's part is written and read

@@ -42,6 +42,13 @@ public:
         }
         return darkAtEdge(fx, fy);
     }
+    // Whether the picture goes on beyond each side: there a bilinear
+    // look-up within half a pixel of the side blends in paper that is not
+    // there. (Beyond the picture's own edge, paper is what there is.)
+    struct Sides {
+        bool left = false, top = false, right = false, bottom = false;
+    };
+    Sides cut() const { return Cut; }
     // Share of the window darker than half way: noise and solid areas are high.
     double inkShare() const { return InkShare; }
     // The same window with `level` taken as full ink: faint lines (a light
@@ -53,6 +60,7 @@ private:
     double darkAtEdge(double fx, double fy) const;
     int Left = 0, Top = 0, Width = 0, Height = 0;
     bool Contrast = false;
+    Sides Cut;
     double InkShare = 0;
     double InnerRight = -1, InnerBottom = -1; // where a bilinear look-up still has all four pixels
     std::array<float, MaxSide * MaxSide> Dark; // only the window's part is written and read
