@@ -431,6 +431,7 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
     // a triangle's corner does not cut the corner off.
     int order = 0;
     double bestMismatch = 0.5 + 0.05 * mark.radius;
+    std::array<double, 5> mismatch{1e9, 1e9, 1e9, 1e9, 1e9};
     for (const int n : {2, 3, 4}) {
         double sum = 0;
         int pairs = 0;
@@ -442,10 +443,18 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
                 ++pairs;
             }
         }
-        if (pairs >= Rays / 4 && std::sqrt(sum / pairs) < bestMismatch) {
-            bestMismatch = std::sqrt(sum / pairs);
+        if (pairs >= Rays / 4)
+            mismatch[std::size_t(n)] = std::sqrt(sum / pairs);
+        if (mismatch[std::size_t(n)] < bestMismatch) {
+            bestMismatch = mismatch[std::size_t(n)];
             order = n;
         }
+    }
+    // A disc fits every turn about as well; only a clear third turn is a
+    // triangle's (whose corners may reach out of the window).
+    if (order == 3 && std::min(mismatch[2], mismatch[4]) < bestMismatch + 0.1) {
+        order = mismatch[2] <= mismatch[4] ? 2 : 4;
+        bestMismatch = mismatch[std::size_t(order)];
     }
     if (order && strict) {
         const double tolerance = std::max(0.35, 0.04 * mark.radius);
