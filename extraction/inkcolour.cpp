@@ -82,6 +82,14 @@ float InkMatch::operator()(Rgb c) const
     return fade <= 0 ? 0.0f : t * fade;
 }
 
+bool InkMatch::foreign(Rgb c) const
+{
+    if (!Usable)
+        return false;
+    const float dr = c.r - Paper.r, dg = c.g - Paper.g, db = c.b - Paper.b;
+    return dr * dr + dg * dg + db * db >= 0.25f * AxisLength2 && (*this)(c) < 0.5f;
+}
+
 double MatchMap::between(double x, double y) const
 {
     const double fx = x - 0.5, fy = y - 0.5;
@@ -94,6 +102,50 @@ double MatchMap::between(double x, double y) const
             + ay * ((1 - ax) * pick(x0, y0 + 1) + ax * pick(x0 + 1, y0 + 1)))
         / 255.0;
 }
+
+namespace {
+
+// Across a stroke of other ink one or two pixels wide, from this ink on
+// one side to this ink on the other, along a row or a column.
+void bridgeForeignStrokes(const PixelBuffer &picture, MatchMap &m, const InkMatch &match)
+{
+    constexpr std::uint8_t Inside = 128;
+    const int w = m.area.width(), h = m.area.height();
+    const std::vector<std::uint8_t> before = m.level;
+    auto level = [&](int x, int y) { return before[std::size_t(y) * std::size_t(w) + std::size_t(x)]; };
+    auto gap = [&](int x, int y) { return level(x, y) < Inside && match.foreign(colourAt(picture, m.area.left + x, m.area.top + y)); };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (level(x, y) >= Inside)
+                continue;
+            int bridged = 0;
+            // Along a row, then a column: this ink within two pixels each way, other ink between.
+            for (const auto [dx, dy] : {std::pair{1, 0}, std::pair{0, 1}}) {
+                for (int before = 1; before <= 2 && !bridged; ++before) {
+                    const int bx = x - before * dx, by = y - before * dy;
+                    if (bx < 0 || by < 0 || level(bx, by) < Inside)
+                        continue;
+                    for (int after = 1; after + before <= 3; ++after) {
+                        const int ax = x + after * dx, ay = y + after * dy;
+                        if (ax >= w || ay >= h)
+                            break;
+                        if (level(ax, ay) >= Inside) {
+                            bool foreign = true;
+                            for (int i = 1 - before; i < after && foreign; ++i)
+                                foreign = gap(x + i * dx, y + i * dy);
+                            if (foreign)
+                                bridged = std::min(level(bx, by), level(ax, ay));
+                            break;
+                        }
+                    }
+                }
+            }
+            if (bridged)
+                m.level[std::size_t(y) * std::size_t(w) + std::size_t(x)] = std::uint8_t(bridged);
+        }
+}
+
+} // namespace
 
 MatchMap matchMap(const PixelBuffer &picture, const PixelRect &area, const InkMatch &match)
 {
@@ -117,6 +169,7 @@ MatchMap matchMap(const PixelBuffer &picture, const PixelRect &area, const InkMa
             for (int x = m.area.left; x < m.area.right; ++x)
                 *out++ = std::uint8_t(255 * match(colourAt(picture, x, y)) + 0.5f);
     }
+    bridgeForeignStrokes(picture, m, match);
     return m;
 }
 

@@ -40,6 +40,9 @@ public:
     InkMatch(Rgb paper, Rgb ink);
     bool usable() const { return Usable; }
     float operator()(Rgb c) const;
+    // Ink, but another one: well off the paper and not this colour (a
+    // black grid line across a purple mark, the mark's black outline).
+    bool foreign(Rgb c) const;
     float at(const PixelBuffer &picture, int x, int y) const { return (*this)(colourAt(picture, x, y)); }
 
 private:
@@ -48,7 +51,10 @@ private:
     bool Usable = false;
 };
 
-// `match` of every pixel of `area`, as 0 to 255, row after row.
+// `match` of every pixel of `area`, as 0 to 255, row after row. A stroke
+// of another ink at most two pixels wide with this ink on both sides (a
+// grid line across a mark) takes the lesser of the two sides' match: it
+// would split the mark in two.
 struct MatchMap {
     PixelRect area;
     std::vector<std::uint8_t> level;

@@ -105,12 +105,46 @@ Example exampleOf(const Outline &o)
     return e;
 }
 
+// A mark drawn on whole pixels is seldom quite as symmetric as its shape
+// (a diamond 9 px wide and 8 high): each mirror its outline nearly keeps,
+// across the upright, the level or either diagonal, is made exact by the
+// mean of each ray and its image, so marks rounded the other way match it.
+void symmetrise(Example &e, std::array<float, Rays> &edge)
+{
+    for (const int mirror : {Rays / 2, 0, Rays / 4, 3 * Rays / 4}) { // ray k's image is mirror - k
+        double sum = 0, mean = 0;
+        int pairs = 0;
+        for (int k = 0; k < Rays; ++k) {
+            const std::size_t image = std::size_t((mirror - k + 2 * Rays) % Rays);
+            if (e.shows[std::size_t(k)] && e.shows[image]) {
+                sum += (edge[std::size_t(k)] - edge[image]) * (edge[std::size_t(k)] - edge[image]);
+                mean += edge[std::size_t(k)];
+                ++pairs;
+            }
+        }
+        if (pairs < e.shown * 3 / 4 || std::sqrt(sum / pairs) > std::max(0.35, 0.06 * mean / pairs))
+            continue;
+        const std::array<float, Rays> before = edge;
+        for (int k = 0; k < Rays; ++k) {
+            const std::size_t image = std::size_t((mirror - k + 2 * Rays) % Rays);
+            if (e.shows[std::size_t(k)] && e.shows[image])
+                edge[std::size_t(k)] = 0.5f * (before[std::size_t(k)] + before[image]);
+        }
+    }
+}
+
 // Whether most rays end where the example's do. A ray may run on
 // (something touches the candidate there), but few may stop short (it is
 // smaller or of another shape) or end a little further out all round (it
 // is larger, or a square beside a disc).
-bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::array<float, Rays> &seen, float slack)
+bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::array<float, Rays> &seen, float slack,
+              bool filled = false)
 {
+    // Rays that run far past the example's edge: a line or a bar leaves
+    // the candidate there, and widens it a little either side.
+    std::array<bool, Rays> far{};
+    for (int k = 0; k < Rays; ++k)
+        far[std::size_t(k)] = !e.shows[std::size_t(k)] || seen[std::size_t(k)] > 1.6f * edge[std::size_t(k)] + 1;
     int agree = 0, shorter = 0, longer = 0;
     double misfit = 0, typical = 0;
     for (int k = 0; k < Rays; ++k) {
@@ -125,8 +159,16 @@ bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::
             ++shorter;
         else {
             // Further out: something touching it (counted, if not far), or larger.
-            longer += got <= 1.6f * want + 1;
-            continue;
+            if (far[std::size_t(k)])
+                continue;
+            ++longer;
+            // Away from anything leaving it, the outline itself lies further
+            // out there: another shape (a diamond's tip beside a triangle's side).
+            bool besideFar = false;
+            for (int j = -2; j <= 2; ++j)
+                besideFar = besideFar || far[std::size_t((k + j + Rays) % Rays)];
+            if (besideFar || !filled)
+                continue;
         }
         misfit += std::min(std::abs(d), 2 * tolerance);
         typical += want;
@@ -135,14 +177,14 @@ bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::
     if (agree < 0.5f * n || shorter > 0.15f * n || longer > 0.3f * n)
         return false;
     // On the whole close: what tells a small triangle from a diamond.
-    const int counted = agree + shorter;
+    const int counted = std::max(1, agree + shorter);
     return misfit / counted <= std::max(0.3, 0.035 * typical / counted) + 0.5 * slack;
 }
 
 bool alike(const Example &e, const Outline &c, float slack = 0)
 {
     if (!e.outline.hollow)
-        return sameEdge(e, e.outline.outer, c.outer, slack);
+        return sameEdge(e, e.outline.outer, c.outer, slack, true);
     // A hollow mark by the edge of its hole and the outer edge of its
     // outline (a ring's and an open square's holes differ little when small).
     if (!sameEdge(e, e.outline.inner, c.inner, slack) || !sameEdge(e, e.outline.outer, c.outer, slack + 0.3f))
@@ -452,6 +494,9 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     if (!traceOutline(near, *example, hollow, Reach, shape))
         return result;
     Example e = exampleOf(shape);
+    symmetrise(e, e.outline.outer);
+    if (hollow)
+        symmetrise(e, e.outline.inner);
     e.surround = surroundOf(near, *example, e.outside);
     if (e.shown < Rays / 2 || e.nearest < 0.75f || e.farthest >= float(Reach) - 1)
         return result;
@@ -573,6 +618,12 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         // example's own outline, snapping the mark's symmetry.
         if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= 0.5)
             centre = PixelPoint{0.5 * (centre->x + snapped->x), 0.5 * (centre->y + snapped->y)};
+        // A mark rounded to whole pixels otherwise than the example: the
+        // fit chases the difference, but from snapping's centre its outline
+        // is the example's within that rounding.
+        Outline atSnap;
+        if (!centre && near && traceOutline(map, *snapped, hollow, reach, atSnap) && alike(e, atSnap, 0.35f))
+            centre = snapped;
         if (!centre || !marksApart.free(*centre))
             continue;
         // Small and hollow marks look like letters: those must stand apart.
