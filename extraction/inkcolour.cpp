@@ -64,8 +64,10 @@ InkMatch::InkMatch(Rgb paper, Rgb ink)
     OffAxis2 = offAxis * offAxis;
 }
 
-float InkMatch::operator()(Rgb c) const
+float InkMatch::matchOf(Rgb c, bool *foreign) const
 {
+    if (foreign)
+        *foreign = false;
     if (!Usable)
         return 0;
     const float dr = c.r - Paper.r, dg = c.g - Paper.g, db = c.b - Paper.b;
@@ -79,15 +81,10 @@ float InkMatch::operator()(Rgb c) const
         return t;
     // Fading out to nothing at a quarter more than the allowance.
     const float fade = 1.0f - (std::sqrt(off2 / OffAxis2) - 1.0f) * 4.0f;
-    return fade <= 0 ? 0.0f : t * fade;
-}
-
-bool InkMatch::foreign(Rgb c) const
-{
-    if (!Usable)
-        return false;
-    const float dr = c.r - Paper.r, dg = c.g - Paper.g, db = c.b - Paper.b;
-    return dr * dr + dg * dg + db * db >= 0.25f * AxisLength2 && (*this)(c) < 0.5f;
+    const float match = fade <= 0 ? 0.0f : t * fade;
+    if (foreign)
+        *foreign = match < 0.5f && dr * dr + dg * dg + db * db >= 0.25f * AxisLength2;
+    return match;
 }
 
 double MatchMap::between(double x, double y) const
@@ -106,43 +103,45 @@ double MatchMap::between(double x, double y) const
 namespace {
 
 // Across a stroke of other ink one or two pixels wide, from this ink on
-// one side to this ink on the other, along a row or a column.
-void bridgeForeignStrokes(const PixelBuffer &picture, MatchMap &m, const InkMatch &match)
+// one side to this ink on the other, along a row or a column. `foreign`
+// lists the other ink's pixels (indices into the map), in order.
+void bridgeForeignStrokes(MatchMap &m, const std::vector<std::size_t> &foreign)
 {
     constexpr std::uint8_t Inside = 128;
     const int w = m.area.width(), h = m.area.height();
-    const std::vector<std::uint8_t> before = m.level;
-    auto level = [&](int x, int y) { return before[std::size_t(y) * std::size_t(w) + std::size_t(x)]; };
-    auto gap = [&](int x, int y) { return level(x, y) < Inside && match.foreign(colourAt(picture, m.area.left + x, m.area.top + y)); };
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            if (level(x, y) >= Inside)
-                continue;
-            int bridged = 0;
-            // Along a row, then a column: this ink within two pixels each way, other ink between.
-            for (const auto [dx, dy] : {std::pair{1, 0}, std::pair{0, 1}}) {
-                for (int before = 1; before <= 2 && !bridged; ++before) {
-                    const int bx = x - before * dx, by = y - before * dy;
-                    if (bx < 0 || by < 0 || level(bx, by) < Inside)
-                        continue;
-                    for (int after = 1; after + before <= 3; ++after) {
-                        const int ax = x + after * dx, ay = y + after * dy;
-                        if (ax >= w || ay >= h)
-                            break;
-                        if (level(ax, ay) >= Inside) {
-                            bool foreign = true;
-                            for (int i = 1 - before; i < after && foreign; ++i)
-                                foreign = gap(x + i * dx, y + i * dy);
-                            if (foreign)
-                                bridged = std::min(level(bx, by), level(ax, ay));
-                            break;
-                        }
+    auto isForeign = [&foreign](std::size_t i) { return std::binary_search(foreign.begin(), foreign.end(), i); };
+    std::vector<std::pair<std::size_t, std::uint8_t>> bridged;
+    for (const std::size_t i : foreign) {
+        const int x = int(i % std::size_t(w)), y = int(i / std::size_t(w));
+        auto level = [&](int px, int py) { return m.level[std::size_t(py) * std::size_t(w) + std::size_t(px)]; };
+        std::uint8_t value = 0;
+        for (const auto [dx, dy] : {std::pair{1, 0}, std::pair{0, 1}}) {
+            // This ink one or two pixels before, and within three pixels
+            // in all after it, other ink all the way between.
+            for (int before = 1; before <= 2 && !value; ++before) {
+                const int bx = x - before * dx, by = y - before * dy;
+                if (bx < 0 || by < 0 || level(bx, by) < Inside)
+                    continue;
+                bool between = true;
+                for (int k = 1; k < before && between; ++k)
+                    between = isForeign(i - std::size_t(k * (dx + dy * w)));
+                for (int after = 1; between && after + before <= 3; ++after) {
+                    const int ax = x + after * dx, ay = y + after * dy;
+                    if (ax >= w || ay >= h)
+                        break;
+                    if (level(ax, ay) >= Inside) {
+                        value = std::min(level(bx, by), level(ax, ay));
+                        break;
                     }
+                    between = isForeign(i + std::size_t(after * (dx + dy * w)));
                 }
             }
-            if (bridged)
-                m.level[std::size_t(y) * std::size_t(w) + std::size_t(x)] = std::uint8_t(bridged);
         }
+        if (value)
+            bridged.emplace_back(i, value);
+    }
+    for (const auto &[i, value] : bridged)
+        m.level[i] = value;
 }
 
 } // namespace
@@ -155,21 +154,44 @@ MatchMap matchMap(const PixelBuffer &picture, const PixelRect &area, const InkMa
         return m;
     m.level.resize(std::size_t(m.area.width()) * std::size_t(m.area.height()));
     std::uint8_t *out = m.level.data();
+    std::vector<std::size_t> foreign;
     if (picture.layout == PixelBuffer::Layout::Grey8) {
         std::uint8_t table[256];
+        bool other[256];
         for (int v = 0; v < 256; ++v)
-            table[v] = std::uint8_t(std::lround(255 * match({float(v), float(v), float(v)})));
+            table[v] = std::uint8_t(std::lround(255 * match.matchOf({float(v), float(v), float(v)}, &other[v])));
         for (int y = m.area.top; y < m.area.bottom; ++y) {
             const std::uint8_t *row = picture.data + std::ptrdiff_t(y) * picture.stride;
-            for (int x = m.area.left; x < m.area.right; ++x)
+            for (int x = m.area.left; x < m.area.right; ++x) {
+                if (other[row[x]])
+                    foreign.push_back(std::size_t(out - m.level.data()));
                 *out++ = table[row[x]];
+            }
         }
     } else {
-        for (int y = m.area.top; y < m.area.bottom; ++y)
-            for (int x = m.area.left; x < m.area.right; ++x)
-                *out++ = std::uint8_t(255 * match(colourAt(picture, x, y)) + 0.5f);
+        // Charts are mostly runs of one colour (paper above all): a pixel
+        // like the one before takes its result.
+        std::uint32_t lastWord = 0;
+        std::uint8_t lastLevel = 0;
+        bool lastOther = false, known = false;
+        for (int y = m.area.top; y < m.area.bottom; ++y) {
+            const std::uint8_t *row = picture.data + std::ptrdiff_t(y) * picture.stride;
+            for (int x = m.area.left; x < m.area.right; ++x) {
+                std::uint32_t word;
+                std::memcpy(&word, row + std::ptrdiff_t(x) * 4, 4);
+                if (!known || word != lastWord) {
+                    float v = match.matchOf(colourAt(picture, x, y), &lastOther);
+                    lastLevel = std::uint8_t(255 * v + 0.5f);
+                    lastWord = word;
+                    known = true;
+                }
+                if (lastOther)
+                    foreign.push_back(std::size_t(out - m.level.data()));
+                *out++ = lastLevel;
+            }
+        }
     }
-    bridgeForeignStrokes(picture, m, match);
+    bridgeForeignStrokes(m, foreign);
     return m;
 }
 

@@ -39,10 +39,10 @@ public:
     InkMatch() = default;
     InkMatch(Rgb paper, Rgb ink);
     bool usable() const { return Usable; }
-    float operator()(Rgb c) const;
-    // Ink, but another one: well off the paper and not this colour (a
-    // black grid line across a purple mark, the mark's black outline).
-    bool foreign(Rgb c) const;
+    float operator()(Rgb c) const { return matchOf(c, nullptr); }
+    // The same, and whether `c` is ink, but another one: well off the
+    // paper and not this colour (a black grid line across a purple mark).
+    float matchOf(Rgb c, bool *foreign) const;
     float at(const PixelBuffer &picture, int x, int y) const { return (*this)(colourAt(picture, x, y)); }
 
 private:

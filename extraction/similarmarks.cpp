@@ -608,11 +608,17 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         // Cheap first: the outline round the seed itself, which may lie a
         // pixel from the centre.
         Outline o;
-        if (!traceOutline(map, seed.at, hollow, reach, o) || !alike(e, o, 1.5f))
+        const bool likely = traceOutline(map, seed.at, hollow, reach, o) && alike(e, o, 1.5f);
+        // A mark that another overlaps peaks off its centre, towards the
+        // other: as deep as the example, it is looked at from where
+        // snapping puts it.
+        if (!likely && (hollow || seed.depth < exampleDepth - 2))
             continue;
         // Started where snapping puts the mark, or else at the seed.
         const auto snapped = snapToMark(picture, seed.at);
         const bool near = snapped && std::hypot(snapped->x - seed.at.x, snapped->y - seed.at.y) <= 0.5 * e.nearest + 2;
+        if (!likely && (!near || !traceOutline(map, *snapped, hollow, reach, o) || !alike(e, o, 1.5f)))
+            continue;
         auto centre = fitted(map, e, near ? *snapped : seed.at, reach);
         // Where both measures agree, their mean: the fit follows the
         // example's own outline, snapping the mark's symmetry.
