@@ -115,7 +115,7 @@ void bridgeForeignStrokes(MatchMap &m, const std::vector<std::size_t> &foreign)
         const int x = int(i % std::size_t(w)), y = int(i / std::size_t(w));
         auto level = [&](int px, int py) { return m.level[std::size_t(py) * std::size_t(w) + std::size_t(px)]; };
         std::uint8_t value = 0;
-        for (const auto [dx, dy] : {std::pair{1, 0}, std::pair{0, 1}}) {
+        for (const auto &[dx, dy] : {std::pair{1, 0}, std::pair{0, 1}}) {
             // This ink one or two pixels before, and within three pixels
             // in all after it, other ink all the way between.
             for (int before = 1; before <= 2 && !value; ++before) {

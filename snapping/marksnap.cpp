@@ -600,16 +600,17 @@ std::optional<PixelPoint> speckCentre(const SnapWindow &w, double cx, double cy,
             }
     while (top > 0) {
         const int i = stack[std::size_t(--top)], x = i % Side, y = i / Side;
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx) {
-                const int nx = x + dx, ny = y + dy;
-                if (!inside(nx, ny) || part[std::size_t(ny * Side + nx)] == 2)
-                    continue;
-                if (w.dark(ox + nx, oy + ny) >= 0.5f) {
-                    part[std::size_t(ny * Side + nx)] = 2;
-                    stack[std::size_t(top++)] = ny * Side + nx;
-                }
+        // Side by side only, as specks were told apart: two that touch
+        // at a corner stay two.
+        for (const auto &[dx, dy] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1}}) {
+            const int nx = x + dx, ny = y + dy;
+            if (!inside(nx, ny) || part[std::size_t(ny * Side + nx)] == 2)
+                continue;
+            if (w.dark(ox + nx, oy + ny) >= 0.5f) {
+                part[std::size_t(ny * Side + nx)] = 2;
+                stack[std::size_t(top++)] = ny * Side + nx;
             }
+        }
     }
     // Its soft edge: two pixels round its ink, which a scan's blur reaches.
     for (int ring = 0; ring < 2; ++ring) {
