@@ -80,11 +80,17 @@ Profile profileAt(const Stroke &s, PixelPoint p, PixelPoint normal, double half,
     Profile pr;
     if (bestFrom < 0 || bestDistance > within || bestFrom == 0 || bestTo == 2 * n)
         return pr; // none, too far, or running off the profile (along another line)
-    // The middle weighs the run and its soft edges.
+    // The middle weighs the run and its soft edges, above the level of
+    // the lighter of the two sides: a faint line of a like colour beside it
+    // (a grey grid it crosses) does not pull it aside.
+    const int first = std::max(0, bestFrom - 2), last = std::min(2 * n, bestTo + 2);
+    const double base = std::min(v[first], v[last]) < 0.5 * threshold ? 0.0 : std::min(v[first], v[last]);
+    const double side = std::max(v[first], v[last]) < threshold ? std::max(base, std::max(v[first], v[last])) : base;
     double sum = 0, moment = 0;
-    for (int i = std::max(0, bestFrom - 2); i <= std::min(2 * n, bestTo + 2); ++i) {
-        sum += v[i];
-        moment += v[i] * (i - n) * Sample;
+    for (int i = first; i <= last; ++i) {
+        const double weight = std::max(0.0, v[i] - side);
+        sum += weight;
+        moment += weight * (i - n) * Sample;
         pr.peak = std::max(pr.peak, v[i]);
     }
     pr.found = sum > 0;
@@ -178,6 +184,7 @@ bool follow(const Stroke &s, const Start &st, PixelPoint direction, int width, i
     PixelPoint before = d;
     double bridged = 0;
     constexpr std::size_t Confirm = 5;
+    double usualPeak = 2 * st.threshold; // the stroke's darkness along its middle, as it goes
     while (path.size() < most) {
         if ((path.size() & 255) == 0 && control.cancel && control.cancel->load(std::memory_order_relaxed))
             return false;
@@ -188,7 +195,12 @@ bool follow(const Stroke &s, const Start &st, PixelPoint direction, int width, i
         // After a gap the curve may have bent away a little.
         const double within = std::max(1.5, w / 2 + 1) + 0.15 * gap;
         const Profile pr = profileAt(s, p, normal, half + 0.15 * gap, st.threshold, within);
-        if (!pr.found || pr.width > 1.6 * w + 1.5 || pr.width < 0.4 * w - 0.5) {
+        // Where another line crosses, the run widens and its middle moves
+        // aside: a gap, not the curve.
+        // A much fainter run is another line of a like colour (a grey grid
+        // beside a JPEG-faded curve) or the stroke's very end.
+        if (!pr.found || pr.width > 1.6 * w + 1.5 || pr.width < 0.4 * w - 0.5
+            || std::abs(pr.offset) > std::max(1.0, 0.6 * w) + 0.15 * gap || pr.peak < 0.6 * usualPeak) {
             gap += step;
             at = p;
             if (gap > longestGap)
@@ -202,6 +214,7 @@ bool follow(const Stroke &s, const Start &st, PixelPoint direction, int width, i
             bridged = gap;
         }
         gap = 0;
+        usualPeak += 0.2 * (pr.peak - usualPeak);
         // Back at the start: a closed curve, once round.
         if (path.size() > 8 && std::hypot(centre.x - st.at.x, centre.y - st.at.y) < step)
             break;
@@ -216,8 +229,20 @@ bool follow(const Stroke &s, const Start &st, PixelPoint direction, int width, i
             const PixelPoint way = unit({centre.x - first.x, centre.y - first.y});
             const double turn = bridged <= 3 * w + 8 ? 60 : 25;
             if (way.x * before.x + way.y * before.y < std::cos(turn * Pi / 180)) {
+                // Another line, met in a gap (a dashed curve's gap where a
+                // curve crosses it), or past the end: looked past as part
+                // of the gap, straight on the way the curve went.
+                const PixelPoint wrong = path.back();
                 path.resize(resumed);
-                break;
+                const PixelPoint from = path.back();
+                const double past = std::max(step, (wrong.x - from.x) * before.x + (wrong.y - from.y) * before.y);
+                at = {from.x + past * before.x, from.y + past * before.y};
+                d = before;
+                gap = bridged + past;
+                resumed = 0;
+                if (gap > longestGap)
+                    break;
+                continue;
             }
             resumed = 0;
         }
@@ -227,6 +252,62 @@ bool follow(const Stroke &s, const Start &st, PixelPoint direction, int width, i
         path.pop_back();
     out.assign(path.begin() + 1, path.end());
     return true;
+}
+
+// Where a crossing line or a grid pulls one or two profiles' middles
+// aside, those points leave the curve's smooth course: each point is
+// compared with a parabola through its neighbours within a few pixels
+// along the path (the suspect ones left out of the fit), and one that
+// lies off it is dropped; the path runs straight between its neighbours.
+std::vector<PixelPoint> withoutStrays(const std::vector<PixelPoint> &path, double width)
+{
+    const std::size_t n = path.size();
+    if (n < 7)
+        return path;
+    std::vector<double> along(n, 0.0);
+    for (std::size_t i = 1; i < n; ++i)
+        along[i] = along[i - 1] + std::hypot(path[i].x - path[i - 1].x, path[i].y - path[i - 1].y);
+    const double reach = std::max(8.0, 4 * width);
+    // How far point i lies from the parabola through its neighbours not in `skip`; < 0 where too few.
+    auto offCourse = [&](std::size_t i, const std::vector<bool> &skip) {
+        std::size_t lo = i, hi = i;
+        while (lo > 0 && along[i] - along[lo - 1] <= reach)
+            --lo;
+        while (hi + 1 < n && along[hi + 1] - along[i] <= reach)
+            ++hi;
+        const PixelPoint chord = unit({path[hi].x - path[lo].x, path[hi].y - path[lo].y});
+        // Sums for y = a + b t + c t^2 in the chord's frame about point i.
+        double s[5] = {}, r[3] = {};
+        int before = 0, after = 0;
+        for (std::size_t j = lo; j <= hi; ++j) {
+            if (j == i || skip[j])
+                continue;
+            const double dx = path[j].x - path[i].x, dy = path[j].y - path[i].y;
+            const double t = dx * chord.x + dy * chord.y, y = -dx * chord.y + dy * chord.x;
+            double p = 1;
+            for (int k = 0; k < 5; ++k, p *= t)
+                s[k] += p;
+            r[0] += y, r[1] += y * t, r[2] += y * t * t;
+            (j < i ? before : after) += 1;
+        }
+        if (before < 2 || after < 2)
+            return -1.0;
+        // Cramer's rule on [s0 s1 s2; s1 s2 s3; s2 s3 s4] (a b c) = r: a is the course at t = 0.
+        const double det = s[0] * (s[2] * s[4] - s[3] * s[3]) - s[1] * (s[1] * s[4] - s[3] * s[2]) + s[2] * (s[1] * s[3] - s[2] * s[2]);
+        if (std::abs(det) < 1e-9)
+            return -1.0;
+        const double a = (r[0] * (s[2] * s[4] - s[3] * s[3]) - s[1] * (r[1] * s[4] - s[3] * r[2]) + s[2] * (r[1] * s[3] - s[2] * r[2])) / det;
+        return std::abs(a);
+    };
+    std::vector<bool> suspect(n, false), none(n, false);
+    for (std::size_t i = 0; i < n; ++i)
+        suspect[i] = offCourse(i, none) > 0.3;
+    std::vector<PixelPoint> kept;
+    kept.reserve(n);
+    for (std::size_t i = 0; i < n; ++i)
+        if (offCourse(i, suspect) <= 0.2)
+            kept.push_back(path[i]);
+    return kept.size() >= 2 ? kept : path;
 }
 
 } // namespace
@@ -287,6 +368,7 @@ CurveTrace traceCurve(const PixelBuffer &picture, PixelPoint click, const Search
     result.path.assign(backward.rbegin(), backward.rend());
     result.path.push_back(start.at);
     result.path.insert(result.path.end(), forward.begin(), forward.end());
+    result.path = withoutStrays(result.path, start.width);
     result.width = start.width;
     result.outcome = CurveTrace::Traced;
     return result;
