@@ -138,7 +138,7 @@ void symmetrise(Example &e, std::array<float, Rays> &edge)
 // smaller or of another shape) or end a little further out all round (it
 // is larger, or a square beside a disc).
 bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::array<float, Rays> &seen, float slack,
-              bool filled = false)
+              bool filled = false, int strays = Rays)
 {
     // Rays that run far past the example's edge: a line or a bar leaves
     // the candidate there, and widens it a little either side.
@@ -162,6 +162,8 @@ bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::
             if (far[std::size_t(k)])
                 continue;
             ++longer;
+            if (--strays < 0)
+                return false;
             // Away from anything leaving it, the outline itself lies further
             // out there: another shape (a diamond's tip beside a triangle's side).
             bool besideFar = false;
@@ -181,10 +183,11 @@ bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::
     return misfit / counted <= std::max(0.3, 0.035 * typical / counted) + 0.5 * slack;
 }
 
-bool alike(const Example &e, const Outline &c, float slack = 0)
+// `strays`: how many rays may end a little past the example's outline.
+bool alike(const Example &e, const Outline &c, float slack = 0, int strays = Rays)
 {
     if (!e.outline.hollow)
-        return sameEdge(e, e.outline.outer, c.outer, slack, true);
+        return sameEdge(e, e.outline.outer, c.outer, slack, true, strays);
     // A hollow mark by the edge of its hole and the outer edge of its
     // outline (a ring's and an open square's holes differ little when small).
     if (!sameEdge(e, e.outline.inner, c.inner, slack) || !sameEdge(e, e.outline.outer, c.outer, slack + 0.3f))
@@ -205,6 +208,21 @@ bool alike(const Example &e, const Outline &c, float slack = 0)
 // How much of a band just outside the mark is ink: a mark stands on paper
 // (a line or an error bar crosses the band in a few places), a letter
 // among the other letters of its word.
+// In how many directions ink crosses that band: a line through a mark
+// in two, the letters of a word round a letter's hole in many.
+int inkedDirections(const MatchMap &map, PixelPoint c, double outside)
+{
+    const double from = outside + 2, to = from + std::max(3.0, 0.5 * outside);
+    int rays = 0;
+    for (const PixelPoint u : Directions) {
+        bool inked = false;
+        for (double r = from; r <= to && !inked; r += 1)
+            inked = map.between(c.x + r * u.x, c.y + r * u.y) >= 0.5;
+        rays += inked;
+    }
+    return rays;
+}
+
 double surroundOf(const MatchMap &map, PixelPoint c, double outside)
 {
     const double from = outside + 2, to = from + std::max(3.0, 0.5 * outside);
@@ -498,6 +516,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     if (hollow)
         symmetrise(e, e.outline.inner);
     e.surround = surroundOf(near, *example, e.outside);
+    const int exampleDirections = inkedDirections(near, *example, e.outside);
     if (e.shown < Rays / 2 || e.nearest < 0.75f || e.farthest >= float(Reach) - 1)
         return result;
     const double reach = std::min(Reach, 1.6 * e.farthest + 2);
@@ -626,14 +645,17 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             centre = PixelPoint{0.5 * (centre->x + snapped->x), 0.5 * (centre->y + snapped->y)};
         // A mark rounded to whole pixels otherwise than the example: the
         // fit chases the difference, but from snapping's centre its outline
-        // is the example's within that rounding.
+        // is the example's within that rounding, and hardly anywhere ends
+        // past it (a triangle's corner beside a diamond's side).
         Outline atSnap;
-        if (!centre && near && traceOutline(map, *snapped, hollow, reach, atSnap) && alike(e, atSnap, 0.35f))
+        if (!centre && near && traceOutline(map, *snapped, hollow, reach, atSnap) && alike(e, atSnap, 0.35f, 1))
             centre = snapped;
         if (!centre || !marksApart.free(*centre))
             continue;
         // Small and hollow marks look like letters: those must stand apart.
         if ((hollow || e.outside <= 5) && surroundOf(map, *centre, e.outside) > e.surround + (hollow ? 0.15 : 0.3))
+            continue;
+        if (hollow && inkedDirections(map, *centre, e.outside) >= std::max(exampleDirections + 2, 3))
             continue;
         marksApart.add(*centre);
         result.centres.push_back(*centre);

@@ -86,10 +86,13 @@ void TestExtraction::everyMarkOfASeries_data()
     QTest::addColumn<double>("size");
     QTest::addColumn<bool>("scanned");
     QTest::addColumn<double>("bound");
+    QTest::addRow("8 px clean") << 8.0 << false << 0.3;
+    QTest::addRow("8 px JPEG turned") << 8.0 << true << 0.35;
     QTest::addRow("14 px clean") << 14.0 << false << 0.25;
     QTest::addRow("14 px JPEG turned") << 14.0 << true << 0.3;
     QTest::addRow("24 px clean") << 24.0 << false << 0.25;
     QTest::addRow("24 px JPEG turned") << 24.0 << true << 0.3;
+    QTest::addRow("40 px clean") << 40.0 << false << 0.25;
     QTest::addRow("40 px JPEG turned") << 40.0 << true << 0.3;
 }
 
