@@ -589,11 +589,12 @@ std::optional<PixelPoint> speckCentre(const SnapWindow &w, double cx, double cy,
     auto inside = [&](int x, int y) { return x >= 0 && y >= 0 && x < Side && y < Side && ox + x >= 0 && oy + y >= 0 && ox + x < w.width() && oy + y < w.height(); };
     std::array<std::uint8_t, Side * Side> part{}; // 2: its ink, 1: its soft edge
     std::array<int, Side * Side> stack;
-    // Seeded with the ink within its extent (a small ring's middle is paper).
+    // Seeded with the ink within its radius (a small ring's middle is
+    // paper); the corner of the square round it may hold a neighbour's.
     int top = 0;
     for (int y = 0; y < Side; ++y)
         for (int x = 0; x < Side; ++x)
-            if (inside(x, y) && std::max(std::abs(ox + x + 0.5 - cx), std::abs(oy + y + 0.5 - cy)) <= radius
+            if (inside(x, y) && distance(ox + x + 0.5 - cx, oy + y + 0.5 - cy) <= radius
                 && w.dark(ox + x, oy + y) >= 0.5f) {
                 part[std::size_t(y * Side + x)] = 2;
                 stack[std::size_t(top++)] = y * Side + x;

@@ -5,6 +5,7 @@
 #include "chartswithtruth.h"
 #include "extraction/candidateset.h"
 #include "extraction/curvetrace.h"
+#include "extraction/inkcolour.h"
 #include "extraction/similarmarks.h"
 #include "extractioncharts.h"
 
@@ -70,6 +71,8 @@ class TestExtraction : public QObject
 {
     Q_OBJECT
 private slots:
+    void otherInkAcrossAMark_data();
+    void otherInkAcrossAMark();
     void everyMarkOfASeries_data();
     void everyMarkOfASeries();
     void marksOnRealCharts();
@@ -80,6 +83,39 @@ private slots:
     void pointsAlongAPath();
     void candidatesDroppedAndTakenBack();
 };
+
+void TestExtraction::otherInkAcrossAMark_data()
+{
+    QTest::addColumn<QColor>("across");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("bridged");
+    QTest::addRow("a black line, 1 px") << QColor(Qt::black) << 1 << true;
+    QTest::addRow("a black line, 2 px") << QColor(Qt::black) << 2 << true;
+    QTest::addRow("a black bar, 3 px") << QColor(Qt::black) << 3 << false;
+    QTest::addRow("a paper gap, 1 px") << QColor(Qt::white) << 1 << false;
+}
+
+// A purple mark with a stroke down its middle: a line of other ink one or
+// two pixels wide counts as the mark's own ink (it would split the mark);
+// a wider bar or paper does not.
+void TestExtraction::otherInkAcrossAMark()
+{
+    QFETCH(QColor, across);
+    QFETCH(int, width);
+    QFETCH(bool, bridged);
+    const QColor purple(156, 48, 98);
+    QImage image(20, 10, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (int y = 2; y < 8; ++y)
+        for (int x = 4; x < 16; ++x)
+            image.setPixelColor(x, y, x >= 9 && x < 9 + width ? across : purple);
+    const PixelBuffer pixels = pixelsOf(image);
+    const InkMatch match({255, 255, 255}, {float(purple.red()), float(purple.green()), float(purple.blue())});
+    const MatchMap map = matchMap(pixels, {0, 0, 20, 10}, match);
+    for (int x = 9; x < 9 + width; ++x)
+        QCOMPARE(map(x, 4) >= 128, bridged);
+    QCOMPARE(map(3, 4), 0); // paper beside the mark stays paper
+}
 
 void TestExtraction::everyMarkOfASeries_data()
 {

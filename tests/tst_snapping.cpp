@@ -98,6 +98,8 @@ private slots:
     void nothingWhereNothingIs_data();
     void nothingWhereNothingIs();
     void nearestMarkWins();
+    void touchingSmallMarksStayTwo_data();
+    void touchingSmallMarksStayTwo();
     void greyBuffers_data();
     void greyBuffers();
     void realChartCorners_data();
@@ -354,6 +356,38 @@ void tst_Snapping::nearestMarkWins()
     const auto right = pontiva::snapToMark(view(image), {33.4, 31.0});
     QVERIFY2(off(right, QPointF(36.5, 30.5)) < 0.1, describe(right, QPointF(36.5, 30.5)));
     QVERIFY(!pontiva::snapToMark(view(image), {55.0, 55.0})); // more than the snap radius away
+}
+
+void tst_Snapping::touchingSmallMarksStayTwo_data()
+{
+    QTest::addColumn<QPointF>("first");
+    QTest::addColumn<QPointF>("second");
+    // 8 px discs just touching, as a dense scatter has them.
+    QTest::addRow("at a slant") << QPointF(27.28, 23.45) << QPointF(34.90, 27.61);
+    QTest::addRow("corner to corner") << QPointF(24.3, 24.6) << QPointF(30.5, 30.8);
+    QTest::addRow("side by side") << QPointF(24.4, 30.5) << QPointF(32.7, 30.7);
+}
+
+// Each snaps to its own centre, not to the middle of the pair.
+void tst_Snapping::touchingSmallMarksStayTwo()
+{
+    QFETCH(QPointF, first);
+    QFETCH(QPointF, second);
+    QImage image = paper();
+    {
+        QPainter p(&image);
+        antialiased(p);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(20, 40, 160));
+        p.drawEllipse(first, 4, 4);
+        p.drawEllipse(second, 4, 4);
+    }
+    for (const QPointF mark : {first, second}) {
+        const QPointF other = mark == first ? second : first;
+        const QPointF click = mark + 0.25 * (mark - other); // on the mark, away from the other
+        const auto snapped = pontiva::snapToMark(view(image), {click.x(), click.y()});
+        QVERIFY2(off(snapped, mark) < 0.15, describe(snapped, mark));
+    }
 }
 
 void tst_Snapping::greyBuffers_data()
