@@ -76,13 +76,19 @@ bool traceOutline(const MatchMap &map, PixelPoint c, bool hollow, double reach, 
 // The example's rays that run on much further than its nearest edge ran
 // into something attached to it (a line, an error bar, another mark): they
 // say nothing of its shape. A triangle's corners lie twice its inner radius out.
+// The band just outside a mark (see surroundOf).
+struct Surround {
+    double share = 0;
+    int directions = 0;
+};
+
 struct Example {
     Outline outline;
     std::array<bool, Rays> shows{};
     int shown = 0;
     float nearest = 0, farthest = 0; // of the rays that show it
     float outside = 0;               // the farthest outer edge of those rays
-    double surround = 0;
+    Surround surround;
 };
 
 Example exampleOf(const Outline &o)
@@ -109,7 +115,7 @@ Example exampleOf(const Outline &o)
 // (a diamond 9 px wide and 8 high): each mirror its outline nearly keeps,
 // across the upright, the level or either diagonal, is made exact by the
 // mean of each ray and its image, so marks rounded the other way match it.
-void symmetrise(Example &e, std::array<float, Rays> &edge)
+void symmetrise(const Example &e, std::array<float, Rays> &edge)
 {
     for (const int mirror : {Rays / 2, 0, Rays / 4, 3 * Rays / 4}) { // ray k's image is mirror - k
         double sum = 0, mean = 0;
@@ -205,34 +211,27 @@ bool alike(const Example &e, const Outline &c, float slack = 0, int strays = Ray
     return std::abs(thickness[std::size_t(rings / 2)]) <= 0.5f + 0.1f * e.nearest;
 }
 
-// How much of a band just outside the mark is ink: a mark stands on paper
-// (a line or an error bar crosses the band in a few places), a letter
-// among the other letters of its word.
-// In how many directions ink crosses that band: a line through a mark
-// in two, the letters of a word round a letter's hole in many.
-int inkedDirections(const MatchMap &map, PixelPoint c, double outside)
-{
-    const double from = outside + 2, to = from + std::max(3.0, 0.5 * outside);
-    int rays = 0;
-    for (const PixelPoint u : Directions) {
-        bool inked = false;
-        for (double r = from; r <= to && !inked; r += 1)
-            inked = map.between(c.x + r * u.x, c.y + r * u.y) >= 0.5;
-        rays += inked;
-    }
-    return rays;
-}
-
-double surroundOf(const MatchMap &map, PixelPoint c, double outside)
+// The band just outside a mark: how much of it is ink, and in how many
+// directions ink crosses it. A mark stands on paper, a line through it
+// crossing the band in two directions; a letter stands among the other
+// letters of its word, which cross it in many.
+Surround surroundOf(const MatchMap &map, PixelPoint c, double outside)
 {
     const double from = outside + 2, to = from + std::max(3.0, 0.5 * outside);
     int inked = 0, all = 0;
-    for (const PixelPoint u : Directions)
+    Surround s;
+    for (const PixelPoint u : Directions) {
+        bool crossed = false;
         for (double r = from; r <= to; r += 1) {
-            inked += map.between(c.x + r * u.x, c.y + r * u.y) >= 0.5;
+            const bool ink = map.between(c.x + r * u.x, c.y + r * u.y) >= 0.5;
+            inked += ink;
+            crossed = crossed || ink;
             ++all;
         }
-    return double(inked) / all;
+        s.directions += crossed;
+    }
+    s.share = double(inked) / all;
+    return s;
 }
 
 // The centre where the candidate's outline matches the example's best: a
@@ -516,7 +515,6 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     if (hollow)
         symmetrise(e, e.outline.inner);
     e.surround = surroundOf(near, *example, e.outside);
-    const int exampleDirections = inkedDirections(near, *example, e.outside);
     if (e.shown < Rays / 2 || e.nearest < 0.75f || e.farthest >= float(Reach) - 1)
         return result;
     const double reach = std::min(Reach, 1.6 * e.farthest + 2);
@@ -636,7 +634,9 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         // Started where snapping puts the mark, or else at the seed.
         const auto snapped = snapToMark(picture, seed.at);
         const bool near = snapped && std::hypot(snapped->x - seed.at.x, snapped->y - seed.at.y) <= 0.5 * e.nearest + 2;
-        if (!likely && (!near || !traceOutline(map, *snapped, hollow, reach, o) || !alike(e, o, 1.5f)))
+        Outline atSnap;
+        const bool tracedAtSnap = !likely && near && traceOutline(map, *snapped, hollow, reach, atSnap);
+        if (!likely && (!tracedAtSnap || !alike(e, atSnap, 1.5f)))
             continue;
         auto centre = fitted(map, e, near ? *snapped : seed.at, reach);
         // Where both measures agree, their mean: the fit follows the
@@ -647,16 +647,17 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         // fit chases the difference, but from snapping's centre its outline
         // is the example's within that rounding, and hardly anywhere ends
         // past it (a triangle's corner beside a diamond's side).
-        Outline atSnap;
-        if (!centre && near && traceOutline(map, *snapped, hollow, reach, atSnap) && alike(e, atSnap, 0.35f, 1))
+        if (!centre && near && (tracedAtSnap || traceOutline(map, *snapped, hollow, reach, atSnap)) && alike(e, atSnap, 0.35f, 1))
             centre = snapped;
         if (!centre || !marksApart.free(*centre))
             continue;
         // Small and hollow marks look like letters: those must stand apart.
-        if ((hollow || e.outside <= 5) && surroundOf(map, *centre, e.outside) > e.surround + (hollow ? 0.15 : 0.3))
-            continue;
-        if (hollow && inkedDirections(map, *centre, e.outside) >= std::max(exampleDirections + 2, 3))
-            continue;
+        if (hollow || e.outside <= 5) {
+            const Surround around = surroundOf(map, *centre, e.outside);
+            if (around.share > e.surround.share + (hollow ? 0.15 : 0.3)
+                || (hollow && around.directions >= std::max(e.surround.directions + 2, 3)))
+                continue;
+        }
         marksApart.add(*centre);
         result.centres.push_back(*centre);
         if (result.centres.size() >= control.cap) {

@@ -317,6 +317,13 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
             if (&c != self && c.kind == Kind::Filled && distance(c.x - cx, c.y - cy) < limit + c.radius)
                 near[std::size_t(nearCount++)] = &c;
         }
+    // Within half a pixel of a side the picture goes on beyond, the
+    // darkness read is half made up: a line running out of the window
+    // would seem to end there.
+    const SnapWindow::Sides cut = w.cut();
+    const double low[2] = {cut.left ? 0.5 : 0.0, cut.top ? 0.5 : 0.0},
+                 high[2] = {w.width() - (cut.right ? 0.5 : 0.0), w.height() - (cut.bottom ? 0.5 : 0.0)};
+    const double from[2] = {cx, cy};
     for (int k = 0; k < Rays; ++k) {
         const double ux = Ray.x[std::size_t(k)], uy = Ray.y[std::size_t(k)];
         // A filled mark's edge lies no nearer than about its inscribed
@@ -345,13 +352,7 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
         // is one bound, worked out once rather than at every step.
         const double first = start + Step;
         double leaves = 1e300, theirs = 1e300;
-        // Within half a pixel of a side the picture goes on beyond, the
-        // darkness read is half made up: a line running out of the window
-        // would seem to end there.
-        const SnapWindow::Sides cut = w.cut();
-        const double low[2] = {cut.left ? 0.5 : 0.0, cut.top ? 0.5 : 0.0},
-                     high[2] = {w.width() - (cut.right ? 0.5 : 0.0), w.height() - (cut.bottom ? 0.5 : 0.0)};
-        const double from[2] = {cx, cy}, u[2] = {ux, uy};
+        const double u[2] = {ux, uy};
         for (int axis = 0; axis < 2; ++axis) {
             if (u[axis] < 0)
                 leaves = std::min(leaves, (low[axis] - from[axis]) / u[axis]);
