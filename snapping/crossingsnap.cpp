@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cmath>
 #include <memory>
 
@@ -23,7 +24,7 @@ constexpr int Angles = 36; // 5 degrees apart; the fits do the rest
 constexpr int Offsets = 2 * 36 + 1; // -36..36 px from the window's centre, past a wide window's corners
 constexpr double Pi = 3.14159265358979323846;
 constexpr float VoteDarkness = 0.35f;
-constexpr double MinimumVotes = 5;   // about five pixels of full ink on one line
+constexpr int MinimumVotes = 5;      // about five pixels of full ink on one line
 constexpr double MinimumLength = 5;  // pixels of ink along a fitted line
 constexpr double MinimumAngle = 20 * Pi / 180;
 
@@ -155,6 +156,8 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, double band, 
             if (ink[i].d <= expected + 0.35)
                 ink[kept++] = ink[i];
         }
+        if (kept == count)
+            break; // the same pixels would give the same line again
         count = kept;
     }
     {
@@ -388,8 +391,14 @@ std::optional<ProfileFit> profileFit(const SnapWindow &w, const Line &guess, con
                 off[m++] = std::abs(line.distance(middles[i].x, middles[i].y));
         std::nth_element(off.begin(), off.begin() + std::ptrdiff_t(m / 2), off.begin() + std::ptrdiff_t(m));
         const double limit = std::max(0.25, 3 * 1.4826 * off[m / 2]);
+        bool dropped = false;
         for (std::size_t i = 0; i < count; ++i)
-            used[i] = used[i] && std::abs(line.distance(middles[i].x, middles[i].y)) <= limit;
+            if (used[i] && std::abs(line.distance(middles[i].x, middles[i].y)) > limit) {
+                used[i] = false;
+                dropped = true;
+            }
+        if (!dropped)
+            break; // the same middles would give the same line again
     }
     // The run keeps its place along the line: `from` and `to` as they were.
     const double shift = guess.along(line.px, line.py);
@@ -435,17 +444,29 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
         return false;
     };
     const double cx = w.width() / 2.0, cy = w.height() / 2.0;
-    std::array<float, Angles * Offsets> votes{};
+    const int knownLines = faint ? lineCount : 0;
+    // Counts of whole pixels; the cells that reach a line's worth are
+    // listed as they do, so the search for peaks looks at those alone.
+    std::array<std::uint16_t, Angles * Offsets> votes{};
+    std::array<std::uint16_t, Angles * Offsets> enough;
+    std::size_t enoughCount = 0;
     for (std::size_t i = 0; i < ink.count; ++i) {
         const float d = ink.pixels[i].d;
         if (d < VoteDarkness || !middle(int(ink.pixels[i].x), int(ink.pixels[i].y)))
+            continue;
+        // A second look for faint lines leaves the ink of the lines already
+        // found out of the vote: they would only be found again.
+        bool known = false;
+        for (int l = 0; l < knownLines && !known; ++l)
+            known = std::abs(lines[std::size_t(l)].distance(ink.pixels[i].x, ink.pixels[i].y)) <= lines[std::size_t(l)].halfWidth + 1;
+        if (known)
             continue;
         const double dx = ink.pixels[i].x - cx, dy = ink.pixels[i].y - cy;
         for (int a = 0; a < Angles; ++a) {
             // Offsets stay above -Offsets / 2, so truncation rounds.
             const int o = int(dx * Trig.cosine[std::size_t(a)] + dy * Trig.sine[std::size_t(a)] + (Offsets / 2 + 0.5));
-            if (o >= 0 && o < Offsets)
-                votes[std::size_t(a * Offsets + o)] += 1;
+            if (o >= 0 && o < Offsets && ++votes[std::size_t(a * Offsets + o)] == MinimumVotes)
+                enough[enoughCount++] = std::uint16_t(a * Offsets + o);
         }
     }
 
@@ -456,43 +477,44 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
     };
     std::array<Peak, 6> peaks{};
     int peakCount = 0;
-    for (int a = 0; a < Angles; ++a)
-        for (int o = 1; o + 1 < Offsets; ++o) {
-            const float v = votes[std::size_t(a * Offsets + o)];
-            if (v < MinimumVotes)
-                continue;
-            bool highest = true;
-            for (int da = -2; da <= 2 && highest; ++da)
-                for (int dof = -1; dof <= 1 && highest; ++dof) {
-                    if (!da && !dof)
-                        continue;
-                    int na = a + da, no = o + dof;
-                    if (na < 0) { // angles wrap, with the offset's sign turned
-                        na += Angles;
-                        no = Offsets - 1 - no;
-                    } else if (na >= Angles) {
-                        na -= Angles;
-                        no = Offsets - 1 - no;
-                    }
-                    if (no < 0 || no >= Offsets)
-                        continue;
-                    const float n = votes[std::size_t(na * Offsets + no)];
-                    // Ties go to the earlier cell, so a flat top yields one peak.
-                    if (n > v || (n == v && (na * Offsets + no) < (a * Offsets + o)))
-                        highest = false;
+    std::sort(enough.begin(), enough.begin() + std::ptrdiff_t(enoughCount)); // in the order of the cells, for ties
+    for (std::size_t e = 0; e < enoughCount; ++e) {
+        const int a = enough[e] / Offsets, o = enough[e] % Offsets;
+        if (o < 1 || o + 1 >= Offsets)
+            continue;
+        const float v = votes[enough[e]];
+        bool highest = true;
+        for (int da = -2; da <= 2 && highest; ++da)
+            for (int dof = -1; dof <= 1 && highest; ++dof) {
+                if (!da && !dof)
+                    continue;
+                int na = a + da, no = o + dof;
+                if (na < 0) { // angles wrap, with the offset's sign turned
+                    na += Angles;
+                    no = Offsets - 1 - no;
+                } else if (na >= Angles) {
+                    na -= Angles;
+                    no = Offsets - 1 - no;
                 }
-            if (!highest)
-                continue;
-            // Kept in falling order; the weakest drops out of a full list.
-            if (peakCount == int(peaks.size()) && peaks.back().votes >= v)
-                continue;
-            if (peakCount < int(peaks.size()))
-                ++peakCount;
-            int slot = peakCount - 1;
-            for (; slot > 0 && peaks[std::size_t(slot - 1)].votes < v; --slot)
-                peaks[std::size_t(slot)] = peaks[std::size_t(slot - 1)];
-            peaks[std::size_t(slot)] = Peak{v, a, o};
-        }
+                if (no < 0 || no >= Offsets)
+                    continue;
+                const float n = votes[std::size_t(na * Offsets + no)];
+                // Ties go to the earlier cell, so a flat top yields one peak.
+                if (n > v || (n == v && (na * Offsets + no) < (a * Offsets + o)))
+                    highest = false;
+            }
+        if (!highest)
+            continue;
+        // Kept in falling order; the weakest drops out of a full list.
+        if (peakCount == int(peaks.size()) && peaks.back().votes >= v)
+            continue;
+        if (peakCount < int(peaks.size()))
+            ++peakCount;
+        int slot = peakCount - 1;
+        for (; slot > 0 && peaks[std::size_t(slot - 1)].votes < v; --slot)
+            peaks[std::size_t(slot)] = peaks[std::size_t(slot - 1)];
+        peaks[std::size_t(slot)] = Peak{v, a, o};
+    }
 
     for (int i = 0; i < peakCount && lineCount < int(lines.size()); ++i) {
         const double angle = peaks[std::size_t(i)].angle * Pi / Angles;
@@ -538,7 +560,7 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
 
 // The darkness of the faintest lines worth a second look: what the pixels
 // away from every line found so far reach at the top of their range.
-float faintInk(const SnapWindow &w, const std::array<Line, 8> &lines, int lineCount)
+float faintInk(const SnapWindow &w, const std::array<Line, 8> &lines, int lineCount, bool underStrong)
 {
     std::array<float, SnapWindow::MaxSide * SnapWindow::MaxSide> rest;
     std::size_t n = 0;
@@ -554,7 +576,33 @@ float faintInk(const SnapWindow &w, const std::array<Line, 8> &lines, int lineCo
         return 0;
     const std::size_t top = n - 1 - n / 100; // the 99th percentile: a faint line is a thin share
     std::nth_element(rest.begin(), rest.begin() + std::ptrdiff_t(top), rest.begin() + std::ptrdiff_t(n));
-    return rest[top];
+    if (rest[top] < VoteDarkness * 1.5f || !underStrong)
+        return rest[top];
+    // Strong ink away from the lines (a mark, a curve's bend) would hide a
+    // faint grid under it: where `underStrong`, the level is then taken
+    // among what was too light to vote and lies clear of such ink, so that
+    // the soft edges of letters and thick strokes do not pass for a grid.
+    const float strongLevel = rest[top];
+    std::size_t light = 0;
+    for (int y = 1; y + 1 < w.height(); ++y)
+        for (int x = 1; x + 1 < w.width(); ++x) {
+            const float d = w.dark(x, y);
+            if (d >= VoteDarkness)
+                continue;
+            bool clear = true;
+            for (int dy = -1; dy <= 1 && clear; ++dy)
+                for (int dx = -1; dx <= 1 && clear; ++dx)
+                    clear = w.dark(x + dx, y + dy) < VoteDarkness;
+            for (int i = 0; i < lineCount && clear; ++i)
+                clear = std::abs(lines[std::size_t(i)].distance(x + 0.5, y + 0.5)) >= 2.5;
+            if (clear)
+                rest[light++] = d;
+        }
+    if (light < 20)
+        return strongLevel;
+    const std::size_t lightTop = light - 1 - light / 100;
+    std::nth_element(rest.begin(), rest.begin() + std::ptrdiff_t(lightTop), rest.begin() + std::ptrdiff_t(light));
+    return rest[lightTop];
 }
 
 } // namespace
@@ -641,9 +689,9 @@ static std::optional<Crossing> crossingNear(const PixelBuffer &picture, PixelPoi
     // crossing lies right at hand already, look again with the grid's own
     // darkness as full ink.
     if (bestA < 0 || bestDistance > 3) {
-        const float faint = faintInk(w, lines, lineCount);
+        const float faint = faintInk(w, lines, lineCount, bestA < 0);
         if (faint >= 0.1f && faint < VoteDarkness * 1.5f) {
-            emphasised = std::make_unique<SnapWindow>(w.emphasised(faint));
+            emphasised.reset(new SnapWindow(w.emphasised(faint))); // built in place, not copied
             listInk(*emphasised, faintInkList);
             findLines(*emphasised, faintInkList, true, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
             pickPair();

@@ -110,11 +110,21 @@ double SnapWindow::darkAtEdge(double fx, double fy) const
 
 SnapWindow SnapWindow::emphasised(float level) const
 {
-    SnapWindow w = *this;
+    // Field by field: a whole copy would move all of the largest window's pixels.
+    SnapWindow w;
+    w.Left = Left;
+    w.Top = Top;
+    w.Width = Width;
+    w.Height = Height;
+    w.Contrast = Contrast;
+    w.Cut = Cut;
+    w.InkShare = InkShare;
+    w.InnerRight = InnerRight;
+    w.InnerBottom = InnerBottom;
     for (int y = 0; y < Height; ++y)
         for (int x = 0; x < Width; ++x) {
-            float &d = w.Dark[std::size_t(y * MaxSide + x)];
-            d = std::min(1.0f, d / level);
+            const std::size_t i = std::size_t(y * MaxSide + x);
+            w.Dark[i] = std::min(1.0f, Dark[i] / level);
         }
     return w;
 }
