@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cmath>
 #include <memory>
@@ -49,22 +50,25 @@ struct InkList {
 
 void listInk(const SnapWindow &w, InkList &list)
 {
+    // Written always, kept where inked: no branch on the ink.
     list.count = 0;
     for (int y = 0; y < w.height(); ++y)
         for (int x = 0; x < w.width(); ++x) {
             const float d = w.dark(x, y);
-            if (d >= 0.15f)
-                list.pixels[list.count++] = {float(x + 0.5), float(y + 0.5), d};
+            list.pixels[list.count] = {float(x + 0.5), float(y + 0.5), d};
+            list.count += d >= 0.15f;
         }
 }
 
 struct Lookup {
-    std::array<double, Angles> cosine{}, sine{};
+    // Single precision: the vote's cells are a pixel wide, and four angles
+    // are worked out at once.
+    alignas(16) std::array<float, Angles> cosine{}, sine{};
     Lookup()
     {
         for (int a = 0; a < Angles; ++a) {
-            cosine[std::size_t(a)] = std::cos(a * Pi / Angles);
-            sine[std::size_t(a)] = std::sin(a * Pi / Angles);
+            cosine[std::size_t(a)] = float(std::cos(a * Pi / Angles));
+            sine[std::size_t(a)] = float(std::sin(a * Pi / Angles));
         }
     }
 };
@@ -84,19 +88,18 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, double band, 
     // The pixels of the band, once; every pass below runs over them only.
     std::array<Ink, SnapWindow::MaxSide * 8> ink;
     std::size_t count = 0;
+    // Written always, kept where in the band (no branch to guess wrong);
+    // the last place takes any overflow, which is given up below.
+    const double first = along ? along->first : -1e9, last = along ? along->second : 1e9;
     for (std::size_t i = 0; i < all.count; ++i) {
         const Ink &p = all.pixels[i];
-        if (std::abs(guess.distance(p.x, p.y)) > band)
-            continue;
-        if (along) {
-            const double t = guess.along(p.x, p.y);
-            if (t < along->first || t > along->second)
-                continue;
-        }
-        if (count == ink.size())
-            return std::nullopt; // no thin line is that dark: a blot
-        ink[count++] = p;
+        const double t = guess.along(p.x, p.y);
+        const bool in = (std::abs(guess.distance(p.x, p.y)) <= band) & (t >= first) & (t <= last);
+        ink[std::min(count, ink.size() - 1)] = p;
+        count += in;
     }
+    if (count > ink.size())
+        return std::nullopt; // no thin line is that dark: a blot
 
     // Ink counts as the line's own from half the darkness along its middle:
     // a thin line blurred by a scan never reaches full ink, but shows where
@@ -105,9 +108,10 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, double band, 
     {
         std::array<float, SnapWindow::MaxSide * 2> middle;
         std::size_t n = 0;
-        for (std::size_t i = 0; i < count && n < middle.size(); ++i)
-            if (std::abs(guess.distance(ink[i].x, ink[i].y)) <= 0.7)
-                middle[n++] = ink[i].d;
+        for (std::size_t i = 0; i < count && n < middle.size(); ++i) {
+            middle[n] = ink[i].d;
+            n += std::abs(guess.distance(ink[i].x, ink[i].y)) <= 0.7;
+        }
         if (n >= 3) {
             std::nth_element(middle.begin(), middle.begin() + std::ptrdiff_t(n / 2), middle.begin() + std::ptrdiff_t(n));
             strong = std::min(0.5f, 0.5f * middle[n / 2]);
@@ -135,12 +139,12 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, double band, 
         const double angle = 0.5 * std::atan2(2 * xy, xx - yy);
         line = Line{mx, my, -std::sin(angle), std::cos(angle), 0, 0};
         double from = 1e9, to = -1e9;
-        for (std::size_t i = 0; i < count; ++i)
-            if (ink[i].d >= strong) {
-                const double t = line.along(ink[i].x, ink[i].y);
-                from = std::min(from, t);
-                to = std::max(to, t);
-            }
+        for (std::size_t i = 0; i < count; ++i) {
+            const double t = line.along(ink[i].x, ink[i].y);
+            const double away = double(ink[i].d < strong) * 1e12; // not the line's own: out of reach
+            from = std::min(from, t + away);
+            to = std::max(to, t - away);
+        }
         if (from > to)
             return std::nullopt;
         line.from = from;
@@ -153,8 +157,8 @@ std::optional<Line> fitLine(const InkList &all, const Line &guess, double band, 
         std::size_t kept = 0;
         for (std::size_t i = 0; i < count; ++i) {
             const double expected = std::clamp(halfWidth + 0.5 - std::abs(line.distance(ink[i].x, ink[i].y)), 0.0, 1.0);
-            if (ink[i].d <= expected + 0.35)
-                ink[kept++] = ink[i];
+            ink[kept] = ink[i];
+            kept += ink[i].d <= expected + 0.35;
         }
         if (kept == count)
             break; // the same pixels would give the same line again
@@ -448,8 +452,7 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
     // Counts of whole pixels; the cells that reach a line's worth are
     // listed as they do, so the search for peaks looks at those alone.
     std::array<std::uint16_t, Angles * Offsets> votes{};
-    std::array<std::uint16_t, Angles * Offsets> enough;
-    std::size_t enoughCount = 0;
+    std::array<std::uint64_t, (Angles * Offsets + 63) / 64> enough{}; // a bit per cell
     for (std::size_t i = 0; i < ink.count; ++i) {
         const float d = ink.pixels[i].d;
         if (d < VoteDarkness || !middle(int(ink.pixels[i].x), int(ink.pixels[i].y)))
@@ -461,12 +464,14 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
             known = std::abs(lines[std::size_t(l)].distance(ink.pixels[i].x, ink.pixels[i].y)) <= lines[std::size_t(l)].halfWidth + 1;
         if (known)
             continue;
-        const double dx = ink.pixels[i].x - cx, dy = ink.pixels[i].y - cy;
+        const float dx = ink.pixels[i].x - float(cx), dy = ink.pixels[i].y - float(cy);
+        std::array<int, Angles> cell;
+        for (int a = 0; a < Angles; ++a) // Offsets stay above -Offsets / 2, so truncation rounds.
+            cell[std::size_t(a)] = int(dx * Trig.cosine[std::size_t(a)] + dy * Trig.sine[std::size_t(a)] + (Offsets / 2 + 0.5f));
         for (int a = 0; a < Angles; ++a) {
-            // Offsets stay above -Offsets / 2, so truncation rounds.
-            const int o = int(dx * Trig.cosine[std::size_t(a)] + dy * Trig.sine[std::size_t(a)] + (Offsets / 2 + 0.5));
+            const int o = cell[std::size_t(a)];
             if (o >= 0 && o < Offsets && ++votes[std::size_t(a * Offsets + o)] == MinimumVotes)
-                enough[enoughCount++] = std::uint16_t(a * Offsets + o);
+                enough[std::size_t(a * Offsets + o) / 64] |= std::uint64_t(1) << ((a * Offsets + o) % 64);
         }
     }
 
@@ -477,12 +482,20 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
     };
     std::array<Peak, 6> peaks{};
     int peakCount = 0;
-    std::sort(enough.begin(), enough.begin() + std::ptrdiff_t(enoughCount)); // in the order of the cells, for ties
-    for (std::size_t e = 0; e < enoughCount; ++e) {
-        const int a = enough[e] / Offsets, o = enough[e] % Offsets;
+    // In the order of the cells, for ties.
+    for (std::size_t word = 0, bits = enough[0];;) {
+        if (!bits) {
+            if (++word == enough.size())
+                break;
+            bits = enough[word];
+            continue;
+        }
+        const int cell = int(word * 64) + std::countr_zero(bits);
+        bits &= bits - 1;
+        const int a = cell / Offsets, o = cell % Offsets;
         if (o < 1 || o + 1 >= Offsets)
             continue;
-        const float v = votes[enough[e]];
+        const float v = votes[std::size_t(cell)];
         bool highest = true;
         for (int da = -2; da <= 2 && highest; ++da)
             for (int dof = -1; dof <= 1 && highest; ++dof) {
@@ -558,51 +571,69 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
     }
 }
 
+// The `k`th smallest of `n` darknesses (each 0 to 1), as std::nth_element
+// would give it, by counting them into bins first: sorting a window's worth
+// guesses wrong at nearly every step.
+float kthDarkness(const float *values, std::size_t n, std::size_t k)
+{
+    constexpr int Bins = 1024;
+    std::array<std::uint16_t, Bins> count{};
+    for (std::size_t i = 0; i < n; ++i)
+        ++count[std::size_t(std::clamp(int(values[i] * Bins), 0, Bins - 1))];
+    int bin = 0;
+    std::size_t below = 0;
+    while (below + count[std::size_t(bin)] <= k)
+        below += count[std::size_t(bin++)];
+    std::array<float, SnapWindow::MaxSide * SnapWindow::MaxSide> same;
+    std::size_t m = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        same[m] = values[i];
+        m += std::clamp(int(values[i] * Bins), 0, Bins - 1) == bin;
+    }
+    std::nth_element(same.begin(), same.begin() + std::ptrdiff_t(k - below), same.begin() + std::ptrdiff_t(m));
+    return same[k - below];
+}
+
 // The darkness of the faintest lines worth a second look: what the pixels
 // away from every line found so far reach at the top of their range.
 float faintInk(const SnapWindow &w, const std::array<Line, 8> &lines, int lineCount, bool underStrong)
 {
+    auto nearLine = [&lines, lineCount](int x, int y) {
+        bool near = false;
+        for (int i = 0; i < lineCount; ++i)
+            near |= std::abs(lines[std::size_t(i)].distance(x + 0.5, y + 0.5)) < 2.5;
+        return near;
+    };
     std::array<float, SnapWindow::MaxSide * SnapWindow::MaxSide> rest;
     std::size_t n = 0;
     for (int y = 0; y < w.height(); ++y)
         for (int x = 0; x < w.width(); ++x) {
-            bool nearLine = false;
-            for (int i = 0; i < lineCount && !nearLine; ++i)
-                nearLine = std::abs(lines[std::size_t(i)].distance(x + 0.5, y + 0.5)) < 2.5;
-            if (!nearLine)
-                rest[n++] = w.dark(x, y);
+            rest[n] = w.dark(x, y);
+            n += !nearLine(x, y);
         }
     if (n < 20)
         return 0;
-    const std::size_t top = n - 1 - n / 100; // the 99th percentile: a faint line is a thin share
-    std::nth_element(rest.begin(), rest.begin() + std::ptrdiff_t(top), rest.begin() + std::ptrdiff_t(n));
-    if (rest[top] < VoteDarkness * 1.5f || !underStrong)
-        return rest[top];
+    // The 99th percentile: a faint line is a thin share.
+    const float level = kthDarkness(rest.data(), n, n - 1 - n / 100);
+    if (level < VoteDarkness * 1.5f || !underStrong)
+        return level;
     // Strong ink away from the lines (a mark, a curve's bend) would hide a
     // faint grid under it: where `underStrong`, the level is then taken
     // among what was too light to vote and lies clear of such ink, so that
     // the soft edges of letters and thick strokes do not pass for a grid.
-    const float strongLevel = rest[top];
     std::size_t light = 0;
     for (int y = 1; y + 1 < w.height(); ++y)
         for (int x = 1; x + 1 < w.width(); ++x) {
-            const float d = w.dark(x, y);
-            if (d >= VoteDarkness)
-                continue;
             bool clear = true;
-            for (int dy = -1; dy <= 1 && clear; ++dy)
-                for (int dx = -1; dx <= 1 && clear; ++dx)
-                    clear = w.dark(x + dx, y + dy) < VoteDarkness;
-            for (int i = 0; i < lineCount && clear; ++i)
-                clear = std::abs(lines[std::size_t(i)].distance(x + 0.5, y + 0.5)) >= 2.5;
-            if (clear)
-                rest[light++] = d;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    clear &= w.dark(x + dx, y + dy) < VoteDarkness;
+            rest[light] = w.dark(x, y);
+            light += clear && !nearLine(x, y);
         }
     if (light < 20)
-        return strongLevel;
-    const std::size_t lightTop = light - 1 - light / 100;
-    std::nth_element(rest.begin(), rest.begin() + std::ptrdiff_t(lightTop), rest.begin() + std::ptrdiff_t(light));
-    return rest[lightTop];
+        return level;
+    return kthDarkness(rest.data(), light, light - 1 - light / 100);
 }
 
 } // namespace
