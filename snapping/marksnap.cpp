@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 
 namespace pontiva {
 
@@ -42,7 +43,7 @@ double distance(double dx, double dy)
     return std::sqrt(dx * dx + dy * dy); // std::hypot guards against overflow at many times the cost
 }
 
-enum class Kind { Filled, Small, Hollow };
+enum class Kind { Filled, Small, Hollow, OnLine };
 
 struct Candidate {
     Kind kind = Kind::Filled;
@@ -242,6 +243,143 @@ int hollowMarks(const SnapWindow &w, Candidates &found, int count)
         found[std::size_t(count++)] = {Kind::Hollow, b.sx / b.area, b.sy / b.area, std::sqrt(b.area / Pi)};
     }
     return count;
+}
+
+// A window's ink with the middles of small rings and open squares filled
+// (paper enclosed in fewer than nine pixels), and its cores: ink whose
+// eight neighbours are all ink. A line up to 2 px thick has no core; a mark
+// on it keeps one where the stroke widens.
+struct FilledInk {
+    int W = 0, H = 0;
+    std::array<std::uint8_t, Side * Side> ink;
+    explicit FilledInk(const SnapWindow &w) : W(w.width()), H(w.height())
+    {
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                ink[std::size_t(y * Side + x)] = w.dark(x, y) >= 0.5f;
+        std::array<std::uint8_t, Side * Side> seen{};
+        std::array<int, Side * Side> stack, part;
+        for (int start = 0; start < H * Side; ++start) {
+            if (start % Side >= W || ink[std::size_t(start)] || seen[std::size_t(start)])
+                continue;
+            int top = 0, area = 0;
+            bool open = false;
+            stack[std::size_t(top++)] = start;
+            seen[std::size_t(start)] = 1;
+            while (top > 0) {
+                const int i = stack[std::size_t(--top)], x = i % Side, y = i / Side;
+                part[std::size_t(area++)] = i;
+                open = open || x == 0 || y == 0 || x == W - 1 || y == H - 1;
+                for (const auto &[dx, dy] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1}}) {
+                    const int nx = x + dx, ny = y + dy, n = ny * Side + nx;
+                    if (nx < 0 || ny < 0 || nx >= W || ny >= H || ink[std::size_t(n)] || seen[std::size_t(n)])
+                        continue;
+                    seen[std::size_t(n)] = 1;
+                    stack[std::size_t(top++)] = n;
+                }
+            }
+            if (!open && area < 9)
+                for (int i = 0; i < area; ++i)
+                    ink[std::size_t(part[std::size_t(i)])] = 1;
+        }
+    }
+    bool inked(int x, int y) const { return x >= 0 && y >= 0 && x < W && y < H && ink[std::size_t(y * Side + x)]; }
+    bool core(int x, int y) const
+    {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (!inked(x + dx, y + dy))
+                    return false;
+        return true;
+    }
+};
+
+// Marks up to about 11 px that a line of their colour runs through, found
+// nowhere else: too small for a peak of depth, joined to the line so no
+// speck. Each is a compact core; the core of a thicker line is a long ridge.
+int marksOnLines(const SnapWindow &w, Candidates &found, int count)
+{
+    const FilledInk filled(w);
+    std::array<Blob, 64> list;
+    const int cores = blobs(w, [&filled](int x, int y) { return filled.core(x, y); }, list);
+    for (int i = 0; i < cores && count < int(found.size()); ++i) {
+        const Blob &b = list[std::size_t(i)];
+        const int width = b.maxX - b.minX + 1, height = b.maxY - b.minY + 1;
+        if (b.border || std::max(width, height) > 7 || std::max(width, height) > 1.6 * std::min(width, height) + 1
+            || b.area * 2 < width * height) // a slanting ridge fills little of its box
+            continue;
+        found[std::size_t(count++)] = {Kind::OnLine, b.sx / b.area, b.sy / b.area, 0.5 * std::max(width, height) + 1};
+    }
+    return count;
+}
+
+// The centre of a mark on a line from the core nearest (cx, cy): the
+// darkness-weighted centroid of the mark's body (its core grown back by a
+// pixel, which the line's stroke is too thin to take part in) and a pixel of
+// soft edge round that. The line adds only the stubs within that edge.
+std::optional<PixelPoint> onLineCentre(const SnapWindow &w, double cx, double cy)
+{
+    const FilledInk filled(w);
+    constexpr int Reach = 6;
+    const int x0 = std::max(0, int(cx) - Reach), x1 = std::min(w.width() - 1, int(cx) + Reach);
+    const int y0 = std::max(0, int(cy) - Reach), y1 = std::min(w.height() - 1, int(cy) + Reach);
+    // The core: its pixel nearest the centre, and those joined to it.
+    constexpr int Box = 2 * Reach + 1;
+    std::array<std::uint8_t, Box * Box> part{}; // 3 core, 2 body, 1 soft edge
+    int seed = -1;
+    double nearest = 2.5;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            if (filled.core(x, y) && distance(x + 0.5 - cx, y + 0.5 - cy) < nearest) {
+                nearest = distance(x + 0.5 - cx, y + 0.5 - cy);
+                seed = (y - y0) * Box + (x - x0);
+            }
+    if (seed < 0)
+        return std::nullopt;
+    std::array<int, Box * Box> stack;
+    int top = 0;
+    stack[std::size_t(top++)] = seed;
+    part[std::size_t(seed)] = 3;
+    while (top > 0) {
+        const int i = stack[std::size_t(--top)], bx = i % Box, by = i / Box;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int nx = bx + dx, ny = by + dy;
+                if (nx < 0 || ny < 0 || nx >= Box || ny >= Box || part[std::size_t(ny * Box + nx)] || x0 + nx > x1 || y0 + ny > y1
+                    || !filled.core(x0 + nx, y0 + ny))
+                    continue;
+                part[std::size_t(ny * Box + nx)] = 3;
+                stack[std::size_t(top++)] = ny * Box + nx;
+            }
+    }
+    for (const std::uint8_t level : {std::uint8_t(2), std::uint8_t(1)}) {
+        const auto before = part;
+        for (int by = 0; by < Box; ++by)
+            for (int bx = 0; bx < Box; ++bx) {
+                if (before[std::size_t(by * Box + bx)] || x0 + bx > x1 || y0 + by > y1)
+                    continue;
+                bool beside = false;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = bx + dx, ny = by + dy;
+                        beside = beside || (nx >= 0 && ny >= 0 && nx < Box && ny < Box && before[std::size_t(ny * Box + nx)] > level);
+                    }
+                if (beside)
+                    part[std::size_t(by * Box + bx)] = level;
+            }
+    }
+    double sum = 0, sx = 0, sy = 0;
+    for (int by = 0; by < Box; ++by)
+        for (int bx = 0; bx < Box; ++bx)
+            if (part[std::size_t(by * Box + bx)]) {
+                const double d = w.dark(x0 + bx, y0 + by);
+                sum += d;
+                sx += d * (x0 + bx + 0.5);
+                sy += d * (y0 + by + 0.5);
+            }
+    if (sum <= 0 || distance(sx / sum - cx, sy / sum - cy) > 1.5)
+        return std::nullopt;
+    return PixelPoint{sx / sum, sy / sum};
 }
 
 // Hollow marks are looked for only where asked, or where no filled mark
@@ -846,7 +984,7 @@ std::optional<PixelPoint> measure(const PixelBuffer &picture, const SnapWindow &
             return std::nullopt;
         return PixelPoint{p->x + w.left(), p->y + w.top()};
     };
-    const bool small = first.kind == Kind::Small || (first.kind == Kind::Filled && first.radius < 3.2);
+    const bool small = first.kind == Kind::Small || first.kind == Kind::OnLine || (first.kind == Kind::Filled && first.radius < 3.2);
     bool clipped = false;
     // One measurement in window `w`; nothing where it has no mark there.
     auto once = [&](const SnapWindow &w) -> std::optional<PixelPoint> {
@@ -854,8 +992,9 @@ std::optional<PixelPoint> measure(const PixelBuffer &picture, const SnapWindow &
             return std::nullopt;
         const double wx = centre.x - w.left(), wy = centre.y - w.top();
         if (small)
-            return inPicture(w, first.kind == Kind::Small ? speckCentre(w, wx, wy, first.radius)
-                                                          : smallMarkCentre(w, wx, wy, first.radius));
+            return inPicture(w, first.kind == Kind::Small    ? speckCentre(w, wx, wy, first.radius)
+                                : first.kind == Kind::OnLine ? onLineCentre(w, wx, wy)
+                                                             : smallMarkCentre(w, wx, wy, first.radius));
         if (&w != &look)
             count = candidates(w, depth, found, false, first.kind == Kind::Hollow); // no specks: they are never in the way
         // The same mark, found in this window: the nearest of its kind.
@@ -923,6 +1062,10 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
         mark = chosen(found, count, px, py);
         if (kinds == MarkKinds::Any && (!mark || !under(*mark, px, py))) {
             count = hollowMarks(look, found, count);
+            mark = chosen(found, count, px, py);
+        }
+        if (kinds == MarkKinds::Any && !mark) {
+            count = marksOnLines(look, found, count);
             mark = chosen(found, count, px, py);
         }
         if (!mark)

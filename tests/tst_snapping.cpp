@@ -98,6 +98,8 @@ private slots:
     void nothingWhereNothingIs_data();
     void nothingWhereNothingIs();
     void nearestMarkWins();
+    void smallMarksOnTheirLine_data();
+    void smallMarksOnTheirLine();
     void touchingSmallMarksStayTwo_data();
     void touchingSmallMarksStayTwo();
     void greyBuffers_data();
@@ -356,6 +358,48 @@ void tst_Snapping::nearestMarkWins()
     const auto right = pontiva::snapToMark(view(image), {33.4, 31.0});
     QVERIFY2(off(right, QPointF(36.5, 30.5)) < 0.1, describe(right, QPointF(36.5, 30.5)));
     QVERIFY(!pontiva::snapToMark(view(image), {55.0, 55.0})); // more than the snap radius away
+}
+
+void tst_Snapping::smallMarksOnTheirLine_data()
+{
+    QTest::addColumn<int>("shape");
+    QTest::addColumn<QPointF>("centre");
+    QTest::addColumn<bool>("compressed");
+    const std::pair<const char *, Shape> shapes[] = {{"triangle", Shape::Triangle}, {"ring", Shape::Ring}, {"open square", Shape::OpenSquare}};
+    // (A 5 px triangle keeps a core only where its pixels fall favourably;
+    // elsewhere it gives nothing, never a wrong centre.)
+    for (const auto &[name, shape] : shapes)
+        for (const QPointF centre : {QPointF(31.85, 30.2), QPointF(30.4, 31.7)})
+            for (const bool compressed : {false, true})
+                if (shape != Shape::Triangle || centre.x() > 31)
+                    QTest::addRow("%s at %.2f,%.2f%s", name, centre.x(), centre.y(), compressed ? ", JPEG 75" : "")
+                        << int(shape) << centre << compressed;
+}
+
+// A 5 px mark on a series line of its colour nearly as thick as the mark
+// is wide: it snaps where the stroke widens, within half a pixel.
+void tst_Snapping::smallMarksOnTheirLine()
+{
+    QFETCH(int, shape);
+    QFETCH(QPointF, centre);
+    QFETCH(bool, compressed);
+    QImage image = paper();
+    {
+        QPainter p(&image);
+        antialiased(p);
+        line(p, centre, 6, 1.5, QColor(30, 30, 30));
+        drawMark(p, Shape(shape), centre, 5, QColor(30, 30, 30));
+    }
+    if (compressed)
+        image = jpeg75(image);
+    for (const QPointF click : {QPointF(1.5, 0.5), QPointF(-0.5, -1.5)}) {
+        const QPointF at = centre + click;
+        const auto found = pontiva::snapToMark(view(image), {at.x(), at.y()});
+        QVERIFY2(off(found, centre) <= 0.5, describe(found, centre));
+    }
+    // Along the line away from the mark there is nothing to snap to.
+    const QPointF along = centre + QPointF(std::cos(6 * Pi / 180), std::sin(6 * Pi / 180)) * 14;
+    QVERIFY(!pontiva::snapToMark(view(image), {along.x(), along.y()}));
 }
 
 void tst_Snapping::touchingSmallMarksStayTwo_data()
