@@ -424,9 +424,10 @@ bool straightStroke(const std::optional<ProfileFit> &fit)
 }
 
 // Straight lines in the window, strongest first, added to `lines` after the
-// ones already there unless they repeat one of them. `faint` marks them as
-// found in an emphasised window, where they must be fitted again.
-void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<Line, 8> &lines,
+// ones already there unless they repeat one of them. `plain`, for a second
+// look in an emphasised window, is the window it was made from; lines found
+// then are marked as such in `fromFaint` (they must be fitted in it again).
+void findLines(const SnapWindow &w, const InkList &ink, const SnapWindow *plain, std::array<Line, 8> &lines,
                std::array<bool, 8> &fromFaint, int &lineCount, PixelPoint pointer)
 {
     // Straight lines vote in (angle, offset) space; each dark pixel in the
@@ -448,7 +449,7 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
         return false;
     };
     const double cx = w.width() / 2.0, cy = w.height() / 2.0;
-    const int knownLines = faint ? lineCount : 0;
+    const int knownLines = plain ? lineCount : 0;
     // Counts of whole pixels; the cells that reach a line's worth are
     // listed as they do, so the search for peaks looks at those alone.
     std::array<std::uint16_t, Angles * Offsets> votes{};
@@ -457,8 +458,12 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
         const float d = ink.pixels[i].d;
         if (d < VoteDarkness || !middle(int(ink.pixels[i].x), int(ink.pixels[i].y)))
             continue;
-        // A second look for faint lines leaves the ink of the lines already
-        // found out of the vote: they would only be found again.
+        // A second look for faint lines leaves out what the first one saw
+        // (ink dark enough to vote there, and the lines already found): it
+        // would only be found, or refused, again.
+        const bool faint = plain != nullptr;
+        if (faint && plain->dark(int(ink.pixels[i].x), int(ink.pixels[i].y)) >= VoteDarkness)
+            continue;
         bool known = false;
         for (int l = 0; l < knownLines && !known; ++l)
             known = std::abs(lines[std::size_t(l)].distance(ink.pixels[i].x, ink.pixels[i].y)) <= lines[std::size_t(l)].halfWidth + 1;
@@ -565,7 +570,7 @@ void findLines(const SnapWindow &w, const InkList &ink, bool faint, std::array<L
         if (!fitted || fitted->to - fitted->from < MinimumLength)
             continue;
         if (!repeats(*fitted)) {
-            fromFaint[std::size_t(lineCount)] = faint;
+            fromFaint[std::size_t(lineCount)] = plain != nullptr;
             lines[std::size_t(lineCount++)] = *fitted;
         }
     }
@@ -655,7 +660,7 @@ static std::optional<Crossing> crossingNear(const PixelBuffer &picture, PixelPoi
     int lineCount = 0;
     InkList ink, faintInkList;
     listInk(w, ink);
-    findLines(w, ink, false, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
+    findLines(w, ink, nullptr, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
     // Made only when needed, on the heap: an empty std::optional of a
     // window this size is cleared whole by GCC on every call.
     std::unique_ptr<SnapWindow> emphasised;
@@ -724,7 +729,7 @@ static std::optional<Crossing> crossingNear(const PixelBuffer &picture, PixelPoi
         if (faint >= 0.1f && faint < VoteDarkness * 1.5f) {
             emphasised.reset(new SnapWindow(w.emphasised(faint))); // built in place, not copied
             listInk(*emphasised, faintInkList);
-            findLines(*emphasised, faintInkList, true, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
+            findLines(*emphasised, faintInkList, &w, lines, fromFaint, lineCount, {position.x - w.left(), position.y - w.top()});
             pickPair();
         }
     }
