@@ -454,6 +454,11 @@ void findLines(const SnapWindow &w, const InkList &ink, const SnapWindow *plain,
     // listed as they do, so the search for peaks looks at those alone.
     std::array<std::uint16_t, Angles * Offsets> votes{};
     std::array<std::uint64_t, (Angles * Offsets + 63) / 64> enough{}; // a bit per cell
+    struct Voter {
+        float dx, dy, x, y;
+    };
+    std::array<Voter, SnapWindow::MaxSide * SnapWindow::MaxSide> voters;
+    std::size_t voterCount = 0;
     for (std::size_t i = 0; i < ink.count; ++i) {
         const float d = ink.pixels[i].d;
         if (d < VoteDarkness || !middle(int(ink.pixels[i].x), int(ink.pixels[i].y)))
@@ -470,6 +475,7 @@ void findLines(const SnapWindow &w, const InkList &ink, const SnapWindow *plain,
         if (known)
             continue;
         const float dx = ink.pixels[i].x - float(cx), dy = ink.pixels[i].y - float(cy);
+        voters[voterCount++] = {dx, dy, ink.pixels[i].x, ink.pixels[i].y};
         std::array<int, Angles> cell;
         for (int a = 0; a < Angles; ++a) // Offsets stay above -Offsets / 2, so truncation rounds.
             cell[std::size_t(a)] = int(dx * Trig.cosine[std::size_t(a)] + dy * Trig.sine[std::size_t(a)] + (Offsets / 2 + 0.5f));
@@ -549,6 +555,35 @@ void findLines(const SnapWindow &w, const InkList &ink, const SnapWindow *plain,
         };
         if (repeats(guess))
             continue; // not worth fitting
+        // A band slanting through a line already found (at less than 45
+        // degrees), or through a mark taken for a short thick line, draws
+        // most of its votes from that ink: without them it is no line. (A
+        // line across another at a wide angle shares only the crossing.)
+        if (lineCount > 0) {
+            const int a = peaks[std::size_t(i)].angle, o = peaks[std::size_t(i)].offset;
+            std::array<int, 8> near;
+            int nearCount = 0;
+            for (int l = 0; l < lineCount; ++l) {
+                const Line &known = lines[std::size_t(l)];
+                const bool blob = known.to - known.from < 5 * known.halfWidth; // a mark fitted as a line
+                if (blob || std::abs(known.nx * guess.ny - known.ny * guess.nx) < std::sin(45 * Pi / 180))
+                    near[std::size_t(nearCount++)] = l;
+            }
+            int own = 0;
+            for (std::size_t v = 0; v < voterCount && own < MinimumVotes && nearCount > 0; ++v) {
+                const Voter &p = voters[v];
+                if (int(p.dx * Trig.cosine[std::size_t(a)] + p.dy * Trig.sine[std::size_t(a)] + (Offsets / 2 + 0.5f)) != o)
+                    continue;
+                bool known = false;
+                for (int n = 0; n < nearCount && !known; ++n) {
+                    const Line &l = lines[std::size_t(near[std::size_t(n)])];
+                    known = std::abs(l.distance(p.x, p.y)) <= l.halfWidth + 1;
+                }
+                own += !known;
+            }
+            if (nearCount > 0 && own < MinimumVotes)
+                continue;
+        }
         auto fitted = fitLine(ink, guess, 1.6, pointer);
         // The votes place a line to within 5 degrees: a fit turned further
         // has averaged two things into one (a frame and the label beside it).
