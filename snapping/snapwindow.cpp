@@ -110,17 +110,10 @@ double SnapWindow::darkAtEdge(double fx, double fy) const
 
 SnapWindow SnapWindow::emphasised(float level) const
 {
-    // Field by field: a whole copy would move all of the largest window's pixels.
+    // The frame, then only the window's pixels: a whole copy would move all
+    // of the largest window's.
     SnapWindow w;
-    w.Left = Left;
-    w.Top = Top;
-    w.Width = Width;
-    w.Height = Height;
-    w.Contrast = Contrast;
-    w.Cut = Cut;
-    w.InkShare = InkShare;
-    w.InnerRight = InnerRight;
-    w.InnerBottom = InnerBottom;
+    static_cast<SnapWindowFrame &>(w) = *this;
     for (int y = 0; y < Height; ++y)
         for (int x = 0; x < Width; ++x) {
             const std::size_t i = std::size_t(y * MaxSide + x);

@@ -10,12 +10,28 @@
 
 namespace pontiva {
 
+// Where a window lies and what was measured of it, apart from its pixels.
+struct SnapWindowFrame {
+    // Whether the picture goes on beyond each side: there a bilinear
+    // look-up within half a pixel of the side blends in paper that is not
+    // there. (Beyond the picture's own edge, paper is what there is.)
+    struct Sides {
+        bool left = false, top = false, right = false, bottom = false;
+    };
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    bool Contrast = false;
+    Sides Cut;
+    double InkShare = 0;
+    double InnerRight = -1, InnerBottom = -1; // where a bilinear look-up still has all four pixels
+};
+
 // Darkness is luminance scaled between the window's own paper and ink
 // levels, so a grey scan and a crisp export look alike. Empty when the window
 // has no contrast to speak of (a blank area, a solid block, a flat tint).
-class SnapWindow
+class SnapWindow : private SnapWindowFrame
 {
 public:
+    using SnapWindowFrame::Sides;
     static constexpr int MaxRadius = 40;
     static constexpr int MaxSide = 2 * MaxRadius + 1;
 
@@ -42,12 +58,6 @@ public:
         }
         return darkAtEdge(fx, fy);
     }
-    // Whether the picture goes on beyond each side: there a bilinear
-    // look-up within half a pixel of the side blends in paper that is not
-    // there. (Beyond the picture's own edge, paper is what there is.)
-    struct Sides {
-        bool left = false, top = false, right = false, bottom = false;
-    };
     Sides cut() const { return Cut; }
     // Share of the window darker than half way: noise and solid areas are high.
     double inkShare() const { return InkShare; }
@@ -58,11 +68,6 @@ public:
 private:
     SnapWindow() = default;
     double darkAtEdge(double fx, double fy) const;
-    int Left = 0, Top = 0, Width = 0, Height = 0;
-    bool Contrast = false;
-    Sides Cut;
-    double InkShare = 0;
-    double InnerRight = -1, InnerBottom = -1; // where a bilinear look-up still has all four pixels
     std::array<float, MaxSide * MaxSide> Dark; // only the window's part is written and read
 };
 
