@@ -255,6 +255,13 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
         std::array<float, Rays> residual{};
         for (int k = 0; k < Rays; ++k)
             residual[std::size_t(k)] = got[std::size_t(k)] - want[std::size_t(k)];
+        // Beside a ray that runs off along a line (the example's or this
+        // mark's), a filled mark's outline is pushed out by the line's width;
+        // where the two lines leave at different angles that would pull the
+        // fit aside. (A hollow mark is fitted by its hole.)
+        std::array<bool, Rays> joined{};
+        for (int k = 0; k < Rays; ++k)
+            joined[std::size_t(k)] = !e.shows[std::size_t(k)] || got[std::size_t(k)] > 1.6f * want[std::size_t(k)] + 1;
         double sxx = 0, sxy = 0, syy = 0, bx = 0, by = 0;
         int used = 0;
         std::array<float, Rays> misfits{};
@@ -262,7 +269,8 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
             const float d = residual[std::size_t(k)];
             const bool take = spread < 0 ? std::abs(d) <= std::max(0.6f, 0.07f * want[std::size_t(k)]) + 1.5f
                                          : std::abs(d) <= std::max(0.2, 2.5 * spread);
-            if (!e.shows[std::size_t(k)] || !take)
+            const bool besideJoin = !hollow && (joined[std::size_t((k + 1) % Rays)] || joined[std::size_t((k + Rays - 1) % Rays)]);
+            if (!e.shows[std::size_t(k)] || !take || besideJoin)
                 continue;
             const PixelPoint u = Directions[std::size_t(k)];
             sxx += u.x * u.x, sxy += u.x * u.y, syy += u.y * u.y;
