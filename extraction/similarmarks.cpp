@@ -625,8 +625,9 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             }
             const Hole hole = fillHole(map, i, seen, stack, 2 * area);
             const int hw = hole.right - hole.left + 1, hh = hole.bottom - hole.top + 1;
-            if (hole.open || hole.area * 2 < area || hole.area > 2 * area || hw * 5 < holeWidth * 3
-                || hw * 5 > holeWidth * 8 + 10 || hh * 5 < holeHeight * 3 || hh * 5 > holeHeight * 8 + 10)
+            // (A pixel less across is rounding for a small mark's hole.)
+            if (hole.open || hole.area * 2 < area || hole.area > 2 * area || (hw + 1) * 5 < holeWidth * 3
+                || hw * 5 > holeWidth * 8 + 10 || (hh + 1) * 5 < holeHeight * 3 || hh * 5 > holeHeight * 8 + 10)
                 continue;
             seeds.push_back({0, {region.left + hole.sumX / double(hole.area) + 0.5, region.top + hole.sumY / double(hole.area) + 0.5}});
         }
