@@ -1053,7 +1053,7 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
     const Candidate *mark = nullptr;
     int count = 0;
     double px = 0, py = 0;
-    auto lookIn = [&](const SnapWindow &look, double inkShare) -> std::optional<PixelPoint> {
+    auto lookIn = [&](const SnapWindow &look, double inkShare, bool first) -> std::optional<PixelPoint> {
         if (look.empty() || look.inkShare() > inkShare)
             return std::nullopt;
         px = position.x - look.left();
@@ -1064,7 +1064,8 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
             count = hollowMarks(look, found, count);
             mark = chosen(found, count, px, py);
         }
-        if (kinds == MarkKinds::Any && !mark) {
+        // Small marks on a line lie well inside the first look.
+        if (kinds == MarkKinds::Any && !mark && first) {
             count = marksOnLines(look, found, count);
             mark = chosen(found, count, px, py);
         }
@@ -1093,11 +1094,11 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
         }
         return centre;
     };
-    if (const auto near = lookIn(SnapWindow(picture, position, FirstRadius), 0.6))
+    if (const auto near = lookIn(SnapWindow(picture, position, FirstRadius), 0.6, true))
         return near;
     if (mark || kinds == MarkKinds::SmallFilled)
         return std::nullopt; // found, and refused
-    return lookIn(SnapWindow(picture, position, WideRadius), 0.8);
+    return lookIn(SnapWindow(picture, position, WideRadius), 0.8, false);
 }
 
 } // namespace pontiva
