@@ -299,6 +299,25 @@ struct FilledInk {
 // speck. Each is a compact core; the core of a thicker line is a long ridge.
 int marksOnLines(const SnapWindow &w, Candidates &found, int count)
 {
+    // First, cheaply, whether there is any spot of ink 3 px across or any
+    // paper closed in on four sides within 2 px (a small ring's middle):
+    // over a plain line or a crossing of thin lines there is neither.
+    {
+        auto ink = [&w](int x, int y) { return x >= 0 && y >= 0 && x < w.width() && y < w.height() && w.dark(x, y) >= 0.5f; };
+        bool promising = false;
+        for (int y = 1; y + 1 < w.height() && !promising; ++y)
+            for (int x = 1; x + 1 < w.width() && !promising; ++x) {
+                if (ink(x, y)) {
+                    promising = ink(x - 1, y - 1) && ink(x, y - 1) && ink(x + 1, y - 1) && ink(x - 1, y) && ink(x + 1, y)
+                        && ink(x - 1, y + 1) && ink(x, y + 1) && ink(x + 1, y + 1);
+                } else {
+                    promising = (ink(x - 1, y) || ink(x - 2, y)) && (ink(x + 1, y) || ink(x + 2, y))
+                        && (ink(x, y - 1) || ink(x, y - 2)) && (ink(x, y + 1) || ink(x, y + 2));
+                }
+            }
+        if (!promising)
+            return count;
+    }
     const FilledInk filled(w);
     std::array<Blob, 64> list;
     const int cores = blobs(w, [&filled](int x, int y) { return filled.core(x, y); }, list);
