@@ -39,6 +39,12 @@ struct Line {
     double along(double x, double y) const { return (x - px) * -ny + (y - py) * nx; }
 };
 
+// Whether a pixel lies on a found line's stroke, or a pixel beside it.
+bool onStroke(const Line &line, double x, double y)
+{
+    return std::abs(line.distance(x, y)) <= line.halfWidth + 1;
+}
+
 // The window's inked pixels, listed once for all the fits.
 struct Ink {
     float x, y, d; // pixel centre in window coordinates, darkness
@@ -73,6 +79,13 @@ struct Lookup {
     }
 };
 const Lookup Trig;
+
+// The vote cell, along angle `a`, of a pixel (dx, dy) from the window's
+// centre. Offsets stay above -Offsets / 2, so truncation rounds.
+int offsetCell(float dx, float dy, int a)
+{
+    return int(dx * Trig.cosine[std::size_t(a)] + dy * Trig.sine[std::size_t(a)] + (Offsets / 2 + 0.5f));
+}
 
 // The line through the ink near `guess`, on the run of its ink nearest
 // `centre`. A darkness-weighted total least squares fit over the pixels,
@@ -466,19 +479,18 @@ void findLines(const SnapWindow &w, const InkList &ink, const SnapWindow *plain,
         // A second look for faint lines leaves out what the first one saw
         // (ink dark enough to vote there, and the lines already found): it
         // would only be found, or refused, again.
-        const bool faint = plain != nullptr;
-        if (faint && plain->dark(int(ink.pixels[i].x), int(ink.pixels[i].y)) >= VoteDarkness)
+        if (plain && plain->dark(int(ink.pixels[i].x), int(ink.pixels[i].y)) >= VoteDarkness)
             continue;
         bool known = false;
         for (int l = 0; l < knownLines && !known; ++l)
-            known = std::abs(lines[std::size_t(l)].distance(ink.pixels[i].x, ink.pixels[i].y)) <= lines[std::size_t(l)].halfWidth + 1;
+            known = onStroke(lines[std::size_t(l)], ink.pixels[i].x, ink.pixels[i].y);
         if (known)
             continue;
         const float dx = ink.pixels[i].x - float(cx), dy = ink.pixels[i].y - float(cy);
         voters[voterCount++] = {dx, dy, ink.pixels[i].x, ink.pixels[i].y};
         std::array<int, Angles> cell;
-        for (int a = 0; a < Angles; ++a) // Offsets stay above -Offsets / 2, so truncation rounds.
-            cell[std::size_t(a)] = int(dx * Trig.cosine[std::size_t(a)] + dy * Trig.sine[std::size_t(a)] + (Offsets / 2 + 0.5f));
+        for (int a = 0; a < Angles; ++a)
+            cell[std::size_t(a)] = offsetCell(dx, dy, a);
         for (int a = 0; a < Angles; ++a) {
             const int o = cell[std::size_t(a)];
             if (o >= 0 && o < Offsets && ++votes[std::size_t(a * Offsets + o)] == MinimumVotes)
@@ -572,13 +584,11 @@ void findLines(const SnapWindow &w, const InkList &ink, const SnapWindow *plain,
             int own = 0;
             for (std::size_t v = 0; v < voterCount && own < MinimumVotes && nearCount > 0; ++v) {
                 const Voter &p = voters[v];
-                if (int(p.dx * Trig.cosine[std::size_t(a)] + p.dy * Trig.sine[std::size_t(a)] + (Offsets / 2 + 0.5f)) != o)
+                if (offsetCell(p.dx, p.dy, a) != o)
                     continue;
                 bool known = false;
-                for (int n = 0; n < nearCount && !known; ++n) {
-                    const Line &l = lines[std::size_t(near[std::size_t(n)])];
-                    known = std::abs(l.distance(p.x, p.y)) <= l.halfWidth + 1;
-                }
+                for (int n = 0; n < nearCount && !known; ++n)
+                    known = onStroke(lines[std::size_t(near[std::size_t(n)])], p.x, p.y);
                 own += !known;
             }
             if (nearCount > 0 && own < MinimumVotes)
