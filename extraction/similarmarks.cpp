@@ -139,6 +139,13 @@ void symmetrise(const Example &e, std::array<float, Rays> &edge)
     }
 }
 
+// A ray that ends this far past the example's edge ran on into something
+// attached to the mark (a line, an error bar, another mark).
+bool runsOn(float seen, float edge)
+{
+    return seen > 1.6f * edge + 1;
+}
+
 // Whether most rays end where the example's do. A ray may run on
 // (something touches the candidate there), but few may stop short (it is
 // smaller or of another shape) or end a little further out all round (it
@@ -150,7 +157,7 @@ bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::
     // the candidate there, and widens it a little either side.
     std::array<bool, Rays> far{};
     for (int k = 0; k < Rays; ++k)
-        far[std::size_t(k)] = !e.shows[std::size_t(k)] || seen[std::size_t(k)] > 1.6f * edge[std::size_t(k)] + 1;
+        far[std::size_t(k)] = !e.shows[std::size_t(k)] || runsOn(seen[std::size_t(k)], edge[std::size_t(k)]);
     int agree = 0, shorter = 0, longer = 0;
     double misfit = 0, typical = 0;
     for (int k = 0; k < Rays; ++k) {
@@ -261,7 +268,7 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
         // fit aside. (A hollow mark is fitted by its hole.)
         std::array<bool, Rays> joined{};
         for (int k = 0; k < Rays; ++k)
-            joined[std::size_t(k)] = !e.shows[std::size_t(k)] || got[std::size_t(k)] > 1.6f * want[std::size_t(k)] + 1;
+            joined[std::size_t(k)] = !e.shows[std::size_t(k)] || runsOn(got[std::size_t(k)], want[std::size_t(k)]);
         double sxx = 0, sxy = 0, syy = 0, bx = 0, by = 0;
         int used = 0;
         std::array<float, Rays> misfits{};
@@ -303,7 +310,7 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
     {
         const auto &got = hollow ? o.inner : o.outer;
         auto usable = [&](int k) {
-            return e.shows[std::size_t(k)] && got[std::size_t(k)] <= 1.6f * want[std::size_t(k)] + 1;
+            return e.shows[std::size_t(k)] && !runsOn(got[std::size_t(k)], want[std::size_t(k)]);
         };
         int run = 0, sign = 0;
         for (int i = 0; i < 2 * Rays && run < 4; ++i) {
