@@ -99,7 +99,8 @@ Example exampleOf(const Outline &o)
     const float nearest = *std::min_element(edge.begin(), edge.end());
     for (int k = 0; k < Rays; ++k) {
         const float r = edge[std::size_t(k)];
-        const bool shows = r <= 2.2f * nearest + 1.5f && (!o.hollow || o.outer[std::size_t(k)] < float(Reach));
+        // (A ray still in ink at its reach ran off along a line.)
+        const bool shows = r <= 2.2f * nearest + 1.5f && r < float(Reach) && o.outer[std::size_t(k)] < float(Reach);
         e.shows[std::size_t(k)] = shows;
         if (shows) {
             ++e.shown;
