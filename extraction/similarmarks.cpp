@@ -677,6 +677,14 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         if (!likely && (!tracedAtSnap || !alike(e, atSnap, 1.5f)))
             continue;
         auto centre = fitted(map, e, near ? *snapped : seed.at, reach);
+        // Snapping may take a mark and one touching or overlapping it for
+        // one and settle between them, where the fit fails or runs on to
+        // the other mark; the seed lies inside this one.
+        if (near && likely && (!centre || std::hypot(centre->x - seed.at.x, centre->y - seed.at.y) > 0.5 * e.nearest + 0.5)) {
+            const auto own = fitted(map, e, seed.at, reach);
+            if (own && std::hypot(own->x - seed.at.x, own->y - seed.at.y) <= 0.5 * e.nearest + 0.5)
+                centre = own;
+        }
         // Where both measures agree, their mean: the fit follows the
         // example's own outline, snapping the mark's symmetry.
         if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= 0.5)
