@@ -15,6 +15,7 @@ namespace pontiva {
 namespace {
 
 constexpr int Rays = 32;
+constexpr double Pi = 3.14159265358979323846;
 constexpr double Step = 0.25;   // along a ray, px
 constexpr double Reach = 48;    // the longest ray, px: marks up to about 64 px across
 constexpr std::uint8_t Half = 128; // of MatchMap's 0-255: inside the ink
@@ -34,7 +35,7 @@ std::array<PixelPoint, Rays> rayDirections()
 {
     std::array<PixelPoint, Rays> d;
     for (int k = 0; k < Rays; ++k) {
-        const double a = 2 * 3.14159265358979323846 * k / Rays;
+        const double a = 2 * Pi * k / Rays;
         d[std::size_t(k)] = {std::cos(a), std::sin(a)};
     }
     return d;
@@ -87,6 +88,7 @@ struct Example {
     std::array<bool, Rays> shows{};
     int shown = 0;
     float nearest = 0, farthest = 0; // of the rays that show it
+    float typical = 0;               // their median
     float outside = 0;               // the farthest outer edge of those rays
     Surround surround;
 };
@@ -109,6 +111,13 @@ Example exampleOf(const Outline &o)
         }
     }
     e.nearest = nearest;
+    std::array<float, Rays> shown{};
+    int n = 0;
+    for (int k = 0; k < Rays; ++k)
+        if (e.shows[std::size_t(k)])
+            shown[std::size_t(n++)] = edge[std::size_t(k)];
+    std::nth_element(shown.begin(), shown.begin() + n / 2, shown.begin() + n);
+    e.typical = shown[std::size_t(n / 2)];
     return e;
 }
 
@@ -195,6 +204,73 @@ bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::
     // On the whole close: what tells a small triangle from a diamond.
     const int counted = std::max(1, agree + shorter);
     return misfit / counted <= std::max(0.3, 0.035 * typical / counted) + 0.5 * slack;
+}
+
+// A mark a few pixels across differs from another shape of its size by
+// little along any one ray, but alike all round: a triangle's three
+// corners against a diamond's four. Least squares of the outline's
+// difference from the example's, over the rays clear of anything attached
+// (and their neighbours), on the harmonics up to the fourth; the amplitude
+// of the third, in px. (Larger marks differ along whole sides, which the
+// rays show one by one.)
+double thirdHarmonic(const std::array<float, Rays> &seen, const std::array<float, Rays> &want,
+                     const std::array<bool, Rays> &shows)
+{
+    // The normal equations, with two more right-hand sides that give the
+    // third harmonic's terms of their inverse: how well the rays pin it down.
+    constexpr std::size_t Terms = 9, Third = 5, Columns = Terms + 3;
+    std::array<std::array<double, Columns>, Terms> a{};
+    a[Third][Terms + 1] = a[Third + 1][Terms + 2] = 1;
+    // (A ray over a pixel off ran into a line or a neighbour, here or at the example.)
+    auto clear = [&](int k) {
+        const std::size_t i = std::size_t((k + Rays) % Rays);
+        return shows[i] && std::abs(seen[i] - want[i]) <= std::max(1.0f, 0.5f * want[i]);
+    };
+    for (int k = 0; k < Rays; ++k) {
+        if (!clear(k - 1) || !clear(k) || !clear(k + 1))
+            continue;
+        const double t = 2 * Pi * k / Rays;
+        std::array<double, Terms> f{1};
+        for (int m = 1; m <= 4; ++m)
+            f[std::size_t(2 * m - 1)] = std::cos(m * t), f[std::size_t(2 * m)] = std::sin(m * t);
+        const double d = seen[std::size_t(k)] - want[std::size_t(k)];
+        for (std::size_t i = 0; i < Terms; ++i) {
+            for (std::size_t j = 0; j < Terms; ++j)
+                a[i][j] += f[i] * f[j];
+            a[i][Terms] += f[i] * d;
+        }
+    }
+    // Gauss-Jordan with partial pivoting.
+    for (std::size_t i = 0; i < Terms; ++i) {
+        std::size_t pivot = i;
+        for (std::size_t j = i + 1; j < Terms; ++j)
+            if (std::abs(a[j][i]) > std::abs(a[pivot][i]))
+                pivot = j;
+        std::swap(a[i], a[pivot]);
+        if (std::abs(a[i][i]) < 1e-6)
+            return 0;
+        for (std::size_t j = 0; j < Terms; ++j)
+            if (j != i) {
+                const double q = a[j][i] / a[i][i];
+                for (std::size_t l = i; l < Columns; ++l)
+                    a[j][l] -= q * a[i][l];
+            }
+    }
+    // Against all 32 rays, how much more a ray's noise moves the estimate;
+    // past three times, too little of the outline is seen to tell.
+    const double inverse = std::max(a[Third][Terms + 1] / a[Third][Third], a[Third + 1][Terms + 2] / a[Third + 1][Third + 1]);
+    if (std::sqrt(inverse * Rays / 2) > 3)
+        return 0;
+    return std::hypot(a[Third][Terms] / a[Third][Third], a[Third + 1][Terms] / a[Third + 1][Third + 1]);
+}
+
+// Whether a small mark's outline differs from the example's all round, as
+// another shape's does.
+bool otherSmallShape(const Example &e, const Outline &o)
+{
+    const bool hollow = e.outline.hollow;
+    return e.typical < 3
+        && thirdHarmonic(hollow ? o.inner : o.outer, hollow ? e.outline.inner : e.outline.outer, e.shows) > 0.22;
 }
 
 // `strays`: how many rays may end a little past the example's outline.
@@ -325,7 +401,7 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
         if (run >= 4)
             return std::nullopt;
     }
-    return alike(e, o, 0.25f) ? std::optional<PixelPoint>(c) : std::nullopt;
+    return alike(e, o, 0.25f) && !otherSmallShape(e, o) ? std::optional<PixelPoint>(c) : std::nullopt;
 }
 
 // Chamfer distance to paper, in thirds of a pixel; beyond the map is paper.
@@ -693,7 +769,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         // fit chases the difference, but from snapping's centre its outline
         // is the example's within that rounding, and hardly anywhere ends
         // past it (a triangle's corner beside a diamond's side).
-        if (!centre && near && (tracedAtSnap || traceOutline(map, *snapped, hollow, reach, atSnap)) && alike(e, atSnap, 0.35f, 1))
+        if (!centre && near && (tracedAtSnap || traceOutline(map, *snapped, hollow, reach, atSnap)) && alike(e, atSnap, 0.35f, 1)
+            && !otherSmallShape(e, atSnap))
             centre = snapped;
         if (!centre || !marksApart.free(*centre))
             continue;

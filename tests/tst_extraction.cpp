@@ -123,11 +123,13 @@ void TestExtraction::everyMarkOfASeries_data()
     QTest::addColumn<bool>("scanned");
     QTest::addColumn<double>("bound");
     QTest::addColumn<QStringList>("only"); // the series looked at; all where empty
-    // At 5 px, marks on their series line: the hollow ones and the squares
-    // (a 5 px triangle and diamond still take each other's series).
+    // At 5 px, marks on their series line: the hollow ones and the squares;
+    // through JPEG, triangles, which differ from diamonds only all round
+    // (a 5 px diamond still takes the discs).
     const QStringList small{QStringLiteral("squares"), QStringLiteral("rings"), QStringLiteral("open squares"),
                             QStringLiteral("red discs")};
     QTest::addRow("5 px clean") << 5.0 << false << 0.3 << small;
+    QTest::addRow("5 px JPEG turned") << 5.0 << true << 0.3 << QStringList{QStringLiteral("triangles")};
     QTest::addRow("8 px clean") << 8.0 << false << 0.3 << QStringList();
     QTest::addRow("8 px JPEG turned") << 8.0 << true << 0.3 << QStringList();
     QTest::addRow("14 px clean") << 14.0 << false << 0.25 << QStringList();
