@@ -404,6 +404,39 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
     return alike(e, o, 0.25f) && !otherSmallShape(e, o) ? std::optional<PixelPoint>(c) : std::nullopt;
 }
 
+
+// The example's outline as all the marks found show it: along each ray the
+// median over the marks clear of anything attached there (and beside it).
+Example commonExample(const MatchMap &map, const Example &e, const std::vector<PixelPoint> &centres, double reach)
+{
+    const bool hollow = e.outline.hollow;
+    const auto &want = hollow ? e.outline.inner : e.outline.outer;
+    std::array<std::vector<float>, Rays> seen;
+    for (const PixelPoint c : centres) {
+        Outline o;
+        if (!traceOutline(map, c, hollow, reach, o))
+            continue;
+        const auto &got = hollow ? o.inner : o.outer;
+        auto clear = [&](int k) {
+            const std::size_t i = std::size_t((k + Rays) % Rays);
+            return std::abs(got[i] - want[i]) <= std::max(1.0f, 0.25f * want[i]) && got[i] < float(reach);
+        };
+        for (int k = 0; k < Rays; ++k)
+            if (clear(k - 1) && clear(k) && clear(k + 1))
+                seen[std::size_t(k)].push_back(got[std::size_t(k)]);
+    }
+    Example common = e;
+    auto &edge = hollow ? common.outline.inner : common.outline.outer;
+    for (int k = 0; k < Rays; ++k) {
+        auto &v = seen[std::size_t(k)];
+        if (v.size() < 3)
+            continue; // seen too seldom: the example's own
+        std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+        edge[std::size_t(k)] = v[v.size() / 2];
+    }
+    return common;
+}
+
 // Chamfer distance to paper, in thirds of a pixel; beyond the map is paper.
 std::vector<std::uint16_t> depthOf(const MatchMap &map)
 {
@@ -786,6 +819,21 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         if (result.centres.size() >= control.cap) {
             result.outcome = MarkSearch::Capped;
             break;
+        }
+    }
+    // Each mark fitted again to the outline all of them show, from where it
+    // was found: a line or a neighbour at the example, or the way its edges
+    // fell on the pixels, no longer pulls every centre alike.
+    if (result.centres.size() >= 3) {
+        const Example all = commonExample(map, e, result.centres, reach);
+        for (std::size_t i = 0; i < result.centres.size(); ++i) {
+            if ((i & 63) == 0 && cancelled(control)) {
+                result.outcome = MarkSearch::Cancelled;
+                return result;
+            }
+            PixelPoint &c = result.centres[i];
+            if (const auto refined = fitted(map, all, c, reach); refined && std::hypot(refined->x - c.x, refined->y - c.y) <= 1)
+                c = *refined;
         }
     }
     if (result.outcome != MarkSearch::Capped)

@@ -128,15 +128,15 @@ void TestExtraction::everyMarkOfASeries_data()
     // (a 5 px diamond still takes the discs).
     const QStringList small{QStringLiteral("squares"), QStringLiteral("rings"), QStringLiteral("open squares"),
                             QStringLiteral("red discs")};
-    QTest::addRow("5 px clean") << 5.0 << false << 0.3 << small;
+    QTest::addRow("5 px clean") << 5.0 << false << 0.2 << small;
     QTest::addRow("5 px JPEG turned") << 5.0 << true << 0.3 << QStringList{QStringLiteral("triangles")};
-    QTest::addRow("8 px clean") << 8.0 << false << 0.3 << QStringList();
+    QTest::addRow("8 px clean") << 8.0 << false << 0.2 << QStringList();
     QTest::addRow("8 px JPEG turned") << 8.0 << true << 0.3 << QStringList();
-    QTest::addRow("14 px clean") << 14.0 << false << 0.25 << QStringList();
+    QTest::addRow("14 px clean") << 14.0 << false << 0.2 << QStringList();
     QTest::addRow("14 px JPEG turned") << 14.0 << true << 0.3 << QStringList();
-    QTest::addRow("24 px clean") << 24.0 << false << 0.25 << QStringList();
+    QTest::addRow("24 px clean") << 24.0 << false << 0.2 << QStringList();
     QTest::addRow("24 px JPEG turned") << 24.0 << true << 0.3 << QStringList();
-    QTest::addRow("40 px clean") << 40.0 << false << 0.25 << QStringList();
+    QTest::addRow("40 px clean") << 40.0 << false << 0.2 << QStringList();
     QTest::addRow("40 px JPEG turned") << 40.0 << true << 0.3 << QStringList();
 }
 
