@@ -754,7 +754,6 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // outline is the example's and no kept mark has that centre.
     Spacing seedsApart(0.35 * e.nearest);
     Spacing marksApart(std::max(1.5, 0.45 * double(e.nearest)));
-    std::vector<std::optional<PixelPoint>> snaps; // where snapping put each kept mark
     std::size_t examined = 0;
     for (const Seed &seed : seeds) {
         if ((examined & 63) == 0 && cancelled(control)) {
@@ -817,7 +816,6 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         }
         marksApart.add(*centre);
         result.centres.push_back(*centre);
-        snaps.push_back(near ? snapped : std::nullopt);
         if (result.centres.size() >= control.cap) {
             result.outcome = MarkSearch::Capped;
             break;
@@ -837,23 +835,6 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             if (const auto refined = fitted(map, all, c, reach); refined && std::hypot(refined->x - c.x, refined->y - c.y) <= 1)
                 c = *refined;
         }
-        // Snapping finds each centre by the mark's own symmetry, blind to the
-        // example, and its errors differ from mark to mark; the fits share
-        // whatever offset the example's centre had. So all are moved by
-        // the mean of where snapping puts the marks, against the fits.
-        PixelPoint offset{0, 0};
-        int agreeing = 0;
-        for (std::size_t i = 0; i < result.centres.size(); ++i) {
-            const auto &s = snaps[i];
-            const PixelPoint c = result.centres[i];
-            if (s && std::hypot(s->x - c.x, s->y - c.y) <= 0.5) {
-                offset = {offset.x + s->x - c.x, offset.y + s->y - c.y};
-                ++agreeing;
-            }
-        }
-        if (agreeing >= 3)
-            for (PixelPoint &c : result.centres)
-                c = {c.x + offset.x / agreeing, c.y + offset.y / agreeing};
     }
     if (result.outcome != MarkSearch::Capped)
         result.outcome = MarkSearch::Found;
