@@ -322,8 +322,10 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside)
 // shift that moves each ray's edge by its share along the ray, fitted over
 // the rays that show both, a few times over. Identical shapes meet at the
 // true centre whatever their outline; a line or a neighbour touching the
-// candidate does not pull it.
-std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoint c, double reach)
+// candidate does not pull it. `misfit`: how far the rays that show the
+// shape miss it there, by their median.
+std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoint c, double reach,
+                                 float *misfit = nullptr)
 {
     const bool hollow = e.outline.hollow;
     const auto &want = hollow ? e.outline.inner : e.outline.outer;
@@ -401,7 +403,11 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
         if (run >= 4)
             return std::nullopt;
     }
-    return alike(e, o, 0.25f) && !otherSmallShape(e, o) ? std::optional<PixelPoint>(c) : std::nullopt;
+    if (!alike(e, o, 0.25f) || otherSmallShape(e, o))
+        return std::nullopt;
+    if (misfit)
+        *misfit = float(spread);
+    return c;
 }
 
 
@@ -754,6 +760,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // outline is the example's and no kept mark has that centre.
     Spacing seedsApart(0.35 * e.nearest);
     Spacing marksApart(std::max(1.5, 0.45 * double(e.nearest)));
+    std::vector<float> misfits; // of each kept mark to the example
     std::size_t examined = 0;
     for (const Seed &seed : seeds) {
         if ((examined & 63) == 0 && cancelled(control)) {
@@ -785,12 +792,13 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         const bool tracedAtSnap = !likely && near && traceOutline(map, *snapped, hollow, reach, atSnap);
         if (!likely && (!tracedAtSnap || !alike(e, atSnap, 1.5f)))
             continue;
-        auto centre = fitted(map, e, near ? *snapped : seed.at, reach);
+        float misfit = Reach;
+        auto centre = fitted(map, e, near ? *snapped : seed.at, reach, &misfit);
         // Snapping may take a mark and one touching or overlapping it for
         // one and settle between them, where the fit fails or runs on to
         // the other mark; the seed lies inside this one.
         if (near && likely && (!centre || std::hypot(centre->x - seed.at.x, centre->y - seed.at.y) > 0.5 * e.nearest + 0.5)) {
-            const auto own = fitted(map, e, seed.at, reach);
+            const auto own = fitted(map, e, seed.at, reach, &misfit);
             if (own && std::hypot(own->x - seed.at.x, own->y - seed.at.y) <= 0.5 * e.nearest + 0.5)
                 centre = own;
         }
@@ -803,8 +811,10 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         // is the example's within that rounding, and hardly anywhere ends
         // past it (a triangle's corner beside a diamond's side).
         if (!centre && near && (tracedAtSnap || traceOutline(map, *snapped, hollow, reach, atSnap)) && alike(e, atSnap, 0.35f, 1)
-            && !otherSmallShape(e, atSnap))
+            && !otherSmallShape(e, atSnap)) {
             centre = snapped;
+            misfit = 0; // a fit would chase the rounding again
+        }
         if (!centre || !marksApart.free(*centre))
             continue;
         // Small and hollow marks look like letters: those must stand apart.
@@ -816,14 +826,17 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         }
         marksApart.add(*centre);
         result.centres.push_back(*centre);
+        misfits.push_back(misfit);
         if (result.centres.size() >= control.cap) {
             result.outcome = MarkSearch::Capped;
             break;
         }
     }
     // Each mark fitted again to the outline all of them show, from where it
-    // was found: a line or a neighbour at the example, or the way its edges
-    // fell on the pixels, no longer pulls every centre alike.
+    // was found, and moved where that fits it better than the example did:
+    // a line or a neighbour at the example, or the way its edges fell on
+    // the pixels, no longer pulls every centre alike; marks drawn pixel for
+    // pixel like the example (a screenshot's) keep its fit.
     if (result.centres.size() >= 3) {
         const Example all = commonExample(map, e, result.centres, reach);
         for (std::size_t i = 0; i < result.centres.size(); ++i) {
@@ -832,7 +845,9 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
                 return result;
             }
             PixelPoint &c = result.centres[i];
-            if (const auto refined = fitted(map, all, c, reach); refined && std::hypot(refined->x - c.x, refined->y - c.y) <= 1)
+            float misfit = 0;
+            const auto refined = fitted(map, all, c, reach, &misfit);
+            if (refined && misfit < misfits[i] && std::hypot(refined->x - c.x, refined->y - c.y) <= 1)
                 c = *refined;
         }
     }
