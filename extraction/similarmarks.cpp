@@ -410,7 +410,6 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
     return c;
 }
 
-
 // The example's outline as all the marks found show it: along each ray the
 // median over the marks clear of anything attached there (and beside it).
 Example commonExample(const MatchMap &map, const Example &e, const std::vector<PixelPoint> &centres, double reach)
@@ -798,9 +797,12 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         // one and settle between them, where the fit fails or runs on to
         // the other mark; the seed lies inside this one.
         if (near && likely && (!centre || std::hypot(centre->x - seed.at.x, centre->y - seed.at.y) > 0.5 * e.nearest + 0.5)) {
-            const auto own = fitted(map, e, seed.at, reach, &misfit);
-            if (own && std::hypot(own->x - seed.at.x, own->y - seed.at.y) <= 0.5 * e.nearest + 0.5)
+            float ownMisfit = Reach;
+            const auto own = fitted(map, e, seed.at, reach, &ownMisfit);
+            if (own && std::hypot(own->x - seed.at.x, own->y - seed.at.y) <= 0.5 * e.nearest + 0.5) {
                 centre = own;
+                misfit = ownMisfit;
+            }
         }
         // Where both measures agree, their mean: the fit follows the
         // example's own outline, snapping the mark's symmetry.
