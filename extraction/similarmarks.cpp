@@ -838,8 +838,9 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // was found, and moved where that fits it better than the example did:
     // a line or a neighbour at the example, or the way its edges fell on
     // the pixels, no longer pulls every centre alike; marks drawn pixel for
-    // pixel like the example (a screenshot's) keep its fit.
-    if (result.centres.size() >= 3) {
+    // pixel like the example (a screenshot's) keep its fit. (Not where the
+    // search stopped at the cap: that is said at once.)
+    if (result.centres.size() >= 3 && result.outcome != MarkSearch::Capped) {
         const Example all = commonExample(map, e, result.centres, reach);
         for (std::size_t i = 0; i < result.centres.size(); ++i) {
             if ((i & 63) == 0 && cancelled(control)) {
