@@ -25,7 +25,8 @@ QPointF pixelOf(const QJsonValue &feature)
     return {p.value(QLatin1String("x")).toDouble(), p.value(QLatin1String("y")).toDouble()};
 }
 
-// What a scanner does after the drawing: a soft focus, grain, JPEG.
+} // namespace
+
 QImage scanned(const QImage &drawn, unsigned seed)
 {
     QImage out = drawn.convertToFormat(QImage::Format_RGB32);
@@ -54,6 +55,8 @@ QImage scanned(const QImage &drawn, unsigned seed)
     }
     return throughJpeg(out, 70);
 }
+
+namespace {
 
 QImage paper(int width, int height)
 {

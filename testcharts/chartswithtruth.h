@@ -32,3 +32,5 @@ std::vector<ChartWithTruth> scanLikeCharts();
 pontiva::PixelBuffer pixelsOf(const QImage &picture);
 // Through JPEG at `quality` and back, as scans and exports come.
 QImage throughJpeg(const QImage &picture, int quality);
+// What a scanner does after the drawing: a soft focus, grain, JPEG 70.
+QImage scanned(const QImage &drawn, unsigned seed);

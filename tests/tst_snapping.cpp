@@ -3,6 +3,7 @@
 // Snapping on synthetic charts of exactly known geometry, drawn anti-aliased
 // at sub-pixel positions, with and without JPEG compression.
 #include "chartswithtruth.h"
+#include "extractioncharts.h"
 #include "snapping/crossingsnap.h"
 #include "snapping/marksnap.h"
 
@@ -110,6 +111,7 @@ private slots:
     void realChartsFromEightDirections();
     void scanLikeChartsFromEightDirections_data();
     void scanLikeChartsFromEightDirections();
+    void largeMarksOnAGrainyScanFromTheirMiddle();
 };
 
 void tst_Snapping::markCentres_data()
@@ -566,6 +568,21 @@ void tst_Snapping::scanLikeChartsFromEightDirections()
             }
     QVERIFY2(!beyond, qPrintable(QStringLiteral("%1 snaps beyond %2 px").arg(beyond).arg(bound)));
     QVERIFY2(found >= snapped * clicks, qPrintable(QStringLiteral("%1 of %2 clicks snapped").arg(found).arg(clicks)));
+}
+
+// Clicked at its very middle, a 40 px ring on a grainy scan: the middle of
+// its stroke, found a pixel apart from one pass to the next, must not keep
+// the centre swinging between two places (it then snapped to nothing).
+void tst_Snapping::largeMarksOnAGrainyScanFromTheirMiddle()
+{
+    const SeriesChart chart = markSeriesChart(40, true);
+    const QImage scan = scanned(chart.picture, 7);
+    const PixelBuffer pixels = pixelsOf(scan);
+    for (const SeriesChart::Series &series : chart.series)
+        for (const QPointF truth : series.marks) {
+            const auto snap = pontiva::snapToMark(pixels, {truth.x(), truth.y()});
+            QVERIFY2(snap && off(snap, truth) <= 0.3, describe(snap, truth).constData());
+        }
 }
 
 QTEST_MAIN(tst_Snapping)
