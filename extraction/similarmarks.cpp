@@ -403,7 +403,11 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
         if (run >= 4)
             return std::nullopt;
     }
-    if (!alike(e, o, 0.25f) || otherSmallShape(e, o))
+    // Half its rays missing the example's outline by over a third of a
+    // pixel (or a seventh of its size): another shape that the shift
+    // happened to balance (where a frame's lines meet, for a small mark
+    // with a line through it).
+    if (!alike(e, o, 0.25f) || otherSmallShape(e, o) || spread > std::max(0.35, 0.15 * e.typical))
         return std::nullopt;
     if (misfit)
         *misfit = float(spread);

@@ -125,11 +125,12 @@ void TestExtraction::everyMarkOfASeries_data()
     QTest::addColumn<double>("bound");
     QTest::addColumn<QStringList>("only"); // the series looked at; all where empty
     // At 5 px, marks on their series line: the hollow ones and the squares;
-    // through JPEG, triangles, which differ from diamonds only all round
-    // (a 5 px diamond still takes the discs).
+    // triangles, which differ from diamonds only all round, and from the
+    // frame's corner by most rays (a 5 px diamond still takes the discs).
     const QStringList small{QStringLiteral("squares"), QStringLiteral("rings"), QStringLiteral("open squares"),
                             QStringLiteral("red discs")};
     QTest::addRow("5 px clean") << 5.0 << false << 0.2 << small;
+    QTest::addRow("5 px clean, triangles") << 5.0 << false << 0.3 << QStringList{QStringLiteral("triangles")};
     QTest::addRow("5 px JPEG turned") << 5.0 << true << 0.3 << QStringList{QStringLiteral("triangles")};
     QTest::addRow("8 px clean") << 8.0 << false << 0.2 << QStringList();
     QTest::addRow("8 px JPEG turned") << 8.0 << true << 0.3 << QStringList();
