@@ -182,6 +182,10 @@ inline constexpr Bilingual ProcuraCancelada{"Procura cancelada; nada foi gravado
                                             "Search cancelled; nothing was recorded."};
 inline constexpr Bilingual PontosDescartados{"Pontos encontrados descartados; nada foi gravado.",
                                              "Found points discarded; nothing was recorded."};
+inline constexpr Bilingual EncontradosGravados{"%1 pontos encontrados gravados.", "%1 found points recorded."};
+inline constexpr Bilingual GrupoRetirado{"%1 pontos retirados do ficheiro de dados.",
+                                         "%1 points taken back out of the data file."};
+inline constexpr Bilingual GrupoReposto{"%1 pontos repostos no ficheiro de dados.", "%1 points put back in the data file."};
 inline constexpr Bilingual CliqueMarcaExemplo{"Clique numa marca: todas as marcas como ela serão procuradas.",
                                               "Click a mark: every mark like it will be found."};
 inline constexpr Bilingual CliqueCurva{"Clique sobre uma curva para a seguir.", "Click on a curve to trace it."};

@@ -72,6 +72,8 @@ void tst_FindPoints::marksFoundDroppedAndRecordedInXOrder()
     QTest::keyClick(f.form.get(), Qt::Key_Return);
     QCOMPARE(rings(f), 0);
     QCOMPARE(f.form->engine().count(), 4);
+    // The hint to press Return gives way to what was done.
+    QVERIFY(f.get<QLabel>("Label_Mensagem")->text().startsWith(QStringLiteral("4 found points recorded")));
     const QList<QByteArray> lines = f.dataFile().trimmed().split('\n');
     QCOMPARE(lines.size(), 4);
     const double wanted[] = {100.4, 400.2, 600.3, 700.5}; // X = x - 100, in increasing order
@@ -81,6 +83,7 @@ void tst_FindPoints::marksFoundDroppedAndRecordedInXOrder()
     f.get<QAction>("DesfazerPonto")->trigger();
     QCOMPARE(f.dataFile(), QByteArray());
     QCOMPARE(f.form->engine().count(), 0);
+    QVERIFY(f.get<QLabel>("Label_Mensagem")->text().startsWith(QStringLiteral("4 points taken back out")));
 }
 
 void tst_FindPoints::escapeRecordsNothing()

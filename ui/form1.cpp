@@ -695,9 +695,12 @@ void Form1::DesfazerPonto_Click()
         return undoPlacement(false);
     const pontiva::StepOutcome step = Engine.undo();
     showStep(step, Texts::DesfazerAlterado, Texts::DesfazerFalhou);
-    if (step.kind == pontiva::StepOutcome::Done)
-        for (const pontiva::RecordedPoint &p : step.points)
-            Picture2->removeDrawing(p.mark);
+    if (step.kind != pontiva::StepOutcome::Done)
+        return;
+    for (const pontiva::RecordedPoint &p : step.points)
+        Picture2->removeDrawing(p.mark);
+    if (step.points.size() > 1) // a group: said, as its recording was
+        say({&Texts::GrupoRetirado, {QString::number(step.points.size())}});
 }
 
 void Form1::RefazerPonto_Click()
@@ -706,8 +709,11 @@ void Form1::RefazerPonto_Click()
         return undoPlacement(true);
     const pontiva::StepOutcome step = Engine.redo();
     showStep(step, Texts::FicheiroNaoGrava, Texts::FicheiroNaoGrava);
-    if (step.kind == pontiva::StepOutcome::Done)
-        Engine.setMarksOfLastStep(markRecorded(step.points));
+    if (step.kind != pontiva::StepOutcome::Done)
+        return;
+    Engine.setMarksOfLastStep(markRecorded(step.points));
+    if (step.points.size() > 1)
+        say({&Texts::GrupoReposto, {QString::number(step.points.size())}});
 }
 
 void Form1::updateEditActions()

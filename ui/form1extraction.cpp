@@ -257,6 +257,7 @@ void Form1::GravarEncontrados_Click()
         return;
     Engine.setMarksOfLastStep(markRecorded(step.points));
     discardCandidates();
+    say({&Texts::EncontradosGravados, {QString::number(step.points.size())}});
 }
 
 void Form1::DescartarEncontrados_Click()
