@@ -178,9 +178,15 @@ bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::
         const float d = got - want;
         if (std::abs(d) <= tolerance)
             ++agree;
-        else if (d < 0)
+        else if (d < 0) {
+            // Beside a line leaving the example, its own edge is pushed out.
+            bool besideExampleLine = false;
+            for (int j = -2; j <= 2; ++j)
+                besideExampleLine = besideExampleLine || !e.shows[std::size_t((k + j + Rays) % Rays)];
+            if (filled && besideExampleLine)
+                continue;
             ++shorter;
-        else {
+        } else {
             // Further out: something touching it (counted, if not far), or larger.
             if (far[std::size_t(k)])
                 continue;
@@ -206,13 +212,26 @@ bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::
     return misfit / counted <= std::max(0.3, 0.035 * typical / counted) + 0.5 * slack;
 }
 
+// The rays along which a small mark's outline and the example's are both
+// their own, with the rays beside them: over a pixel off, a ray ran into a
+// line or a neighbour, here or at the example.
+std::array<bool, Rays> clearRays(const std::array<float, Rays> &seen, const std::array<float, Rays> &want,
+                                 const std::array<bool, Rays> &shows)
+{
+    std::array<bool, Rays> own{}, clear{};
+    for (std::size_t k = 0; k < Rays; ++k)
+        own[k] = shows[k] && std::abs(seen[k] - want[k]) <= std::max(1.0f, 0.5f * want[k]);
+    for (std::size_t k = 0; k < Rays; ++k)
+        clear[k] = own[(k + Rays - 1) % Rays] && own[k] && own[(k + 1) % Rays];
+    return clear;
+}
+
 // A mark a few pixels across differs from another shape of its size by
 // little along any one ray, but alike all round: a triangle's three
 // corners against a diamond's four. Least squares of the outline's
-// difference from the example's, over the rays clear of anything attached
-// (and their neighbours), on the harmonics up to the fourth; the amplitude
-// of the third, in px. (Larger marks differ along whole sides, which the
-// rays show one by one.)
+// difference from the example's, over the clear rays, on the harmonics up
+// to the fourth; the amplitude of the third, in px. (Larger marks differ
+// along whole sides, which the rays show one by one.)
 double thirdHarmonic(const std::array<float, Rays> &seen, const std::array<float, Rays> &want,
                      const std::array<bool, Rays> &shows)
 {
@@ -221,13 +240,9 @@ double thirdHarmonic(const std::array<float, Rays> &seen, const std::array<float
     constexpr std::size_t Terms = 9, Third = 5, Columns = Terms + 3;
     std::array<std::array<double, Columns>, Terms> a{};
     a[Third][Terms + 1] = a[Third + 1][Terms + 2] = 1;
-    // (A ray over a pixel off ran into a line or a neighbour, here or at the example.)
-    auto clear = [&](int k) {
-        const std::size_t i = std::size_t((k + Rays) % Rays);
-        return shows[i] && std::abs(seen[i] - want[i]) <= std::max(1.0f, 0.5f * want[i]);
-    };
+    const std::array<bool, Rays> clear = clearRays(seen, want, shows);
     for (int k = 0; k < Rays; ++k) {
-        if (!clear(k - 1) || !clear(k) || !clear(k + 1))
+        if (!clear[std::size_t(k)])
             continue;
         const double t = 2 * Pi * k / Rays;
         std::array<double, Terms> f{1};
@@ -264,13 +279,34 @@ double thirdHarmonic(const std::array<float, Rays> &seen, const std::array<float
     return std::hypot(a[Third][Terms] / a[Third][Third], a[Third + 1][Terms] / a[Third + 1][Third + 1]);
 }
 
+bool small(const Example &e)
+{
+    return e.typical < 3;
+}
+
 // Whether a small mark's outline differs from the example's all round, as
 // another shape's does.
 bool otherSmallShape(const Example &e, const Outline &o)
 {
     const bool hollow = e.outline.hollow;
-    return e.typical < 3
+    return small(e)
         && thirdHarmonic(hollow ? o.inner : o.outer, hollow ? e.outline.inner : e.outline.outer, e.shows) > 0.22;
+}
+
+// How much further out than the example's a filled mark's outline lies,
+// by the median over its clear rays; none where under a quarter are clear.
+std::optional<double> largerThanExample(const Example &e, const Outline &o)
+{
+    const std::array<bool, Rays> clear = clearRays(o.outer, e.outline.outer, e.shows);
+    std::array<float, Rays> larger{};
+    std::size_t n = 0;
+    for (std::size_t k = 0; k < Rays; ++k)
+        if (clear[k])
+            larger[n++] = o.outer[k] - e.outline.outer[k];
+    if (n < Rays / 4)
+        return std::nullopt;
+    std::nth_element(larger.begin(), larger.begin() + std::ptrdiff_t(n / 2), larger.begin() + std::ptrdiff_t(n));
+    return larger[n / 2];
 }
 
 // `strays`: how many rays may end a little past the example's outline.
@@ -385,23 +421,34 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
     // Another shape of about the size leaves its outline short of the
     // example's, or beyond it, along a whole arc (a triangle's flat side
     // where a diamond has a tip): four rays in a row by over 0.3 px, which
-    // noise along an edge seldom is.
+    // noise along an edge seldom is. Beyond it, and leading into a ray that
+    // runs on, the arc is where the ink widens into something touching the
+    // mark (a neighbour, a line along its edge).
     {
         const auto &got = hollow ? o.inner : o.outer;
-        auto usable = [&](int k) {
-            return e.shows[std::size_t(k)] && !runsOn(got[std::size_t(k)], want[std::size_t(k)]);
+        auto runsOnAt = [&](int k) {
+            const std::size_t i = std::size_t((k + Rays) % Rays);
+            return runsOn(got[i], want[i]);
         };
-        int run = 0, sign = 0;
-        for (int i = 0; i < 2 * Rays && run < 4; ++i) {
-            const int k = i % Rays;
+        std::array<int, Rays> side{};
+        for (int k = 0; k < Rays; ++k) {
             const PixelPoint u = Directions[std::size_t(k)];
             const double r = got[std::size_t(k)] - want[std::size_t(k)] - (shift.x * u.x + shift.y * u.y);
-            const int side = !usable(k) || std::abs(r) <= 0.3 ? 0 : r > 0 ? 1 : -1;
-            run = side != 0 && side == sign ? run + 1 : side != 0;
-            sign = side;
+            const bool usable = e.shows[std::size_t(k)] && !runsOnAt(k);
+            side[std::size_t(k)] = !usable || std::abs(r) <= 0.3 ? 0 : r > 0 ? 1 : -1;
         }
-        if (run >= 4)
+        if (side[0] != 0 && std::all_of(side.begin(), side.end(), [&](int v) { return v == side[0]; }))
             return std::nullopt;
+        for (int start = 0; start < Rays; ++start) {
+            const int sign = side[std::size_t(start)];
+            if (sign == 0 || side[std::size_t((start + Rays - 1) % Rays)] == sign)
+                continue; // not where a run starts
+            int length = 1;
+            while (side[std::size_t((start + length) % Rays)] == sign)
+                ++length;
+            if (length >= 4 && !(sign > 0 && (runsOnAt(start - 1) || runsOnAt(start + length))))
+                return std::nullopt;
+        }
     }
     // Half its rays missing the example's outline by over a third of a
     // pixel (or a seventh of its size): another shape that the shift
@@ -444,6 +491,33 @@ Example commonExample(const MatchMap &map, const Example &e, const std::vector<P
         edge[std::size_t(k)] = v[v.size() / 2];
     }
     return common;
+}
+
+// Small filled marks of another shape may differ from the example by less
+// along each ray than marks of one kind differ among themselves, and yet
+// lie larger or smaller all round (a 5 px disc's outline half a pixel
+// outside a 5 px diamond's). Measured against the example, the marks of
+// its kind gather about one size; a mark well off it is of another kind.
+void dropOtherSizes(const MatchMap &map, const Example &e, std::vector<PixelPoint> &centres, double reach)
+{
+    std::vector<std::optional<double>> larger(centres.size());
+    std::vector<double> near;
+    for (std::size_t i = 0; i < centres.size(); ++i) {
+        Outline o;
+        if (traceOutline(map, centres[i], false, reach, o))
+            larger[i] = largerThanExample(e, o);
+        if (larger[i] && std::abs(*larger[i]) <= 0.25)
+            near.push_back(*larger[i]);
+    }
+    if (near.size() < 3)
+        return;
+    std::nth_element(near.begin(), near.begin() + std::ptrdiff_t(near.size() / 2), near.end());
+    const double usual = near[near.size() / 2];
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < centres.size(); ++i)
+        if (!larger[i] || std::abs(*larger[i] - usual) <= 0.18)
+            centres[kept++] = centres[i];
+    centres.resize(kept);
 }
 
 // Chamfer distance to paper, in thirds of a pixel; beyond the map is paper.
@@ -858,6 +932,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
                 c = *refined;
         }
     }
+    if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
+        dropOtherSizes(map, e, result.centres, reach);
     if (result.outcome != MarkSearch::Capped)
         result.outcome = MarkSearch::Found;
     std::sort(result.centres.begin(), result.centres.end(),

@@ -124,11 +124,12 @@ void TestExtraction::everyMarkOfASeries_data()
     QTest::addColumn<bool>("scanned");
     QTest::addColumn<double>("bound");
     QTest::addColumn<QStringList>("only"); // the series looked at; all where empty
-    // At 5 px, marks on their series line: the hollow ones and the squares;
-    // triangles, which differ from diamonds only all round, and from the
-    // frame's corner by most rays (a 5 px diamond still takes the discs).
-    const QStringList small{QStringLiteral("squares"), QStringLiteral("rings"), QStringLiteral("open squares"),
-                            QStringLiteral("red discs")};
+    // At 5 px, marks on their series line: the hollow ones, the squares and
+    // the discs (one touching another and the line, one larger all round
+    // than the diamonds); triangles, which differ from diamonds only all
+    // round, and from the frame's corner by most rays.
+    const QStringList small{QStringLiteral("discs"), QStringLiteral("squares"), QStringLiteral("rings"),
+                            QStringLiteral("open squares"), QStringLiteral("red discs")};
     QTest::addRow("5 px clean") << 5.0 << false << 0.2 << small;
     QTest::addRow("5 px clean, triangles") << 5.0 << false << 0.3 << QStringList{QStringLiteral("triangles")};
     QTest::addRow("5 px JPEG turned") << 5.0 << true << 0.3 << QStringList{QStringLiteral("triangles")};
