@@ -884,7 +884,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         }
         // Where both measures agree, their mean: the fit follows the
         // example's own outline, snapping the mark's symmetry.
-        if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= 0.5)
+        if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= (hollow ? 0.5 : std::min(0.5, 0.1 * e.typical)))
             centre = PixelPoint{0.5 * (centre->x + snapped->x), 0.5 * (centre->y + snapped->y)};
         // A mark rounded to whole pixels otherwise than the example: the
         // fit chases the difference, but from snapping's centre its outline

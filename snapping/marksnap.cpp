@@ -292,6 +292,14 @@ struct FilledInk {
                     return false;
         return true;
     }
+    // Ink whose four nearest neighbours are ink: what a scan leaves of the
+    // core of a mark of about 5 px (a diamond worn to a cross). A line up
+    // to 2 px thick has none.
+    bool crossCore(int x, int y) const
+    {
+        return inked(x, y) && inked(x - 1, y) && inked(x + 1, y) && inked(x, y - 1) && inked(x, y + 1);
+    }
+    bool core(int x, int y, bool worn) const { return worn ? crossCore(x, y) : core(x, y); }
 };
 
 // Marks up to about 11 px that a line of their colour runs through, found
@@ -299,17 +307,16 @@ struct FilledInk {
 // speck. Each is a compact core; the core of a thicker line is a long ridge.
 int marksOnLines(const SnapWindow &w, Candidates &found, int count)
 {
-    // First, cheaply, whether there is any spot of ink 3 px across or any
+    // First, cheaply, whether there is any cross of ink 3 px across or any
     // paper closed in on four sides within 2 px (a small ring's middle):
-    // over a plain line or a crossing of thin lines there is neither.
+    // over a plain line there is neither.
     {
         auto ink = [&w](int x, int y) { return x >= 0 && y >= 0 && x < w.width() && y < w.height() && w.dark(x, y) >= 0.5f; };
         bool promising = false;
         for (int y = 1; y + 1 < w.height() && !promising; ++y)
             for (int x = 1; x + 1 < w.width() && !promising; ++x) {
                 if (ink(x, y)) {
-                    promising = ink(x - 1, y - 1) && ink(x, y - 1) && ink(x + 1, y - 1) && ink(x - 1, y) && ink(x + 1, y)
-                        && ink(x - 1, y + 1) && ink(x, y + 1) && ink(x + 1, y + 1);
+                    promising = ink(x, y - 1) && ink(x - 1, y) && ink(x + 1, y) && ink(x, y + 1);
                 } else {
                     promising = (ink(x - 1, y) || ink(x - 2, y)) && (ink(x + 1, y) || ink(x + 2, y))
                         && (ink(x, y - 1) || ink(x, y - 2)) && (ink(x, y + 1) || ink(x, y + 2));
@@ -320,14 +327,20 @@ int marksOnLines(const SnapWindow &w, Candidates &found, int count)
     }
     const FilledInk filled(w);
     std::array<Blob, 64> list;
-    const int cores = blobs(w, [&filled](int x, int y) { return filled.core(x, y); }, list);
-    for (int i = 0; i < cores && count < int(found.size()); ++i) {
-        const Blob &b = list[std::size_t(i)];
-        const int width = b.maxX - b.minX + 1, height = b.maxY - b.minY + 1;
-        if (b.border || std::max(width, height) > 7 || std::max(width, height) > 1.6 * std::min(width, height) + 1
-            || b.area * 2 < width * height) // a slanting ridge fills little of its box
-            continue;
-        found[std::size_t(count++)] = {Kind::OnLine, b.sx / b.area, b.sy / b.area, 0.5 * std::max(width, height) + 1};
+    // Full cores first; only where there are none, the crosses a scan leaves.
+    const int before = count;
+    for (const bool worn : {false, true}) {
+        if (count > before)
+            break;
+        const int cores = blobs(w, [&filled, worn](int x, int y) { return filled.core(x, y, worn); }, list);
+        for (int i = 0; i < cores && count < int(found.size()); ++i) {
+            const Blob &b = list[std::size_t(i)];
+            const int width = b.maxX - b.minX + 1, height = b.maxY - b.minY + 1;
+            if (b.border || std::max(width, height) > 7 || std::max(width, height) > 1.6 * std::min(width, height) + 1
+                || b.area * 2 < width * height) // a slanting ridge fills little of its box
+                continue;
+            found[std::size_t(count++)] = {Kind::OnLine, b.sx / b.area, b.sy / b.area, 0.5 * std::max(width, height) + 1};
+        }
     }
     return count;
 }
@@ -346,13 +359,19 @@ std::optional<PixelPoint> onLineCentre(const SnapWindow &w, double cx, double cy
     constexpr int Box = 2 * Reach + 1;
     std::array<std::uint8_t, Box * Box> part{}; // 3 core, 2 body, 1 soft edge
     int seed = -1;
-    double nearest = 2.5;
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x)
-            if (filled.core(x, y) && distance(x + 0.5 - cx, y + 0.5 - cy) < nearest) {
-                nearest = distance(x + 0.5 - cx, y + 0.5 - cy);
-                seed = (y - y0) * Box + (x - x0);
-            }
+    bool worn = false; // only crosses (see marksOnLines)
+    for (const bool crosses : {false, true}) {
+        double nearest = 2.5;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x)
+                if (filled.core(x, y, crosses) && distance(x + 0.5 - cx, y + 0.5 - cy) < nearest) {
+                    nearest = distance(x + 0.5 - cx, y + 0.5 - cy);
+                    seed = (y - y0) * Box + (x - x0);
+                }
+        worn = crosses;
+        if (seed >= 0)
+            break;
+    }
     if (seed < 0)
         return std::nullopt;
     std::array<int, Box * Box> stack;
@@ -365,7 +384,7 @@ std::optional<PixelPoint> onLineCentre(const SnapWindow &w, double cx, double cy
             for (int dx = -1; dx <= 1; ++dx) {
                 const int nx = bx + dx, ny = by + dy;
                 if (nx < 0 || ny < 0 || nx >= Box || ny >= Box || part[std::size_t(ny * Box + nx)] || x0 + nx > x1 || y0 + ny > y1
-                    || !filled.core(x0 + nx, y0 + ny))
+                    || !filled.core(x0 + nx, y0 + ny, worn))
                     continue;
                 part[std::size_t(ny * Box + nx)] = 3;
                 stack[std::size_t(top++)] = ny * Box + nx;
