@@ -898,10 +898,13 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         if (!centre || !marksApart.free(*centre))
             continue;
         // Small and hollow marks look like letters: those must stand apart.
+        // (A hole over 8 px across is larger than a label's letters; its
+        // mark may have a line in and out where a scan faded the example's
+        // on one side.)
         if (hollow || e.outside <= 5) {
             const Surround around = surroundOf(map, *centre, e.outside);
             if (around.share > e.surround.share + (hollow ? 0.15 : 0.3)
-                || (hollow && around.directions >= std::max(e.surround.directions + 2, 3)))
+                || (hollow && around.directions >= std::max(e.surround.directions + 2, e.typical > 4 ? 6 : 3)))
                 continue;
         }
         marksApart.add(*centre);
