@@ -82,9 +82,14 @@ std::vector<double> timed(int runs, const std::function<void()> &work)
 void accuracy()
 {
     std::printf("| chart | series | marks found once | missed / twice | other finds | error mean / worst px |\n|---|---|---|---|---|---|\n");
+    std::vector<std::pair<double, bool>> charts; // size, and whether the marks stand alone
+    for (const double size : {5.0, 8.0, 14.0, 24.0, 40.0})
+        charts.emplace_back(size, false);
+    for (const double size : {4.0, 5.0, 8.0})
+        charts.emplace_back(size, true);
     for (const bool scanned : {false, true})
-        for (const double size : {5.0, 8.0, 14.0, 24.0, 40.0}) {
-            const SeriesChart chart = markSeriesChart(size, scanned);
+        for (const auto &[size, alone] : charts) {
+            const SeriesChart chart = alone ? markScatterChart(size, scanned) : markSeriesChart(size, scanned);
             const pontiva::PixelBuffer pixels = pixelsOf(chart.picture);
             const pontiva::PixelRect region = pontiva::searchRegionOf(
                 {pontiva::PixelPoint{chart.references[0].x(), chart.references[0].y()},

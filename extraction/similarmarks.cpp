@@ -228,26 +228,28 @@ std::array<bool, Rays> clearRays(const std::array<float, Rays> &seen, const std:
 
 // A mark a few pixels across differs from another shape of its size by
 // little along any one ray, but alike all round: a triangle's three
-// corners against a diamond's four. Least squares of the outline's
-// difference from the example's, over the clear rays, on the harmonics up
-// to the fourth; the amplitude of the third, in px. (Larger marks differ
-// along whole sides, which the rays show one by one.)
-double thirdHarmonic(const std::array<float, Rays> &seen, const std::array<float, Rays> &want,
-                     const std::array<bool, Rays> &shows)
+// corners against a diamond's four, a small square hole's four corners
+// against a round one. Least squares of the outline's difference from the
+// example's, over the clear rays, on the harmonics up to the fourth; the
+// amplitude of harmonic `m`, in px. (Larger marks differ along whole
+// sides, which the rays show one by one.)
+double harmonic(const std::array<float, Rays> &seen, const std::array<float, Rays> &want,
+                const std::array<bool, Rays> &shows, int m)
 {
     // The normal equations, with two more right-hand sides that give the
-    // third harmonic's terms of their inverse: how well the rays pin it down.
-    constexpr std::size_t Terms = 9, Third = 5, Columns = Terms + 3;
+    // harmonic's terms of their inverse: how well the rays pin it down.
+    constexpr std::size_t Terms = 9, Columns = Terms + 3;
+    const std::size_t Cos = std::size_t(2 * m - 1), Sin = Cos + 1;
     std::array<std::array<double, Columns>, Terms> a{};
-    a[Third][Terms + 1] = a[Third + 1][Terms + 2] = 1;
+    a[Cos][Terms + 1] = a[Sin][Terms + 2] = 1;
     const std::array<bool, Rays> clear = clearRays(seen, want, shows);
     for (int k = 0; k < Rays; ++k) {
         if (!clear[std::size_t(k)])
             continue;
         const double t = 2 * Pi * k / Rays;
         std::array<double, Terms> f{1};
-        for (int m = 1; m <= 4; ++m)
-            f[std::size_t(2 * m - 1)] = std::cos(m * t), f[std::size_t(2 * m)] = std::sin(m * t);
+        for (int h = 1; h <= 4; ++h)
+            f[std::size_t(2 * h - 1)] = std::cos(h * t), f[std::size_t(2 * h)] = std::sin(h * t);
         const double d = seen[std::size_t(k)] - want[std::size_t(k)];
         for (std::size_t i = 0; i < Terms; ++i) {
             for (std::size_t j = 0; j < Terms; ++j)
@@ -273,10 +275,10 @@ double thirdHarmonic(const std::array<float, Rays> &seen, const std::array<float
     }
     // Against all 32 rays, how much more a ray's noise moves the estimate;
     // past three times, too little of the outline is seen to tell.
-    const double inverse = std::max(a[Third][Terms + 1] / a[Third][Third], a[Third + 1][Terms + 2] / a[Third + 1][Third + 1]);
+    const double inverse = std::max(a[Cos][Terms + 1] / a[Cos][Cos], a[Sin][Terms + 2] / a[Sin][Sin]);
     if (std::sqrt(inverse * Rays / 2) > 3)
         return 0;
-    return std::hypot(a[Third][Terms] / a[Third][Third], a[Third + 1][Terms] / a[Third + 1][Third + 1]);
+    return std::hypot(a[Cos][Terms] / a[Cos][Cos], a[Sin][Terms] / a[Sin][Sin]);
 }
 
 bool small(const Example &e)
@@ -285,12 +287,15 @@ bool small(const Example &e)
 }
 
 // Whether a small mark's outline differs from the example's all round, as
-// another shape's does.
+// another shape's does: three corners for four, or (a hole up to 7 px
+// across) four for none.
 bool otherSmallShape(const Example &e, const Outline &o)
 {
     const bool hollow = e.outline.hollow;
-    return small(e)
-        && thirdHarmonic(hollow ? o.inner : o.outer, hollow ? e.outline.inner : e.outline.outer, e.shows) > 0.22;
+    const auto &seen = hollow ? o.inner : o.outer;
+    const auto &want = hollow ? e.outline.inner : e.outline.outer;
+    return (small(e) && harmonic(seen, want, e.shows, 3) > 0.22)
+        || (hollow && e.nearest < 3.5 && harmonic(seen, want, e.shows, 4) > 0.2);
 }
 
 // How much further out than the example's a filled mark's outline lies,
@@ -594,7 +599,8 @@ Hole fillHole(const MatchMap &map, int start, std::vector<std::uint8_t> &seen, s
 }
 
 // Where the example's ink lies: its middle for a filled mark; for a hollow
-// one, the darkest of the outline met along each ray, taken by the median.
+// one, the darkest of the outline met along each ray, taken a quarter from
+// the darkest (see below).
 Rgb inkOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
 {
     auto distance = [&paper](Rgb c) {
@@ -613,7 +619,7 @@ Rgb inkOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
         const PixelPoint u = Directions[std::size_t(2 * k)];
         float best = 0;
         Rgb darkest;
-        for (double s = 0; s <= Reach; s += 1) {
+        for (double s = 0; s <= Reach; s += 0.25) { // (every pixel the ray crosses)
             Rgb c;
             if (!pixel(centre.x + s * u.x, centre.y + s * u.y, c))
                 break;
@@ -648,14 +654,14 @@ Rgb inkOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
     }
     if (runs.empty())
         return paper;
-    auto median = [&runs](float Rgb::*channel) {
-        std::vector<float> v;
-        for (const Rgb &c : runs)
-            v.push_back(c.*channel);
-        std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
-        return v[v.size() / 2];
-    };
-    return {median(&Rgb::r), median(&Rgb::g), median(&Rgb::b)};
+    // Of the darkest points along the rays, the one a quarter from the
+    // darkest: a thin anti-aliased outline is fully dark only where a ray
+    // meets it square to the pixels, and the ink taken paler than that
+    // would make its darkest pixels another, darker ink.
+    const std::size_t quarter = runs.size() / 4;
+    std::nth_element(runs.begin(), runs.begin() + std::ptrdiff_t(quarter), runs.end(),
+                     [&distance](Rgb a, Rgb b) { return distance(a) > distance(b); });
+    return runs[quarter];
 }
 
 bool cancelled(const SearchControl &control)

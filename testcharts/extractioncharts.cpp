@@ -129,6 +129,46 @@ SeriesChart markSeriesChart(double size, bool scanned)
     return chart;
 }
 
+SeriesChart markScatterChart(double size, bool scanned)
+{
+    SeriesChart chart;
+    chart.kind = QStringLiteral("%1 px marks alone, %2").arg(size).arg(scanned ? QStringLiteral("JPEG 75, turned 2 deg") : QStringLiteral("clean"));
+    const QColor dark(25, 25, 30);
+    const std::pair<const char *, Shape> kinds[] = {{"discs", Shape::Disc},   {"squares", Shape::Square},
+                                                    {"triangles", Shape::Triangle}, {"diamonds", Shape::Diamond},
+                                                    {"rings", Shape::Ring}, {"open squares", Shape::OpenSquare}};
+    const double spacing = std::max(40.0, 3 * size);
+    const QRectF plot(40.5, 30.5, 40 + 10 * spacing, 6 * spacing + 40);
+    QImage image(int(plot.right()) + 40, int(plot.bottom()) + 40, QImage::Format_RGB32);
+    const QColor paper(252, 251, 248);
+    image.fill(paper);
+    const QTransform turn = turnedAbout(image.size(), scanned);
+    std::mt19937 random(unsigned(size * 10) + scanned + 7);
+    std::uniform_real_distribution<double> jitter(-0.5, 0.5);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setTransform(turn);
+        frameAndGrid(p, plot, 100);
+        for (std::size_t s = 0; s < std::size(kinds); ++s) {
+            SeriesChart::Series series;
+            series.name = QLatin1String(kinds[s].first);
+            for (int j = 0; j < 10; ++j) {
+                const QPointF at(plot.left() + 40 + j * spacing + 0.2 * spacing * std::sin(j + double(s)) + jitter(random),
+                                 plot.top() + 40 + double(s) * spacing + 0.2 * spacing * std::cos(0.7 * j + double(s)) + jitter(random));
+                if (kinds[s].second == Shape::Ring || kinds[s].second == Shape::OpenSquare)
+                    drawMark(p, kinds[s].second == Shape::Ring ? Shape::Disc : Shape::Square, at, size - 1, paper);
+                series.marks.push_back(turn.map(drawMark(p, kinds[s].second, at, size, dark)));
+            }
+            series.legend = QPointF(-1000, -1000); // none
+            chart.series.push_back(series);
+        }
+    }
+    chart.references = {turn.map(plot.bottomLeft()), turn.map(plot.bottomRight()), turn.map(plot.topLeft())};
+    chart.picture = scanned ? throughJpeg(image, 75) : image;
+    return chart;
+}
+
 CurveChart crossingCurvesChart(double width, bool scanned)
 {
     CurveChart chart;

@@ -27,6 +27,10 @@ struct SeriesChart {
 // touching and an overlapping pair among the discs.
 SeriesChart markSeriesChart(double size, bool scanned);
 
+// Ten each of the filled and hollow shapes, all dark, on their own: no
+// line, no legend, a grid.
+SeriesChart markScatterChart(double size, bool scanned);
+
 struct CurveChart {
     QString kind;
     QImage picture;

@@ -122,6 +122,7 @@ void TestExtraction::everyMarkOfASeries_data()
 {
     QTest::addColumn<double>("size");
     QTest::addColumn<int>("scanned"); // 0 clean, 1 JPEG and turned, 2 then blurred, grainy and JPEG again
+    QTest::addColumn<bool>("alone");  // marks without a line, legend or error bars
     QTest::addColumn<double>("bound");
     QTest::addColumn<QStringList>("only"); // the series looked at; all where empty
     // At 5 px, marks on their series line: the hollow ones, the squares and
@@ -130,20 +131,23 @@ void TestExtraction::everyMarkOfASeries_data()
     // round, and from the frame's corner by most rays.
     const QStringList small{QStringLiteral("discs"), QStringLiteral("squares"), QStringLiteral("rings"),
                             QStringLiteral("open squares"), QStringLiteral("red discs")};
-    QTest::addRow("5 px clean") << 5.0 << 0 << 0.2 << small;
-    QTest::addRow("5 px clean, triangles") << 5.0 << 0 << 0.3 << QStringList{QStringLiteral("triangles")};
-    QTest::addRow("5 px JPEG turned") << 5.0 << 1 << 0.3 << QStringList{QStringLiteral("triangles")};
-    QTest::addRow("8 px clean") << 8.0 << 0 << 0.2 << QStringList();
-    QTest::addRow("8 px JPEG turned") << 8.0 << 1 << 0.3 << QStringList();
-    QTest::addRow("14 px clean") << 14.0 << 0 << 0.2 << QStringList();
-    QTest::addRow("14 px JPEG turned") << 14.0 << 1 << 0.3 << QStringList();
+    QTest::addRow("5 px clean") << 5.0 << 0 << false << 0.2 << small;
+    QTest::addRow("5 px clean, triangles") << 5.0 << 0 << false << 0.3 << QStringList{QStringLiteral("triangles")};
+    QTest::addRow("5 px JPEG turned") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("triangles")};
+    QTest::addRow("8 px clean") << 8.0 << 0 << false << 0.2 << QStringList();
+    QTest::addRow("8 px JPEG turned") << 8.0 << 1 << false << 0.3 << QStringList();
+    QTest::addRow("14 px clean") << 14.0 << 0 << false << 0.2 << QStringList();
+    QTest::addRow("14 px JPEG turned") << 14.0 << 1 << false << 0.3 << QStringList();
     // (Where the series line fades on one side of a hollow example, the
     // others' lines still cross the band round them in both directions.)
-    QTest::addRow("14 px scanned again") << 14.0 << 2 << 0.3 << QStringList();
-    QTest::addRow("24 px clean") << 24.0 << 0 << 0.2 << QStringList();
-    QTest::addRow("24 px JPEG turned") << 24.0 << 1 << 0.3 << QStringList();
-    QTest::addRow("40 px clean") << 40.0 << 0 << 0.2 << QStringList();
-    QTest::addRow("40 px JPEG turned") << 40.0 << 1 << 0.3 << QStringList();
+    QTest::addRow("14 px scanned again") << 14.0 << 2 << false << 0.3 << QStringList();
+    // Small rings and open squares alone differ by their corners only.
+    QTest::addRow("8 px alone, clean") << 8.0 << 0 << true << 0.2 << QStringList();
+    QTest::addRow("8 px alone, JPEG turned") << 8.0 << 1 << true << 0.3 << QStringList();
+    QTest::addRow("24 px clean") << 24.0 << 0 << false << 0.2 << QStringList();
+    QTest::addRow("24 px JPEG turned") << 24.0 << 1 << false << 0.3 << QStringList();
+    QTest::addRow("40 px clean") << 40.0 << 0 << false << 0.2 << QStringList();
+    QTest::addRow("40 px JPEG turned") << 40.0 << 1 << false << 0.3 << QStringList();
 }
 
 // From the first mark of each series: that series and nothing else.
@@ -151,9 +155,10 @@ void TestExtraction::everyMarkOfASeries()
 {
     QFETCH(double, size);
     QFETCH(int, scanned);
+    QFETCH(bool, alone);
     QFETCH(double, bound);
     QFETCH(QStringList, only);
-    SeriesChart chart = markSeriesChart(size, scanned > 0);
+    SeriesChart chart = alone ? markScatterChart(size, scanned > 0) : markSeriesChart(size, scanned > 0);
     if (scanned > 1)
         chart.picture = ::scanned(chart.picture, 7);
     const PixelBuffer pixels = pixelsOf(chart.picture);
