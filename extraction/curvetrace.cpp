@@ -6,6 +6,7 @@
 #include "extraction/inkcolour.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace pontiva {
@@ -134,22 +135,26 @@ Start startOf(const Stroke &s, PixelPoint near)
         }
     if (best > SnapRadius)
         return st;
-    double most = -1, all = 0;
-    for (int a = 0; a < 180; a += 3) {
-        const PixelPoint u{std::cos(a * Pi / 180), std::sin(a * Pi / 180)};
-        double sum = 0;
+    // A stroke gathers far more ink along itself than across it, or than in
+    // most directions (where another line crosses it): noise and solid
+    // areas do not. (A short dash a scan has blurred is only twice as long
+    // as it is wide.)
+    std::array<double, 60> along{};
+    std::size_t strongest = 0;
+    double all = 0;
+    for (std::size_t i = 0; i < along.size(); ++i) {
+        const double a = double(i) * 3 * Pi / 180;
+        const PixelPoint u{std::cos(a), std::sin(a)};
         for (int t = -10; t <= 10; ++t)
-            sum += s.at(ink.x + t * u.x, ink.y + t * u.y);
-        all += sum;
-        if (sum > most) {
-            most = sum;
-            st.direction = u;
-        }
+            along[i] += s.at(ink.x + t * u.x, ink.y + t * u.y);
+        all += along[i];
+        if (along[i] > along[strongest])
+            strongest = i;
     }
-    // A stroke gathers far more ink along itself than across: noise and
-    // solid areas do not.
-    if (most < 2 * all / 60)
+    const double most = along[strongest], across = along[(strongest + along.size() / 2) % along.size()];
+    if (most < 2 * all / double(along.size()) && most < 2.5 * across)
         return st;
+    st.direction = {std::cos(double(strongest) * 3 * Pi / 180), std::sin(double(strongest) * 3 * Pi / 180)};
     const PixelPoint normal{-st.direction.y, st.direction.x};
     const Profile first = profileAt(s, ink, normal, 12, 0.5, 1);
     if (!first.found)
