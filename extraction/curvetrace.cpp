@@ -274,7 +274,7 @@ std::vector<PixelPoint> withoutStrays(const std::vector<PixelPoint> &path, doubl
         along[i] = along[i - 1] + std::hypot(path[i].x - path[i - 1].x, path[i].y - path[i - 1].y);
     const double reach = std::max(8.0, 4 * width);
     // How far point i lies from the parabola through its neighbours not in `skip`; < 0 where too few.
-    auto offCourse = [&](std::size_t i, const std::vector<bool> &skip) {
+    auto offCourseWithin = [&](std::size_t i, const std::vector<bool> &skip, double reach) {
         std::size_t lo = i, hi = i;
         while (lo > 0 && along[i] - along[lo - 1] <= reach)
             --lo;
@@ -303,6 +303,11 @@ std::vector<PixelPoint> withoutStrays(const std::vector<PixelPoint> &path, doubl
             return -1.0;
         const double a = (r[0] * (s[2] * s[4] - s[3] * s[3]) - s[1] * (r[1] * s[4] - s[3] * r[2]) + s[2] * (r[1] * s[3] - s[2] * r[2])) / det;
         return std::abs(a);
+    };
+    // (Twice as far where a dashed curve's gap leaves too few on one side.)
+    auto offCourse = [&](std::size_t i, const std::vector<bool> &skip) {
+        const double off = offCourseWithin(i, skip, reach);
+        return off >= 0 ? off : offCourseWithin(i, skip, 2 * reach);
     };
     std::vector<bool> suspect(n, false), none(n, false);
     for (std::size_t i = 0; i < n; ++i)

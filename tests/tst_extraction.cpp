@@ -295,12 +295,12 @@ void TestExtraction::curvesTracedOnTheirCentreLine_data()
     QTest::addRow("1 px clean") << 1.0 << 0 << 0.3;
     QTest::addRow("2 px clean") << 2.0 << 0 << 0.3;
     QTest::addRow("3 px clean") << 3.0 << 0 << 0.3;
-    QTest::addRow("1 px JPEG turned") << 1.0 << 1 << 0.5;
-    QTest::addRow("2 px JPEG turned") << 2.0 << 1 << 0.5;
-    QTest::addRow("3 px JPEG turned") << 3.0 << 1 << 0.5;
+    QTest::addRow("1 px JPEG turned") << 1.0 << 1 << 0.3;
+    QTest::addRow("2 px JPEG turned") << 2.0 << 1 << 0.3;
+    QTest::addRow("3 px JPEG turned") << 3.0 << 1 << 0.3;
     // Clicked at the edge of a blurred dash, which is only twice as long
-    // as it is wide (a point where the curves cross is the worst).
-    QTest::addRow("2 px scanned again") << 2.0 << 2 << 0.8;
+    // as it is wide.
+    QTest::addRow("2 px scanned again") << 2.0 << 2 << 0.3;
 }
 
 // Clicked near each curve: its whole traced centre line on the curve's
