@@ -525,6 +525,28 @@ void dropOtherSizes(const MatchMap &map, const Example &e, std::vector<PixelPoin
     centres.resize(kept);
 }
 
+// Every mark is placed by the example's outline, and so shares any error
+// in where the example's centre was taken (snapping's, on a filled mark a
+// few pixels across, may be a fifth of a pixel off); each mark's own snap
+// errs its own way, with where its edges fall on the pixels. The median
+// difference is that shared error. (Marks drawn pixel for pixel alike
+// share snapping's error as well, and stay where they are.)
+void withoutSharedOffset(const PixelBuffer &picture, std::vector<PixelPoint> &centres)
+{
+    std::vector<double> dx, dy;
+    for (const PixelPoint c : centres)
+        if (const auto own = snapToMark(picture, c); own && std::hypot(own->x - c.x, own->y - c.y) < 0.5) {
+            dx.push_back(own->x - c.x);
+            dy.push_back(own->y - c.y);
+        }
+    if (dx.size() < 3)
+        return;
+    std::nth_element(dx.begin(), dx.begin() + std::ptrdiff_t(dx.size() / 2), dx.end());
+    std::nth_element(dy.begin(), dy.begin() + std::ptrdiff_t(dy.size() / 2), dy.end());
+    for (PixelPoint &c : centres)
+        c = {c.x + dx[dx.size() / 2], c.y + dy[dy.size() / 2]};
+}
+
 // Chamfer distance to paper, in thirds of a pixel; beyond the map is paper.
 std::vector<std::uint16_t> depthOf(const MatchMap &map)
 {
@@ -943,6 +965,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     }
     if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
         dropOtherSizes(map, e, result.centres, reach);
+    if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
+        withoutSharedOffset(picture, result.centres);
     if (result.outcome != MarkSearch::Capped)
         result.outcome = MarkSearch::Found;
     std::sort(result.centres.begin(), result.centres.end(),

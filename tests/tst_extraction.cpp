@@ -132,7 +132,7 @@ void TestExtraction::everyMarkOfASeries_data()
     const QStringList small{QStringLiteral("discs"), QStringLiteral("squares"), QStringLiteral("rings"),
                             QStringLiteral("open squares"), QStringLiteral("red discs")};
     QTest::addRow("5 px clean") << 5.0 << 0 << false << 0.2 << small;
-    QTest::addRow("5 px clean, triangles") << 5.0 << 0 << false << 0.3 << QStringList{QStringLiteral("triangles")};
+    QTest::addRow("5 px clean, triangles") << 5.0 << 0 << false << 0.25 << QStringList{QStringLiteral("triangles")};
     QTest::addRow("5 px JPEG turned") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("triangles")};
     QTest::addRow("8 px clean") << 8.0 << 0 << false << 0.2 << QStringList();
     QTest::addRow("8 px JPEG turned") << 8.0 << 1 << false << 0.3 << QStringList();
