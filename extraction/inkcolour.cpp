@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <cstdlib>
 
 namespace pontiva {
 
@@ -145,6 +146,100 @@ void bridgeForeignStrokes(MatchMap &m, const std::vector<std::size_t> &foreign)
 }
 
 } // namespace
+
+// A light grid line (this ink's hue, too pale to be ink, running on for
+// many pixels between paper) under a mark's edge adds to the edge's
+// anti-aliased pixels and pushes the edge out. Along such a line, and
+// across the gaps marks leave in it, each pixel's share of ink is taken
+// over the line's level instead of over paper. (A mark's own straight edge
+// is as pale and as long, but has ink on one side.)
+void overFaintLines(MatchMap &m)
+{
+    constexpr int Faintest = 20, Palest = 115; // of 255
+    constexpr int Even = 30, Shortest = 24, Gap = 64;
+    const int w = m.area.width(), h = m.area.height();
+    auto level = [&](int x, int y) -> int { return m.level[std::size_t(y) * std::size_t(w) + std::size_t(x)]; };
+    // Faint, about as dark as the run's first pixel, and between paper and
+    // no ink across the run (its neighbours read only then: most pixels
+    // are paper or ink).
+    auto faint = [&](int v, int first, int x, int y, int dx, int dy) {
+        if (v < Faintest || v > Palest || std::abs(v - first) > Even)
+            return false;
+        const int bx = x - dx, by = y - dy, ax = x + dx, ay = y + dy;
+        const int before = bx >= 0 && by >= 0 ? level(bx, by) : 0, after = ax < w && ay < h ? level(ax, ay) : 0;
+        return std::max(before, after) < 128 && std::min(before, after) < Faintest;
+    };
+    // Each stretch of a line to take over its level: a run, or a gap between two like runs.
+    struct Stretch {
+        int line, from, to, level;
+    };
+    std::vector<Stretch> stretches;
+    struct Run {
+        int start = -1, first = 0, sum = 0, lastEnd = -1, lastLevel = 0;
+    };
+    auto close = [&](Run &r, int line, int end) {
+        if (end - r.start >= Shortest) {
+            const int g = r.sum / (end - r.start);
+            stretches.push_back({line, r.start, end, g});
+            if (r.lastEnd >= 0 && r.start - r.lastEnd <= Gap && std::abs(g - r.lastLevel) <= Even)
+                stretches.push_back({line, r.lastEnd, r.start, (g + r.lastLevel) / 2});
+            r.lastEnd = end;
+            r.lastLevel = g;
+        }
+        r.start = -1;
+    };
+    auto take = [&](auto at) {
+        for (const Stretch &s : stretches)
+            for (int i = s.from; i < s.to; ++i) {
+                std::uint8_t &v = at(s.line, i);
+                v = std::uint8_t(std::max(0, (int(v) - s.level) * 255 / (255 - s.level)));
+            }
+        stretches.clear();
+    };
+    // Along the rows, then down the columns (the columns' runs kept side by
+    // side, so the map is read row after row).
+    for (int y = 0; y < h; ++y) {
+        Run r;
+        for (int x = 0; x < w;) {
+            const int v = level(x, y);
+            if (r.start >= 0 && faint(v, r.first, x, y, 0, 1)) {
+                r.sum += v;
+                ++x;
+                continue;
+            }
+            if (r.start >= 0) {
+                close(r, y, x);
+                continue; // this pixel may start the next run
+            }
+            if (faint(v, v, x, y, 0, 1))
+                r.start = x, r.first = v, r.sum = v;
+            ++x;
+        }
+        if (r.start >= 0)
+            close(r, y, w);
+    }
+    take([&](int y, int x) -> std::uint8_t & { return m.level[std::size_t(y) * std::size_t(w) + std::size_t(x)]; });
+    std::vector<Run> columns(static_cast<std::size_t>(w));
+    for (int y = 0; y <= h; ++y)
+        for (int x = 0; x < w; ++x) {
+            Run &r = columns[std::size_t(x)];
+            if (y == h) {
+                if (r.start >= 0)
+                    close(r, x, h);
+                continue;
+            }
+            const int v = level(x, y);
+            if (r.start >= 0 && faint(v, r.first, x, y, 1, 0)) {
+                r.sum += v;
+                continue;
+            }
+            if (r.start >= 0)
+                close(r, x, y);
+            if (faint(v, v, x, y, 1, 0))
+                r.start = y, r.first = v, r.sum = v;
+        }
+    take([&](int x, int y) -> std::uint8_t & { return m.level[std::size_t(y) * std::size_t(w) + std::size_t(x)]; });
+}
 
 MatchMap matchMap(const PixelBuffer &picture, const PixelRect &area, const InkMatch &match)
 {

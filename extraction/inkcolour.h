@@ -65,4 +65,11 @@ struct MatchMap {
 };
 MatchMap matchMap(const PixelBuffer &picture, const PixelRect &area, const InkMatch &match);
 
+// Takes each pixel along a light grid line (this ink's hue, too pale to be
+// ink, running on between paper), and across the gaps marks leave in it,
+// as its share of ink over the line rather than over paper: a filled
+// mark's edge on the line is not pushed out. (Not for hollow marks filled
+// with paper, whose hole the line does not cross.)
+void overFaintLines(MatchMap &m);
+
 } // namespace pontiva

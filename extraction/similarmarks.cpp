@@ -502,7 +502,9 @@ Example commonExample(const MatchMap &map, const Example &e, const std::vector<P
 // along each ray than marks of one kind differ among themselves, and yet
 // lie larger or smaller all round (a 5 px disc's outline half a pixel
 // outside a 5 px diamond's). Measured against the example, the marks of
-// its kind gather about one size; a mark well off it is of another kind.
+// its kind gather about one size, taken from those within a seventh of a
+// pixel of the example's own (where 4 px squares outnumber the discs a
+// disc took, theirs would lead); a mark well off it is of another kind.
 void dropOtherSizes(const MatchMap &map, const Example &e, std::vector<PixelPoint> &centres, double reach)
 {
     std::vector<std::optional<double>> larger(centres.size());
@@ -511,7 +513,7 @@ void dropOtherSizes(const MatchMap &map, const Example &e, std::vector<PixelPoin
         Outline o;
         if (traceOutline(map, centres[i], false, reach, o))
             larger[i] = largerThanExample(e, o);
-        if (larger[i] && std::abs(*larger[i]) <= 0.25)
+        if (larger[i] && std::abs(*larger[i]) <= 0.15)
             near.push_back(*larger[i]);
     }
     if (near.size() < 3)
@@ -762,9 +764,11 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         return result;
 
     // The example, measured on its own patch of the picture.
-    const MatchMap near = matchMap(picture, local, match);
+    MatchMap near = matchMap(picture, local, match);
     Outline shape;
     const bool hollow = near.between(example->x, example->y) < 0.5;
+    if (!hollow)
+        overFaintLines(near);
     if (!traceOutline(near, *example, hollow, Reach, shape))
         return result;
     Example e = exampleOf(shape);
@@ -804,7 +808,9 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
 
     // Seeds: in filled ink, where the depth peaks at about the example's;
     // in paper, the middles of holes of about the example's hole.
-    const MatchMap map = matchMap(picture, region, match);
+    MatchMap map = matchMap(picture, region, match);
+    if (!hollow)
+        overFaintLines(map);
     if (cancelled(control)) {
         result.outcome = MarkSearch::Cancelled;
         return result;
