@@ -158,7 +158,7 @@ void overFaintLines(MatchMap &m)
     constexpr int Faintest = 20, Palest = 115; // of 255
     constexpr int Even = 30, Shortest = 24, Gap = 64;
     const int w = m.area.width(), h = m.area.height();
-    auto level = [&](int x, int y) -> int { return m.level[std::size_t(y) * std::size_t(w) + std::size_t(x)]; };
+    auto pixel = [&](int x, int y) -> std::uint8_t & { return m.level[std::size_t(y) * std::size_t(w) + std::size_t(x)]; };
     // Faint, about as dark as the run's first pixel, and between paper and
     // no ink across the run (its neighbours read only then: most pixels
     // are paper or ink).
@@ -166,7 +166,7 @@ void overFaintLines(MatchMap &m)
         if (v < Faintest || v > Palest || std::abs(v - first) > Even)
             return false;
         const int bx = x - dx, by = y - dy, ax = x + dx, ay = y + dy;
-        const int before = bx >= 0 && by >= 0 ? level(bx, by) : 0, after = ax < w && ay < h ? level(ax, ay) : 0;
+        const int before = bx >= 0 && by >= 0 ? pixel(bx, by) : 0, after = ax < w && ay < h ? pixel(ax, ay) : 0;
         return std::max(before, after) < 128 && std::min(before, after) < Faintest;
     };
     // Each stretch of a line to take over its level: a run, or a gap between two like runs.
@@ -188,10 +188,23 @@ void overFaintLines(MatchMap &m)
         }
         r.start = -1;
     };
-    auto take = [&](auto at) {
+    // Pixel `i` of line `line` (at x, y; across the line is dx, dy): it
+    // extends the run, or ends it and may start the next.
+    auto step = [&](Run &r, int line, int i, int x, int y, int dx, int dy) {
+        const int v = pixel(x, y);
+        if (r.start >= 0 && faint(v, r.first, x, y, dx, dy)) {
+            r.sum += v;
+            return;
+        }
+        if (r.start >= 0)
+            close(r, line, i);
+        if (faint(v, v, x, y, dx, dy))
+            r.start = i, r.first = v, r.sum = v;
+    };
+    auto take = [&](bool rows) {
         for (const Stretch &s : stretches)
             for (int i = s.from; i < s.to; ++i) {
-                std::uint8_t &v = at(s.line, i);
+                std::uint8_t &v = rows ? pixel(i, s.line) : pixel(s.line, i);
                 v = std::uint8_t(std::max(0, (int(v) - s.level) * 255 / (255 - s.level)));
             }
         stretches.clear();
@@ -200,45 +213,20 @@ void overFaintLines(MatchMap &m)
     // side, so the map is read row after row).
     for (int y = 0; y < h; ++y) {
         Run r;
-        for (int x = 0; x < w;) {
-            const int v = level(x, y);
-            if (r.start >= 0 && faint(v, r.first, x, y, 0, 1)) {
-                r.sum += v;
-                ++x;
-                continue;
-            }
-            if (r.start >= 0) {
-                close(r, y, x);
-                continue; // this pixel may start the next run
-            }
-            if (faint(v, v, x, y, 0, 1))
-                r.start = x, r.first = v, r.sum = v;
-            ++x;
-        }
+        for (int x = 0; x < w; ++x)
+            step(r, y, x, x, y, 0, 1);
         if (r.start >= 0)
             close(r, y, w);
     }
-    take([&](int y, int x) -> std::uint8_t & { return m.level[std::size_t(y) * std::size_t(w) + std::size_t(x)]; });
+    take(true);
     std::vector<Run> columns(static_cast<std::size_t>(w));
-    for (int y = 0; y <= h; ++y)
-        for (int x = 0; x < w; ++x) {
-            Run &r = columns[std::size_t(x)];
-            if (y == h) {
-                if (r.start >= 0)
-                    close(r, x, h);
-                continue;
-            }
-            const int v = level(x, y);
-            if (r.start >= 0 && faint(v, r.first, x, y, 1, 0)) {
-                r.sum += v;
-                continue;
-            }
-            if (r.start >= 0)
-                close(r, x, y);
-            if (faint(v, v, x, y, 1, 0))
-                r.start = y, r.first = v, r.sum = v;
-        }
-    take([&](int x, int y) -> std::uint8_t & { return m.level[std::size_t(y) * std::size_t(w) + std::size_t(x)]; });
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            step(columns[std::size_t(x)], x, y, x, y, 1, 0);
+    for (int x = 0; x < w; ++x)
+        if (columns[std::size_t(x)].start >= 0)
+            close(columns[std::size_t(x)], x, h);
+    take(false);
 }
 
 MatchMap matchMap(const PixelBuffer &picture, const PixelRect &area, const InkMatch &match)
