@@ -32,6 +32,9 @@ public:
         return (1 - ay) * ((1 - ax) * pixel(x0, y0) + ax * pixel(x0 + 1, y0))
             + ay * ((1 - ax) * pixel(x0, y0 + 1) + ax * pixel(x0 + 1, y0 + 1));
     }
+    // Ink on the outermost pixels spreads half a pixel past the edge, and
+    // may pull a middle there: such a point is not on the picture.
+    bool covers(PixelPoint p) const { return p.x >= 0 && p.y >= 0 && p.x <= Picture.width && p.y <= Picture.height; }
 
 private:
     double pixel(int x, int y) const
@@ -164,6 +167,8 @@ Start startOf(const Stroke &s, PixelPoint near)
     if (!p.found || p.width > 10)
         return st; // a solid area, not a stroke
     st.at = {ink.x + p.offset * normal.x, ink.y + p.offset * normal.y};
+    if (!s.covers(st.at))
+        return st;
     st.width = std::max(0.8, p.width);
     st.found = true;
     return st;
@@ -213,6 +218,8 @@ bool follow(const Stroke &s, const Start &st, PixelPoint direction, int width, i
             continue;
         }
         const PixelPoint centre{p.x + pr.offset * normal.x, p.y + pr.offset * normal.y};
+        if (!s.covers(centre))
+            break;
         if (gap >= 2 * step) {
             resumed = path.size();
             before = d;

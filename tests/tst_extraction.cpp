@@ -79,6 +79,7 @@ private slots:
     void marksOnRealCharts();
     void nothingToFindFrom();
     void specksStopAtTheCap();
+    void curvesStayOnThePicture();
     void curvesTracedOnTheirCentreLine_data();
     void curvesTracedOnTheirCentreLine();
     void pointsAlongAPath();
@@ -265,6 +266,21 @@ void TestExtraction::nothingToFindFrom()
         QCOMPARE(findSimilarMarks(pixels, {100, 100}, all).outcome, MarkSearch::NoExample);
         QCOMPARE(traceCurve(pixels, {100, 100}).outcome, CurveTrace::NoCurve);
     }
+}
+
+// Ink on the outermost pixels fades half a pixel past the edge: a curve
+// is traced up to the edge, never past it. Black stripes 4 px wide with
+// dark grey between, slanting 1 px across for 2 down, clicked just off
+// the picture's corner.
+void TestExtraction::curvesStayOnThePicture()
+{
+    QImage stripes(22, 29, QImage::Format_RGB32);
+    for (int y = 0; y < stripes.height(); ++y)
+        for (int x = 0; x < stripes.width(); ++x)
+            stripes.setPixel(x, y, QColor::fromHsv(0, 0, std::array{0, 0, 0, 0, 67, 38, 94}[(x + 2 * y) % 7]).rgb());
+    const CurveTrace trace = traceCurve(pixelsOf(stripes), {27.26, 27.04});
+    for (const PixelPoint p : trace.path)
+        QVERIFY2(p.x >= 0 && p.y >= 0 && p.x <= 22 && p.y <= 29, qPrintable(QStringLiteral("(%1, %2)").arg(p.x).arg(p.y)));
 }
 
 // A picture full of specks like the example stops at the cap and says so.
