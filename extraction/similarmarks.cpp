@@ -286,16 +286,29 @@ bool small(const Example &e)
     return e.typical < 3;
 }
 
+// The rays along which a hollow example's outer edge is its own: not run
+// on along a line or into a neighbour.
+std::array<bool, Rays> outerShows(const Example &e)
+{
+    const float nearest = *std::min_element(e.outline.outer.begin(), e.outline.outer.end());
+    std::array<bool, Rays> shows{};
+    for (std::size_t k = 0; k < Rays; ++k)
+        shows[k] = e.shows[k] && e.outline.outer[k] <= 1.5f * nearest + 1;
+    return shows;
+}
+
 // Whether a small mark's outline differs from the example's all round, as
 // another shape's does: three corners for four, or (a hole up to 7 px
-// across) four for none.
+// across) four for none; a hole under 4 px across is too few pixels to
+// show corners, and the outer edge shows them instead.
 bool otherSmallShape(const Example &e, const Outline &o)
 {
     const bool hollow = e.outline.hollow;
     const auto &seen = hollow ? o.inner : o.outer;
     const auto &want = hollow ? e.outline.inner : e.outline.outer;
     return (small(e) && harmonic(seen, want, e.shows, 3) > 0.22)
-        || (hollow && e.nearest < 3.5 && harmonic(seen, want, e.shows, 4) > 0.2);
+        || (hollow && e.nearest < 3.5 && harmonic(seen, want, e.shows, 4) > 0.2)
+        || (hollow && e.nearest < 2 && harmonic(o.outer, e.outline.outer, outerShows(e), 4) > 0.25);
 }
 
 // How much further out than the example's a filled mark's outline lies,

@@ -135,6 +135,10 @@ void TestExtraction::everyMarkOfASeries_data()
     QTest::addRow("5 px clean") << 5.0 << 0 << false << 0.2 << small;
     QTest::addRow("5 px clean, triangles") << 5.0 << 0 << false << 0.25 << QStringList{QStringLiteral("triangles")};
     QTest::addRow("5 px JPEG turned") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("triangles")};
+    // Rings and open squares with holes about a pixel across differ by
+    // their outer corners.
+    QTest::addRow("5 px JPEG turned, rings") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("rings")};
+    QTest::addRow("5 px alone, open squares") << 5.0 << 0 << true << 0.2 << QStringList{QStringLiteral("open squares")};
     QTest::addRow("8 px clean") << 8.0 << 0 << false << 0.15 << QStringList();
     QTest::addRow("8 px JPEG turned") << 8.0 << 1 << false << 0.3 << QStringList();
     QTest::addRow("14 px clean") << 14.0 << 0 << false << 0.15 << QStringList();
