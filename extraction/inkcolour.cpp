@@ -53,8 +53,8 @@ Rgb paperOf(const PixelBuffer &picture, const PixelRect &area)
     return {median[0], median[1], median[2]};
 }
 
-InkMatch::InkMatch(Rgb paper, Rgb ink)
-    : Paper(paper), Axis{ink.r - paper.r, ink.g - paper.g, ink.b - paper.b}
+InkMatch::InkMatch(Rgb paper, Rgb ink, float deepest)
+    : Paper(paper), Axis{ink.r - paper.r, ink.g - paper.g, ink.b - paper.b}, Deepest(std::max(1.0f, deepest))
 {
     AxisLength2 = Axis.r * Axis.r + Axis.g * Axis.g + Axis.b * Axis.b;
     // Less than a fifth of full contrast is no ink to follow.
@@ -75,8 +75,8 @@ float InkMatch::matchOf(Rgb c, bool *foreign) const
     const float along = (dr * Axis.r + dg * Axis.g + db * Axis.b) / AxisLength2;
     if (along <= 0)
         return 0;
-    const float t = std::min(along, 1.0f);
-    const float pr = dr - t * Axis.r, pg = dg - t * Axis.g, pb = db - t * Axis.b;
+    const float t = std::min(along, 1.0f), reached = std::min(along, Deepest);
+    const float pr = dr - reached * Axis.r, pg = dg - reached * Axis.g, pb = db - reached * Axis.b;
     const float off2 = pr * pr + pg * pg + pb * pb;
     if (off2 <= OffAxis2)
         return t;
@@ -86,6 +86,13 @@ float InkMatch::matchOf(Rgb c, bool *foreign) const
     if (foreign)
         *foreign = match < 0.5f && dr * dr + dg * dg + db * db >= 0.25f * AxisLength2;
     return match;
+}
+
+float InkMatch::along(Rgb c) const
+{
+    if (AxisLength2 <= 0)
+        return 0;
+    return ((c.r - Paper.r) * Axis.r + (c.g - Paper.g) * Axis.g + (c.b - Paper.b) * Axis.b) / AxisLength2;
 }
 
 double MatchMap::between(double x, double y) const

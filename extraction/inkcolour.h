@@ -37,8 +37,13 @@ class InkMatch
 {
 public:
     InkMatch() = default;
-    InkMatch(Rgb paper, Rgb ink);
+    // Colours up to `deepest` times as far from paper the same way count
+    // as the ink itself: the mean of a mark's middle a few pixels across
+    // is paler than its core.
+    InkMatch(Rgb paper, Rgb ink, float deepest = 1);
     bool usable() const { return Usable; }
+    // How far `c` lies from paper towards the ink, in the ink's own steps.
+    float along(Rgb c) const;
     float operator()(Rgb c) const { return matchOf(c, nullptr); }
     // The same, and whether `c` is ink, but another one: well off the
     // paper and not this colour (a black grid line across a purple mark).
@@ -47,7 +52,7 @@ public:
 
 private:
     Rgb Paper, Axis; // Axis: ink minus paper
-    float AxisLength2 = 0, OffAxis2 = 0;
+    float AxisLength2 = 0, OffAxis2 = 0, Deepest = 1;
     bool Usable = false;
 };
 

@@ -138,7 +138,11 @@ void symmetrise(const Example &e, std::array<float, Rays> &edge)
                 ++pairs;
             }
         }
-        if (pairs < e.shown * 3 / 4 || std::sqrt(sum / pairs) > std::max(0.35, 0.06 * mean / pairs))
+        // A filled triangle 4 px across is as near a mirror across a
+        // diagonal as its pixels are to its shape: made a diamond, it
+        // would take diamonds and not triangles.
+        const double floor = e.outline.hollow ? 0.35 : std::min(0.35, 0.15 * mean / std::max(1, pairs));
+        if (pairs < e.shown * 3 / 4 || std::sqrt(sum / pairs) > std::max(floor, 0.06 * mean / pairs))
             continue;
         const std::array<float, Rays> before = edge;
         for (int k = 0; k < Rays; ++k) {
@@ -540,6 +544,42 @@ void dropOtherSizes(const MatchMap &map, const Example &e, std::vector<PixelPoin
     centres.resize(kept);
 }
 
+// A mark is wider than a line through it. Where the ink runs on both ways
+// from a small filled candidate, and just past its outline is as wide
+// across as at its middle, the candidate is a stretch of a line as wide
+// as the mark (a plot's frame beside 4 px triangles), not a mark on one.
+bool partOfALine(const MatchMap &map, const Example &e, PixelPoint c, double reach)
+{
+    Outline o;
+    if (!traceOutline(map, c, false, reach, o))
+        return false;
+    // The way the ink runs on: the main axis of the rays that run on.
+    double xx = 0, xy = 0, yy = 0;
+    for (std::size_t k = 0; k < Rays; ++k)
+        if (runsOn(o.outer[k], e.outline.outer[k])) {
+            const PixelPoint u = Directions[k];
+            const double w = double(o.outer[k]) * o.outer[k];
+            xx += w * u.x * u.x, xy += w * u.x * u.y, yy += w * u.y * u.y;
+        }
+    if (xx + yy <= 0)
+        return false;
+    const double angle = 0.5 * std::atan2(2 * xy, xx - yy);
+    const PixelPoint u{std::cos(angle), std::sin(angle)}, across{-u.y, u.x};
+    auto width = [&](PixelPoint p) {
+        double w = 0;
+        for (const double sign : {-1.0, 1.0})
+            for (double s = 0; s <= 3 * e.farthest; s += Step) {
+                if (map.between(p.x + sign * s * across.x, p.y + sign * s * across.y) < 0.5)
+                    break;
+                w += Step;
+            }
+        return w;
+    };
+    const double past = e.farthest + 1.5, middle = width(c);
+    return width({c.x + past * u.x, c.y + past * u.y}) >= middle - 0.5
+        && width({c.x - past * u.x, c.y - past * u.y}) >= middle - 0.5;
+}
+
 // Every mark is placed by the example's outline, and so shares any error
 // in where the example's centre was taken (snapping's, on a filled mark a
 // few pixels across, may be a fifth of a pixel off); each mark's own snap
@@ -701,6 +741,35 @@ Rgb inkOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
     return runs[quarter];
 }
 
+// The example's ink; where the darkest pixel of its middle is that ink
+// deeper (a mark a few pixels across, whose middle takes in its soft
+// edges), colours as deep count as the ink too, or the core of each such
+// mark would be another ink, a hole in it.
+InkMatch inkMatchOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
+{
+    const Rgb ink = inkOf(picture, centre, paper);
+    const InkMatch plain(paper, ink);
+    float deepest = 1;
+    Rgb darkest;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int x = int(std::floor(centre.x)) + dx, y = int(std::floor(centre.y)) + dy;
+            if (x < 0 || y < 0 || x >= picture.width || y >= picture.height)
+                continue;
+            const Rgb c = colourAt(picture, x, y);
+            if (plain.along(c) > deepest) {
+                deepest = plain.along(c);
+                darkest = c;
+            }
+        }
+    if (deepest > 1) {
+        const InkMatch deeper(paper, ink, deepest + 0.05f);
+        if (deeper(darkest) >= 0.99f)
+            return deeper;
+    }
+    return plain;
+}
+
 bool cancelled(const SearchControl &control)
 {
     return control.cancel && control.cancel->load(std::memory_order_relaxed);
@@ -772,7 +841,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     const int around = int(Reach) + 4;
     const PixelRect local = clippedTo({ex - around, ey - around, ex + around + 1, ey + around + 1}, picture);
     const Rgb paper = paperOf(picture, region.empty() ? local : region);
-    const InkMatch match(paper, inkOf(picture, *example, paper));
+    const InkMatch match = inkMatchOf(picture, *example, paper);
     if (!match.usable())
         return result;
 
@@ -943,6 +1012,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             misfit = 0; // a fit would chase the rounding again
         }
         if (!centre || !marksApart.free(*centre))
+            continue;
+        if (small(e) && !hollow && partOfALine(map, e, *centre, reach))
             continue;
         // Small and hollow marks look like letters: those must stand apart.
         // (A hole over 8 px across is larger than a label's letters; its

@@ -139,6 +139,8 @@ void TestExtraction::everyMarkOfASeries_data()
     // their outer corners.
     QTest::addRow("5 px JPEG turned, rings") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("rings")};
     QTest::addRow("5 px alone, open squares") << 5.0 << 0 << true << 0.2 << QStringList{QStringLiteral("open squares")};
+    // The core of a 4 px diamond is darker than the mean of its middle.
+    QTest::addRow("4 px alone, diamonds") << 4.0 << 0 << true << 0.15 << QStringList{QStringLiteral("diamonds")};
     QTest::addRow("8 px clean") << 8.0 << 0 << false << 0.15 << QStringList();
     QTest::addRow("8 px JPEG turned") << 8.0 << 1 << false << 0.3 << QStringList();
     QTest::addRow("14 px clean") << 14.0 << 0 << false << 0.15 << QStringList();
