@@ -544,40 +544,50 @@ void dropOtherSizes(const MatchMap &map, const Example &e, std::vector<PixelPoin
     centres.resize(kept);
 }
 
-// A mark is wider than a line through it. Where the ink runs on both ways
-// from a small filled candidate, and just past its outline is as wide
-// across as at its middle, the candidate is a stretch of a line as wide
-// as the mark (a plot's frame beside 4 px triangles), not a mark on one.
+// A mark is wider than a line through it. Where the ink runs on from a
+// small filled candidate, every way as wide as the example (at the
+// example's reach past its outline, and as far again: a touching
+// neighbour ends there), the candidate is lines as wide as the mark: a
+// stretch or a corner of a plot's frame beside 4 px triangles.
 bool partOfALine(const MatchMap &map, const Example &e, PixelPoint c, double reach)
 {
     Outline o;
     if (!traceOutline(map, c, false, reach, o))
         return false;
-    // The way the ink runs on: the main axis of the rays that run on.
-    double xx = 0, xy = 0, yy = 0;
+    std::array<bool, Rays> on{};
     for (std::size_t k = 0; k < Rays; ++k)
-        if (runsOn(o.outer[k], e.outline.outer[k])) {
-            const PixelPoint u = Directions[k];
-            const double w = double(o.outer[k]) * o.outer[k];
-            xx += w * u.x * u.x, xy += w * u.x * u.y, yy += w * u.y * u.y;
-        }
-    if (xx + yy <= 0)
-        return false;
-    const double angle = 0.5 * std::atan2(2 * xy, xx - yy);
-    const PixelPoint u{std::cos(angle), std::sin(angle)}, across{-u.y, u.x};
-    auto width = [&](PixelPoint p) {
+        on[k] = runsOn(o.outer[k], e.outline.outer[k]);
+    auto wide = [&](PixelPoint p, PixelPoint across) {
         double w = 0;
         for (const double sign : {-1.0, 1.0})
-            for (double s = 0; s <= 3 * e.farthest; s += Step) {
+            for (double s = 0; s <= 3 * e.farthest && w < 2 * e.nearest; s += Step) {
                 if (map.between(p.x + sign * s * across.x, p.y + sign * s * across.y) < 0.5)
                     break;
                 w += Step;
             }
-        return w;
+        return w >= 2 * e.nearest - 0.5;
     };
-    const double past = e.farthest + 1.5, middle = width(c);
-    return width({c.x + past * u.x, c.y + past * u.y}) >= middle - 0.5
-        && width({c.x - past * u.x, c.y - past * u.y}) >= middle - 0.5;
+    int arcs = 0;
+    for (int k = 0; k < Rays; ++k) {
+        // Each arc of rays that run on, from its first ray.
+        if (!on[std::size_t(k)] || on[std::size_t((k + Rays - 1) % Rays)])
+            continue;
+        PixelPoint sum{0, 0};
+        int n = 0;
+        while (n < Rays && on[std::size_t((k + n) % Rays)]) {
+            sum = {sum.x + Directions[std::size_t((k + n) % Rays)].x, sum.y + Directions[std::size_t((k + n) % Rays)].y};
+            ++n;
+        }
+        const double length = std::hypot(sum.x, sum.y);
+        if (length <= 0)
+            return false;
+        const PixelPoint u{sum.x / length, sum.y / length}, across{-u.y, u.x};
+        const double past = e.farthest + 1.5;
+        if (!wide({c.x + past * u.x, c.y + past * u.y}, across) || !wide({c.x + 2 * past * u.x, c.y + 2 * past * u.y}, across))
+            return false;
+        ++arcs;
+    }
+    return arcs > 0;
 }
 
 // Every mark is placed by the example's outline, and so shares any error
