@@ -612,6 +612,69 @@ void withoutSharedOffset(const PixelBuffer &picture, std::vector<PixelPoint> &ce
         c = {c.x + dx[dx.size() / 2], c.y + dy[dy.size() / 2]};
 }
 
+// All marks placed alike a little aside of their true centres show it in
+// the outline they share: across a mirror of the shape (the upright or
+// the level), one side lies further out than the other. The shift that
+// makes the shared outline keep that mirror, where it then keeps it well.
+void recentredOnMirrors(const MatchMap &map, const Example &e, std::vector<PixelPoint> &centres, double reach)
+{
+    const auto &want = e.outline.outer;
+    std::array<std::vector<float>, Rays> seen;
+    for (const PixelPoint c : centres) {
+        Outline o;
+        if (!traceOutline(map, c, false, reach, o))
+            continue;
+        auto clear = [&](int k) {
+            const std::size_t i = std::size_t((k + Rays) % Rays);
+            return e.shows[i] && std::abs(o.outer[i] - want[i]) <= std::max(1.0f, 0.25f * want[i]);
+        };
+        for (int k = 0; k < Rays; ++k)
+            if (clear(k - 1) && clear(k) && clear(k + 1))
+                seen[std::size_t(k)].push_back(o.outer[std::size_t(k)]);
+    }
+    std::array<float, Rays> common{};
+    std::array<bool, Rays> known{};
+    for (std::size_t k = 0; k < Rays; ++k) {
+        auto &v = seen[k];
+        if (v.size() < std::max<std::size_t>(3, centres.size() / 2))
+            continue;
+        std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+        common[k] = v[v.size() / 2];
+        known[k] = true;
+    }
+    PixelPoint shift{0, 0};
+    for (const int mirror : {Rays / 2, 0}) { // the upright, the level
+        double across = 0, sum = 0;
+        int pairs = 0;
+        for (int k = 0; k < Rays; ++k) {
+            const std::size_t image = std::size_t((mirror - k + 2 * Rays) % Rays);
+            const PixelPoint u = Directions[std::size_t(k)];
+            const double w = mirror == 0 ? u.y : u.x; // the ray's share across the mirror
+            if (known[std::size_t(k)] && known[image] && std::abs(w) > 0.1) {
+                across += 0.5 * (common[std::size_t(k)] - common[image]) * w;
+                sum += w * w;
+                ++pairs;
+            }
+        }
+        if (pairs < Rays / 2)
+            continue;
+        const double d = -across / sum;
+        double misfit = 0;
+        for (int k = 0; k < Rays; ++k) {
+            const std::size_t image = std::size_t((mirror - k + 2 * Rays) % Rays);
+            const PixelPoint u = Directions[std::size_t(k)];
+            const double w = mirror == 0 ? u.y : u.x;
+            if (known[std::size_t(k)] && known[image] && std::abs(w) > 0.1)
+                misfit += std::pow(0.5 * (common[std::size_t(k)] - common[image]) + d * w, 2);
+        }
+        if (std::sqrt(misfit / pairs) > 0.1 || std::abs(d) > 0.5)
+            continue;
+        (mirror == 0 ? shift.y : shift.x) = d;
+    }
+    for (PixelPoint &c : centres)
+        c = {c.x - shift.x, c.y - shift.y};
+}
+
 // Chamfer distance to paper, in thirds of a pixel; beyond the map is paper.
 std::vector<std::uint16_t> depthOf(const MatchMap &map)
 {
@@ -1067,6 +1130,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         dropOtherSizes(map, e, result.centres, reach);
     if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
         withoutSharedOffset(picture, result.centres);
+    if (small(e) && !hollow && result.outcome != MarkSearch::Capped && result.centres.size() >= 3)
+        recentredOnMirrors(map, e, result.centres, reach);
     if (result.outcome != MarkSearch::Capped)
         result.outcome = MarkSearch::Found;
     std::sort(result.centres.begin(), result.centres.end(),

@@ -133,7 +133,7 @@ void TestExtraction::everyMarkOfASeries_data()
     const QStringList small{QStringLiteral("discs"), QStringLiteral("squares"), QStringLiteral("rings"),
                             QStringLiteral("open squares"), QStringLiteral("red discs")};
     QTest::addRow("5 px clean") << 5.0 << 0 << false << 0.2 << small;
-    QTest::addRow("5 px clean, triangles") << 5.0 << 0 << false << 0.25 << QStringList{QStringLiteral("triangles")};
+    QTest::addRow("5 px clean, triangles") << 5.0 << 0 << false << 0.15 << QStringList{QStringLiteral("triangles")};
     QTest::addRow("5 px JPEG turned") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("triangles")};
     // Rings and open squares with holes about a pixel across differ by
     // their outer corners.
