@@ -483,9 +483,16 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
     return c;
 }
 
-// The example's outline as all the marks found show it: along each ray the
-// median over the marks clear of anything attached there (and beside it).
-Example commonExample(const MatchMap &map, const Example &e, const std::vector<PixelPoint> &centres, double reach)
+// The outline all the marks found show: along each ray the median over
+// the marks clear of anything attached there (and beside it), where at
+// least `fewest` are.
+struct SharedOutline {
+    std::array<float, Rays> edge{};
+    std::array<bool, Rays> known{};
+};
+
+SharedOutline sharedOutline(const MatchMap &map, const Example &e, const std::vector<PixelPoint> &centres, double reach,
+                            std::size_t fewest)
 {
     const bool hollow = e.outline.hollow;
     const auto &want = hollow ? e.outline.inner : e.outline.outer;
@@ -503,15 +510,28 @@ Example commonExample(const MatchMap &map, const Example &e, const std::vector<P
             if (clear(k - 1) && clear(k) && clear(k + 1))
                 seen[std::size_t(k)].push_back(got[std::size_t(k)]);
     }
-    Example common = e;
-    auto &edge = hollow ? common.outline.inner : common.outline.outer;
-    for (int k = 0; k < Rays; ++k) {
-        auto &v = seen[std::size_t(k)];
-        if (v.size() < 3)
-            continue; // seen too seldom: the example's own
+    SharedOutline shared;
+    for (std::size_t k = 0; k < Rays; ++k) {
+        auto &v = seen[k];
+        if (v.size() < std::max<std::size_t>(1, fewest))
+            continue;
         std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
-        edge[std::size_t(k)] = v[v.size() / 2];
+        shared.edge[k] = v[v.size() / 2];
+        shared.known[k] = true;
     }
+    return shared;
+}
+
+// The example's outline as all the marks found show it, where three or
+// more do (elsewhere the example's own).
+Example commonExample(const MatchMap &map, const Example &e, const std::vector<PixelPoint> &centres, double reach)
+{
+    const SharedOutline shared = sharedOutline(map, e, centres, reach, 3);
+    Example common = e;
+    auto &edge = e.outline.hollow ? common.outline.inner : common.outline.outer;
+    for (std::size_t k = 0; k < Rays; ++k)
+        if (shared.known[k])
+            edge[k] = shared.edge[k];
     return common;
 }
 
@@ -618,58 +638,31 @@ void withoutSharedOffset(const PixelBuffer &picture, std::vector<PixelPoint> &ce
 // makes the shared outline keep that mirror, where it then keeps it well.
 void recentredOnMirrors(const MatchMap &map, const Example &e, std::vector<PixelPoint> &centres, double reach)
 {
-    const auto &want = e.outline.outer;
-    std::array<std::vector<float>, Rays> seen;
-    for (const PixelPoint c : centres) {
-        Outline o;
-        if (!traceOutline(map, c, false, reach, o))
-            continue;
-        auto clear = [&](int k) {
-            const std::size_t i = std::size_t((k + Rays) % Rays);
-            return e.shows[i] && std::abs(o.outer[i] - want[i]) <= std::max(1.0f, 0.25f * want[i]);
-        };
-        for (int k = 0; k < Rays; ++k)
-            if (clear(k - 1) && clear(k) && clear(k + 1))
-                seen[std::size_t(k)].push_back(o.outer[std::size_t(k)]);
-    }
-    std::array<float, Rays> common{};
-    std::array<bool, Rays> known{};
-    for (std::size_t k = 0; k < Rays; ++k) {
-        auto &v = seen[k];
-        if (v.size() < std::max<std::size_t>(3, centres.size() / 2))
-            continue;
-        std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
-        common[k] = v[v.size() / 2];
-        known[k] = true;
-    }
+    const SharedOutline shared = sharedOutline(map, e, centres, reach, std::max<std::size_t>(3, centres.size() / 2));
+    auto known = [&](std::size_t k) { return shared.known[k] && e.shows[k]; };
+    const auto &common = shared.edge;
     PixelPoint shift{0, 0};
     for (const int mirror : {Rays / 2, 0}) { // the upright, the level
-        double across = 0, sum = 0;
-        int pairs = 0;
-        for (int k = 0; k < Rays; ++k) {
-            const std::size_t image = std::size_t((mirror - k + 2 * Rays) % Rays);
-            const PixelPoint u = Directions[std::size_t(k)];
-            const double w = mirror == 0 ? u.y : u.x; // the ray's share across the mirror
-            if (known[std::size_t(k)] && known[image] && std::abs(w) > 0.1) {
-                across += 0.5 * (common[std::size_t(k)] - common[image]) * w;
-                sum += w * w;
-                ++pairs;
-            }
-        }
-        if (pairs < Rays / 2)
-            continue;
-        const double d = -across / sum;
-        double misfit = 0;
+        // Each ray's half difference from its image, and its share across the mirror.
+        std::vector<std::pair<double, double>> pairs;
         for (int k = 0; k < Rays; ++k) {
             const std::size_t image = std::size_t((mirror - k + 2 * Rays) % Rays);
             const PixelPoint u = Directions[std::size_t(k)];
             const double w = mirror == 0 ? u.y : u.x;
-            if (known[std::size_t(k)] && known[image] && std::abs(w) > 0.1)
-                misfit += std::pow(0.5 * (common[std::size_t(k)] - common[image]) + d * w, 2);
+            if (known(std::size_t(k)) && known(image) && std::abs(w) > 0.1)
+                pairs.emplace_back(0.5 * (common[std::size_t(k)] - common[image]), w);
         }
-        if (std::sqrt(misfit / pairs) > 0.1 || std::abs(d) > 0.5)
+        if (pairs.size() < Rays / 2)
             continue;
-        (mirror == 0 ? shift.y : shift.x) = d;
+        double across = 0, sum = 0;
+        for (const auto &[half, w] : pairs)
+            across += half * w, sum += w * w;
+        const double d = -across / sum;
+        double misfit = 0;
+        for (const auto &[half, w] : pairs)
+            misfit += (half + d * w) * (half + d * w);
+        if (std::sqrt(misfit / double(pairs.size())) <= 0.1 && std::abs(d) <= 0.5)
+            (mirror == 0 ? shift.y : shift.x) = d;
     }
     for (PixelPoint &c : centres)
         c = {c.x - shift.x, c.y - shift.y};
