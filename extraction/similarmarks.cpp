@@ -924,7 +924,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     if (hollow)
         symmetrise(e, e.outline.inner);
     e.surround = surroundOf(near, *example, e.outside);
-    if (e.shown < Rays / 2 || e.nearest < 0.75f || e.farthest >= float(Reach) - 1)
+    // (Through JPEG a 5 px ring's hole is a little over a pixel across.)
+    if (e.shown < Rays / 2 || e.nearest < (hollow ? 0.6f : 0.75f) || e.farthest >= float(Reach) - 1)
         return result;
     const double reach = std::min(Reach, 1.6 * e.farthest + 2);
     int exampleDepth = 0;
