@@ -741,6 +741,52 @@ Hole fillHole(const MatchMap &map, int start, std::vector<std::uint8_t> &seen, s
     return hole;
 }
 
+// The middle of a hole by its paper: the pixels of the hole and those
+// beside them, each weighed by how much paper it shows, so the soft edge
+// places it to a fraction of a pixel. (Only the pixels side by side: past
+// a corner of a thin outline lies the paper outside.) `area`: that paper,
+// in pixels. None where the hole reaches past `radius` (it is open, or
+// another's).
+struct HoleMiddle {
+    PixelPoint at;
+    double area = 0;
+};
+
+std::optional<HoleMiddle> holeMiddle(const MatchMap &map, PixelPoint c, int radius)
+{
+    const int cx = int(std::floor(c.x)), cy = int(std::floor(c.y)), side = 2 * radius + 1;
+    if (!map.inside(cx, cy) || map(cx, cy) >= Clear)
+        return std::nullopt;
+    std::vector<std::uint8_t> seen(std::size_t(side) * std::size_t(side));
+    auto index = [&](int x, int y) { return std::size_t((y - cy + radius) * side + (x - cx + radius)); };
+    std::vector<std::pair<int, int>> stack{{cx, cy}};
+    seen[index(cx, cy)] = 1;
+    double sum = 0, sx = 0, sy = 0;
+    auto add = [&](int x, int y) {
+        const double paper = 1 - map(x, y) / 255.0;
+        sum += paper, sx += paper * (x + 0.5), sy += paper * (y + 0.5);
+    };
+    while (!stack.empty()) {
+        const auto [x, y] = stack.back();
+        stack.pop_back();
+        add(x, y);
+        for (const auto &[nx, ny] : {std::pair{x - 1, y}, std::pair{x + 1, y}, std::pair{x, y - 1}, std::pair{x, y + 1}}) {
+            if (std::abs(nx - cx) >= radius || std::abs(ny - cy) >= radius || !map.inside(nx, ny))
+                return std::nullopt;
+            if (seen[index(nx, ny)])
+                continue;
+            seen[index(nx, ny)] = 1;
+            if (map(nx, ny) < Clear)
+                stack.emplace_back(nx, ny);
+            else
+                add(nx, ny); // the edge beside the hole
+        }
+    }
+    if (sum <= 0)
+        return std::nullopt;
+    return HoleMiddle{{sx / sum, sy / sum}, sum};
+}
+
 // Where the example's ink lies: its middle for a filled mark; for a hollow
 // one, the darkest of the outline met along each ray, taken a quarter from
 // the darkest (see below).
@@ -1119,6 +1165,15 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             if (refined && misfit < misfits[i] && std::hypot(refined->x - c.x, refined->y - c.y) <= 1)
                 c = *refined;
         }
+    }
+    if (hollow && result.outcome != MarkSearch::Capped) {
+        const int radius = int(std::ceil(e.farthest)) + 3;
+        if (const auto own = holeMiddle(near, *example, radius))
+            for (PixelPoint &c : result.centres)
+                if (const auto middle = holeMiddle(map, c, radius);
+                    middle && std::abs(middle->area - own->area) <= 0.15 * own->area
+                    && std::hypot(middle->at.x - c.x, middle->at.y - c.y) <= 0.5)
+                    c = middle->at;
     }
     if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
         dropOtherSizes(map, e, result.centres, reach);

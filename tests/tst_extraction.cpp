@@ -241,7 +241,7 @@ void TestExtraction::marksOnRealCharts()
                 for (const PixelPoint f : found.centres)
                     if (std::hypot(f.x - t.x(), f.y - t.y()) < 4) {
                         ++hits;
-                        QVERIFY2(std::hypot(f.x - t.x(), f.y - t.y()) <= 0.35,
+                        QVERIFY2(std::hypot(f.x - t.x(), f.y - t.y()) <= 0.3,
                                  qPrintable(QStringLiteral("%1 %2: (%3, %4) found at (%5, %6)").arg(QLatin1String(name), kind.key()).arg(t.x()).arg(t.y()).arg(f.x).arg(f.y)));
                     }
                 QVERIFY2(hits <= 1, qPrintable(QStringLiteral("%1 %2: (%3, %4) found %5 times").arg(QLatin1String(name), kind.key()).arg(t.x()).arg(t.y()).arg(hits)));
