@@ -741,21 +741,25 @@ Hole fillHole(const MatchMap &map, int start, std::vector<std::uint8_t> &seen, s
     return hole;
 }
 
-// The middle of a hole by its paper: the pixels of the hole and those
-// beside them, each weighed by how much paper it shows, so the soft edge
-// places it to a fraction of a pixel. (Only the pixels side by side: past
-// a corner of a thin outline lies the paper outside.) `area`: that paper,
-// in pixels. None where the hole reaches past `radius` (it is open, or
-// another's).
-struct HoleMiddle {
+// The middle of a hole by its paper, or of a filled mark by its ink: the
+// pixels clearly of it and those beside them, each weighed by how much of
+// it it shows, so the soft edge places it to a fraction of a pixel. (Only
+// the pixels side by side: past a corner of a thin outline lies the paper
+// outside.) `area`: that weight, in pixels. None where a pixel clearly of
+// it lies further than `reach` from `c` (a hole open, or another's; a
+// line or a neighbour joined, even a stub of a line a scan has paled).
+struct Middle {
     PixelPoint at;
     double area = 0;
 };
 
-std::optional<HoleMiddle> holeMiddle(const MatchMap &map, PixelPoint c, int radius)
+std::optional<Middle> middleOf(const MatchMap &map, PixelPoint c, double reach, bool hole)
 {
+    const int radius = int(std::ceil(reach)) + 2;
     const int cx = int(std::floor(c.x)), cy = int(std::floor(c.y)), side = 2 * radius + 1;
-    if (!map.inside(cx, cy) || map(cx, cy) >= Clear)
+    auto share = [&](int x, int y) { return hole ? 1 - map(x, y) / 255.0 : map(x, y) / 255.0; };
+    auto clearly = [&](int x, int y) { return share(x, y) > 1 - Clear / 255.0; };
+    if (!map.inside(cx, cy) || !clearly(cx, cy))
         return std::nullopt;
     std::vector<std::uint8_t> seen(std::size_t(side) * std::size_t(side));
     auto index = [&](int x, int y) { return std::size_t((y - cy + radius) * side + (x - cx + radius)); };
@@ -763,12 +767,14 @@ std::optional<HoleMiddle> holeMiddle(const MatchMap &map, PixelPoint c, int radi
     seen[index(cx, cy)] = 1;
     double sum = 0, sx = 0, sy = 0;
     auto add = [&](int x, int y) {
-        const double paper = 1 - map(x, y) / 255.0;
-        sum += paper, sx += paper * (x + 0.5), sy += paper * (y + 0.5);
+        const double w = share(x, y);
+        sum += w, sx += w * (x + 0.5), sy += w * (y + 0.5);
     };
     while (!stack.empty()) {
         const auto [x, y] = stack.back();
         stack.pop_back();
+        if (std::hypot(x + 0.5 - c.x, y + 0.5 - c.y) > reach)
+            return std::nullopt;
         add(x, y);
         for (const auto &[nx, ny] : {std::pair{x - 1, y}, std::pair{x + 1, y}, std::pair{x, y - 1}, std::pair{x, y + 1}}) {
             if (std::abs(nx - cx) >= radius || std::abs(ny - cy) >= radius || !map.inside(nx, ny))
@@ -776,15 +782,15 @@ std::optional<HoleMiddle> holeMiddle(const MatchMap &map, PixelPoint c, int radi
             if (seen[index(nx, ny)])
                 continue;
             seen[index(nx, ny)] = 1;
-            if (map(nx, ny) < Clear)
+            if (clearly(nx, ny))
                 stack.emplace_back(nx, ny);
             else
-                add(nx, ny); // the edge beside the hole
+                add(nx, ny); // the soft edge
         }
     }
     if (sum <= 0)
         return std::nullopt;
-    return HoleMiddle{{sx / sum, sy / sum}, sum};
+    return Middle{{sx / sum, sy / sum}, sum};
 }
 
 // Where the example's ink lies: its middle for a filled mark; for a hollow
@@ -1166,13 +1172,26 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
                 c = *refined;
         }
     }
-    if (hollow && result.outcome != MarkSearch::Capped) {
-        const int radius = int(std::ceil(e.farthest)) + 3;
-        if (const auto own = holeMiddle(near, *example, radius))
+    // Each mark at the middle of its hole's paper or its own ink, where
+    // that stands apart and is the example's size: a filled mark's rays
+    // must all end near it, not run along a line (a scan may have paled
+    // the line, which then stops short of the flood's limit). Done for
+    // filled marks up to about 10 px across: larger ones are fitted by
+    // enough pixels, and a coloured one through JPEG spreads its colour
+    // aside, on the blocks it was coded in.
+    if (result.outcome != MarkSearch::Capped && (hollow || e.typical < 5)) {
+        const double radius = hollow ? e.farthest + 1 : 1.6 * e.typical + 1;
+        auto apart = [&](PixelPoint c) {
+            Outline o;
+            return hollow
+                || (traceOutline(map, c, false, reach, o)
+                    && *std::max_element(o.outer.begin(), o.outer.end()) <= radius);
+        };
+        if (const auto own = middleOf(near, *example, radius, hollow))
             for (PixelPoint &c : result.centres)
-                if (const auto middle = holeMiddle(map, c, radius);
+                if (const auto middle = middleOf(map, c, radius, hollow);
                     middle && std::abs(middle->area - own->area) <= 0.15 * own->area
-                    && std::hypot(middle->at.x - c.x, middle->at.y - c.y) <= 0.5)
+                    && std::hypot(middle->at.x - c.x, middle->at.y - c.y) <= 0.5 && apart(c))
                     c = middle->at;
     }
     if (small(e) && !hollow && result.outcome != MarkSearch::Capped)

@@ -149,7 +149,7 @@ void TestExtraction::everyMarkOfASeries_data()
     // others' lines still cross the band round them in both directions.)
     QTest::addRow("14 px scanned again") << 14.0 << 2 << false << 0.3 << QStringList();
     // Small rings and open squares alone differ by their corners only.
-    QTest::addRow("8 px alone, clean") << 8.0 << 0 << true << 0.2 << QStringList();
+    QTest::addRow("8 px alone, clean") << 8.0 << 0 << true << 0.15 << QStringList();
     QTest::addRow("8 px alone, JPEG turned") << 8.0 << 1 << true << 0.3 << QStringList();
     QTest::addRow("24 px clean") << 24.0 << 0 << false << 0.15 << QStringList();
     QTest::addRow("24 px JPEG turned") << 24.0 << 1 << false << 0.3 << QStringList();
@@ -241,7 +241,7 @@ void TestExtraction::marksOnRealCharts()
                 for (const PixelPoint f : found.centres)
                     if (std::hypot(f.x - t.x(), f.y - t.y()) < 4) {
                         ++hits;
-                        QVERIFY2(std::hypot(f.x - t.x(), f.y - t.y()) <= 0.3,
+                        QVERIFY2(std::hypot(f.x - t.x(), f.y - t.y()) <= 0.15,
                                  qPrintable(QStringLiteral("%1 %2: (%3, %4) found at (%5, %6)").arg(QLatin1String(name), kind.key()).arg(t.x()).arg(t.y()).arg(f.x).arg(f.y)));
                     }
                 QVERIFY2(hits <= 1, qPrintable(QStringLiteral("%1 %2: (%3, %4) found %5 times").arg(QLatin1String(name), kind.key()).arg(t.x()).arg(t.y()).arg(hits)));
