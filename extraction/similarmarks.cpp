@@ -566,9 +566,11 @@ void dropOtherSizes(const MatchMap &map, const Example &e, std::vector<PixelPoin
 
 // A mark is wider than a line through it. Where the ink runs on from a
 // small filled candidate, every way as wide as the example (at the
-// example's reach past its outline, and as far again: a touching
-// neighbour ends there), the candidate is lines as wide as the mark: a
-// stretch or a corner of a plot's frame beside 4 px triangles.
+// example's reach past its outline, and as far again, where a touching
+// neighbour has ended, unless the ink there runs on across, further
+// than a neighbour's half), the
+// candidate is lines as wide as the mark: a stretch or a corner of a
+// plot's frame beside 4 px triangles.
 bool partOfALine(const MatchMap &map, const Example &e, PixelPoint c, double reach)
 {
     Outline o;
@@ -577,16 +579,21 @@ bool partOfALine(const MatchMap &map, const Example &e, PixelPoint c, double rea
     std::array<bool, Rays> on{};
     for (std::size_t k = 0; k < Rays; ++k)
         on[k] = runsOn(o.outer[k], e.outline.outer[k]);
-    auto wide = [&](PixelPoint p, PixelPoint across) {
-        double w = 0;
-        for (const double sign : {-1.0, 1.0})
-            for (double s = 0; s <= 3 * e.farthest && w < 2 * e.nearest; s += Step) {
-                if (map.between(p.x + sign * s * across.x, p.y + sign * s * across.y) < 0.5)
-                    break;
-                w += Step;
-            }
-        return w >= 2 * e.nearest - 0.5;
+    // How far the ink reaches across the way it runs, each side of `p`,
+    // up to `cap`.
+    const double cap = 3 * e.farthest;
+    auto across = [&](PixelPoint p, PixelPoint way) {
+        std::array<double, 2> reached{};
+        for (std::size_t side = 0; side < 2; ++side) {
+            const double sign = side ? 1.0 : -1.0;
+            double s = 0;
+            while (s < cap && map.between(p.x + sign * s * way.x, p.y + sign * s * way.y) >= 0.5)
+                s += Step;
+            reached[side] = s;
+        }
+        return reached;
     };
+    const double wide = 2 * e.nearest - 0.5;
     int arcs = 0;
     for (int k = 0; k < Rays; ++k) {
         // Each arc of rays that run on, from its first ray.
@@ -601,9 +608,18 @@ bool partOfALine(const MatchMap &map, const Example &e, PixelPoint c, double rea
         const double length = std::hypot(sum.x, sum.y);
         if (length <= 0)
             return false;
-        const PixelPoint u{sum.x / length, sum.y / length}, across{-u.y, u.x};
+        const PixelPoint u{sum.x / length, sum.y / length}, normal{-u.y, u.x};
         const double past = e.farthest + 1.5;
-        if (!wide({c.x + past * u.x, c.y + past * u.y}, across) || !wide({c.x + 2 * past * u.x, c.y + 2 * past * u.y}, across))
+        // On past the mark as wide as it, and further on too, or on the way
+        // there running on across (a frame's corner, a line crossing).
+        const auto near = across({c.x + past * u.x, c.y + past * u.y}, normal);
+        const auto far = across({c.x + 2 * past * u.x, c.y + 2 * past * u.y}, normal);
+        bool turns = false;
+        for (const double t : {1.0, 1.5, 2.0}) {
+            const auto at = across({c.x + t * past * u.x, c.y + t * past * u.y}, normal);
+            turns = turns || std::max(at[0], at[1]) >= 2 * e.farthest;
+        }
+        if (near[0] + near[1] < wide || (far[0] + far[1] < wide && !turns))
             return false;
         ++arcs;
     }
