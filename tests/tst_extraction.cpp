@@ -71,11 +71,14 @@ class TestExtraction : public QObject
 {
     Q_OBJECT
 private slots:
+    void inkDeeperThanTheExample_data();
+    void inkDeeperThanTheExample();
     void otherInkAcrossAMark_data();
     void otherInkAcrossAMark();
     void everyMarkOfASeries_data();
     void everyMarkOfASeries();
     void smallOverlappingMarksBothFound();
+    void tinyTrianglesInAFrame();
     void marksOnRealCharts();
     void nothingToFindFrom();
     void specksStopAtTheCap();
@@ -85,6 +88,27 @@ private slots:
     void pointsAlongAPath();
     void candidatesDroppedAndTakenBack();
 };
+
+void TestExtraction::inkDeeperThanTheExample_data()
+{
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<float>("deepest"); // of the grey ink's steps from white paper
+    QTest::addColumn<bool>("ink");
+    QTest::addRow("black, the grey as deep as it goes") << QColor(Qt::black) << 1.0f << false;
+    QTest::addRow("black, the grey as deep as black") << QColor(Qt::black) << 2.5f << true;
+    QTest::addRow("purple, the grey as deep as black") << QColor(156, 48, 98) << 2.5f << false;
+}
+
+// A grey ink taken from a small mark's soft middle: black of its core is
+// that ink only where the ink may go as deep; another hue never is.
+void TestExtraction::inkDeeperThanTheExample()
+{
+    QFETCH(QColor, colour);
+    QFETCH(float, deepest);
+    QFETCH(bool, ink);
+    const InkMatch match({255, 255, 255}, {150, 150, 150}, deepest);
+    QCOMPARE(match({float(colour.red()), float(colour.green()), float(colour.blue())}) >= 0.99f, ink);
+}
 
 void TestExtraction::otherInkAcrossAMark_data()
 {
@@ -187,6 +211,28 @@ void TestExtraction::everyMarkOfASeries()
     }
     if (!failures.isEmpty())
         QFAIL(qPrintable(failures.join(QStringLiteral("; "))));
+}
+
+// Triangles 4 px across, whose darkest middle is darker than the mean of
+// their middle, inside a frame of their ink as wide as they are: every
+// one found, and no stretch or corner of the frame.
+void TestExtraction::tinyTrianglesInAFrame()
+{
+    QImage image(260, 80, QImage::Format_RGB32);
+    image.fill(QColor(252, 251, 248));
+    std::vector<QPointF> truth;
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(20, 20, 20), 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        p.drawRect(QRectF(10.5, 10.5, 240, 60));
+        for (int j = 0; j < 10; ++j)
+            truth.push_back(drawMark(p, Shape::Triangle, QPointF(27.3 + 22.1 * j, 30 + 13 * std::sin(j)), 4, QColor(25, 25, 30)));
+    }
+    const PixelBuffer pixels = pixelsOf(image);
+    const MarkSearch found = findSimilarMarks(pixels, at(truth[3]), {0, 0, pixels.width, pixels.height});
+    const QString wrong = compare(found.centres, truth, QPointF(-1000, -1000), 4, 0.15);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
 // Two 5 px discs 3 px apart, among single ones: snapping takes the pair for
