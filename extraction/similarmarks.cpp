@@ -567,10 +567,9 @@ void dropOtherSizes(const MatchMap &map, const Example &e, std::vector<PixelPoin
 // A mark is wider than a line through it. Where the ink runs on from a
 // small filled candidate, every way as wide as the example (at the
 // example's reach past its outline, and as far again, where a touching
-// neighbour has ended, unless the ink there runs on across, further
-// than a neighbour's half), the
-// candidate is lines as wide as the mark: a stretch or a corner of a
-// plot's frame beside 4 px triangles.
+// neighbour has ended, unless on the way the ink runs on across further
+// than a neighbour's half), the candidate is lines as wide as the mark: a
+// stretch or a corner of a plot's frame beside 4 px triangles.
 bool partOfALine(const MatchMap &map, const Example &e, PixelPoint c, double reach)
 {
     Outline o;
@@ -763,7 +762,7 @@ Hole fillHole(const MatchMap &map, int start, std::vector<std::uint8_t> &seen, s
 // the pixels side by side: past a corner of a thin outline lies the paper
 // outside.) `area`: that weight, in pixels. None where a pixel clearly of
 // it lies further than `reach` from `c` (a hole open, or another's; a
-// line or a neighbour joined, even a stub of a line a scan has paled).
+// line or a neighbour joined).
 struct Middle {
     PixelPoint at;
     double area = 0;
@@ -1188,6 +1187,12 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
                 c = *refined;
         }
     }
+    if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
+        dropOtherSizes(map, e, result.centres, reach);
+    if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
+        withoutSharedOffset(picture, result.centres);
+    if (small(e) && !hollow && result.outcome != MarkSearch::Capped && result.centres.size() >= 3)
+        recentredOnMirrors(map, e, result.centres, reach);
     // Each mark at the middle of its hole's paper or its own ink, where
     // that stands apart and is the example's size: a filled mark's rays
     // must all end near it, not run along a line (a scan may have paled
@@ -1210,12 +1215,6 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
                     && std::hypot(middle->at.x - c.x, middle->at.y - c.y) <= 0.5 && apart(c))
                     c = middle->at;
     }
-    if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
-        dropOtherSizes(map, e, result.centres, reach);
-    if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
-        withoutSharedOffset(picture, result.centres);
-    if (small(e) && !hollow && result.outcome != MarkSearch::Capped && result.centres.size() >= 3)
-        recentredOnMirrors(map, e, result.centres, reach);
     if (result.outcome != MarkSearch::Capped)
         result.outcome = MarkSearch::Found;
     std::sort(result.centres.begin(), result.centres.end(),
