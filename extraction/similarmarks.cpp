@@ -611,14 +611,14 @@ bool partOfALine(const MatchMap &map, const Example &e, PixelPoint c, double rea
         const double past = e.farthest + 1.5;
         // On past the mark as wide as it, and further on too, or on the way
         // there running on across (a frame's corner, a line crossing).
-        const auto near = across({c.x + past * u.x, c.y + past * u.y}, normal);
-        const auto far = across({c.x + 2 * past * u.x, c.y + 2 * past * u.y}, normal);
+        std::array<std::array<double, 2>, 3> at; // past, half as far again, twice
         bool turns = false;
-        for (const double t : {1.0, 1.5, 2.0}) {
-            const auto at = across({c.x + t * past * u.x, c.y + t * past * u.y}, normal);
-            turns = turns || std::max(at[0], at[1]) >= 2 * e.farthest;
+        for (std::size_t i = 0; i < at.size(); ++i) {
+            const double t = (1 + 0.5 * double(i)) * past;
+            at[i] = across({c.x + t * u.x, c.y + t * u.y}, normal);
+            turns = turns || std::max(at[i][0], at[i][1]) >= 2 * e.farthest;
         }
-        if (near[0] + near[1] < wide || (far[0] + far[1] < wide && !turns))
+        if (at[0][0] + at[0][1] < wide || (at[2][0] + at[2][1] < wide && !turns))
             return false;
         ++arcs;
     }
