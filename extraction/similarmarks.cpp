@@ -483,6 +483,20 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
     return c;
 }
 
+// Whether a filled mark's ink runs off on one side and not on the other
+// (a series' first mark, a neighbour touching it).
+bool attachedOnOneSide(const MatchMap &map, const Example &e, PixelPoint c, double reach)
+{
+    Outline o;
+    if (!traceOutline(map, c, false, reach, o))
+        return false;
+    auto runsOff = [&](int k) { return o.outer[std::size_t(k % Rays)] > 2.2f * e.nearest + 1.5f; };
+    for (int k = 0; k < Rays / 2; ++k)
+        if (runsOff(k) != runsOff(k + Rays / 2))
+            return true;
+    return false;
+}
+
 // The outline all the marks found show: along each ray the median over
 // the marks clear of anything attached there (and beside it), where at
 // least `fewest` are.
@@ -1133,8 +1147,10 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             }
         }
         // Where both measures agree, their mean: the fit follows the
-        // example's own outline, snapping the mark's symmetry.
-        if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= (hollow ? 0.5 : std::min(0.5, 0.1 * e.typical)))
+        // example's own outline, snapping the mark's symmetry (which
+        // something attached on one side only pulls aside).
+        if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= (hollow ? 0.5 : std::min(0.5, 0.1 * e.typical))
+            && (hollow || !attachedOnOneSide(map, e, *centre, reach)))
             centre = PixelPoint{0.5 * (centre->x + snapped->x), 0.5 * (centre->y + snapped->y)};
         // A mark rounded to whole pixels otherwise than the example: the
         // fit chases the difference, but from snapping's centre its outline

@@ -150,13 +150,14 @@ void TestExtraction::everyMarkOfASeries_data()
     QTest::addColumn<bool>("alone");  // marks without a line, legend or error bars
     QTest::addColumn<double>("bound");
     QTest::addColumn<QStringList>("only"); // the series looked at; all where empty
-    // At 5 px, marks on their series line: the hollow ones, the squares and
-    // the discs (one touching another and the line, one larger all round
-    // than the diamonds); triangles, which differ from diamonds only all
-    // round, and from the frame's corner by most rays.
+    // At 5 px, marks on their series line: the hollow ones, the squares
+    // (the first with its line on one side only) and the discs (one
+    // touching another and the line, one larger all round than the
+    // diamonds); triangles, which differ from diamonds only all round, and
+    // from the frame's corner by most rays.
     const QStringList small{QStringLiteral("discs"), QStringLiteral("squares"), QStringLiteral("rings"),
                             QStringLiteral("open squares"), QStringLiteral("red discs")};
-    QTest::addRow("5 px clean") << 5.0 << 0 << false << 0.2 << small;
+    QTest::addRow("5 px clean") << 5.0 << 0 << false << 0.15 << small;
     QTest::addRow("5 px clean, triangles") << 5.0 << 0 << false << 0.15 << QStringList{QStringLiteral("triangles")};
     QTest::addRow("5 px JPEG turned") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("triangles")};
     // Rings and open squares with holes about a pixel across differ by
