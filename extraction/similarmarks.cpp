@@ -770,6 +770,56 @@ Hole fillHole(const MatchMap &map, int start, std::vector<std::uint8_t> &seen, s
     return hole;
 }
 
+// Closes each hole of up to a few pixels (see `pinholed`), pixels paler
+// than `below` enclosed by ink; where they were is marked in what it returns.
+std::vector<std::uint8_t> closePinholes(MatchMap &map, int below)
+{
+    constexpr long long Largest = 4;
+    const int w = map.area.width(), h = map.area.height();
+    std::vector<std::uint8_t> seen(map.level.size()), closed(map.level.size());
+    std::vector<int> stack, members;
+    for (int i = 0; i < w * h; ++i) {
+        if (seen[std::size_t(i)] || map.level[std::size_t(i)] >= below)
+            continue;
+        members.clear();
+        bool open = false;
+        stack.assign(1, i);
+        seen[std::size_t(i)] = 1;
+        while (!stack.empty()) {
+            const int j = stack.back();
+            stack.pop_back();
+            const int x = j % w, y = j / w;
+            open = open || x == 0 || y == 0 || x == w - 1 || y == h - 1;
+            if (std::ssize(members) <= Largest)
+                members.push_back(j);
+            const int next[4] = {x > 0 ? j - 1 : -1, x < w - 1 ? j + 1 : -1, y > 0 ? j - w : -1, y < h - 1 ? j + w : -1};
+            for (const int n : next)
+                if (n >= 0 && !seen[std::size_t(n)] && map.level[std::size_t(n)] < below) {
+                    seen[std::size_t(n)] = 1;
+                    stack.push_back(n);
+                }
+        }
+        if (open || std::ssize(members) > Largest)
+            continue;
+        for (const int j : members) {
+            map.level[std::size_t(j)] = 255;
+            closed[std::size_t(j)] = 1;
+        }
+    }
+    return closed;
+}
+
+// Whether a closed pinhole lies within a pixel of `c`.
+bool pinholeAt(const MatchMap &map, const std::vector<std::uint8_t> &closed, PixelPoint c)
+{
+    for (int y = int(std::floor(c.y - 1.5)); y <= int(std::floor(c.y + 0.5)); ++y)
+        for (int x = int(std::floor(c.x - 1.5)); x <= int(std::floor(c.x + 0.5)); ++x)
+            if (map.inside(x, y) && std::hypot(x + 0.5 - c.x, y + 0.5 - c.y) <= 1
+                && closed[std::size_t((y - map.area.top) * map.area.width() + x - map.area.left)])
+                return true;
+    return false;
+}
+
 // The middle of a hole by its paper, or of a filled mark by its ink: the
 // pixels clearly of it and those beside them, each weighed by how much of
 // it it shows, so the soft edge places it to a fraction of a pixel. (Only
@@ -994,17 +1044,50 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
 
     // The example, measured on its own patch of the picture.
     MatchMap near = matchMap(picture, local, match);
-    Outline shape;
-    const bool hollow = near.between(example->x, example->y) < 0.5;
+    bool hollow = near.between(example->x, example->y) < 0.5;
+    Example e;
+    auto measure = [&] {
+        Outline shape;
+        if (!traceOutline(near, *example, hollow, Reach, shape))
+            return false;
+        e = exampleOf(shape);
+        symmetrise(e, e.outline.outer);
+        if (hollow)
+            symmetrise(e, e.outline.inner);
+        e.surround = surroundOf(near, *example, e.outside);
+        return true;
+    };
     if (!hollow)
         overFaintLines(near);
-    if (!traceOutline(near, *example, hollow, Reach, shape))
+    if (!measure())
         return result;
-    Example e = exampleOf(shape);
-    symmetrise(e, e.outline.outer);
-    if (hollow)
-        symmetrise(e, e.outline.inner);
-    e.surround = surroundOf(near, *example, e.outside);
+    // A hollow mark about 4 px across has a hole of a pixel or two, too
+    // few to place it by (through JPEG not even paper, only paler than the
+    // ink round it): it is found as the filled mark it would be with the
+    // hole closed, and each mark found must show such a pinhole.
+    int palest = 255;
+    for (int y = int(std::floor(example->y - 0.5)); y <= int(std::floor(example->y + 0.5)); ++y)
+        for (int x = int(std::floor(example->x - 0.5)); x <= int(std::floor(example->x + 0.5)); ++x)
+            if (near.inside(x, y))
+                palest = std::min(palest, near(x, y));
+    const int pinholeBelow = (palest + 255) / 2;
+    std::vector<std::uint8_t> exampleHoles;
+    if (palest < 200 && (!hollow || e.nearest < 0.6f)) {
+        MatchMap closed = near;
+        exampleHoles = closePinholes(closed, pinholeBelow);
+        if (pinholeAt(closed, exampleHoles, *example)) {
+            near = std::move(closed);
+            hollow = false;
+            overFaintLines(near);
+            if (!measure())
+                return result;
+        } else if (hollow) {
+            return result;
+        } else {
+            exampleHoles.clear();
+        }
+    }
+    const bool pinholed = !exampleHoles.empty();
     // (Through JPEG a 5 px ring's hole is a little over a pixel across.)
     if (e.shown < Rays / 2 || e.nearest < (hollow ? 0.6f : 0.75f) || e.farthest >= float(Reach) - 1)
         return result;
@@ -1039,6 +1122,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // Seeds: in filled ink, where the depth peaks at about the example's;
     // in paper, the middles of holes of about the example's hole.
     MatchMap map = matchMap(picture, region, match);
+    const std::vector<std::uint8_t> holes = pinholed ? closePinholes(map, pinholeBelow) : std::vector<std::uint8_t>();
     if (!hollow)
         overFaintLines(map);
     if (cancelled(control)) {
@@ -1164,6 +1248,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         if (!centre || !marksApart.free(*centre))
             continue;
         if (small(e) && !hollow && partOfALine(map, e, *centre, reach))
+            continue;
+        if (pinholed && !pinholeAt(map, holes, *centre))
             continue;
         // Small and hollow marks look like letters: those must stand apart.
         // (A hole over 8 px across is larger than a label's letters; its

@@ -166,6 +166,11 @@ void TestExtraction::everyMarkOfASeries_data()
     QTest::addRow("5 px alone, open squares") << 5.0 << 0 << true << 0.2 << QStringList{QStringLiteral("open squares")};
     // The core of a 4 px diamond is darker than the mean of its middle.
     QTest::addRow("4 px alone, diamonds") << 4.0 << 0 << true << 0.15 << QStringList{QStringLiteral("diamonds")};
+    // 4 px rings and open squares: a hole of a pixel or two, through JPEG
+    // only paler than their ink.
+    const QStringList hollow{QStringLiteral("rings"), QStringLiteral("open squares")};
+    QTest::addRow("4 px alone, hollow") << 4.0 << 0 << true << 0.15 << hollow;
+    QTest::addRow("4 px alone, JPEG turned, hollow") << 4.0 << 1 << true << 0.3 << hollow;
     QTest::addRow("8 px clean") << 8.0 << 0 << false << 0.15 << QStringList();
     QTest::addRow("8 px JPEG turned") << 8.0 << 1 << false << 0.3 << QStringList();
     QTest::addRow("14 px clean") << 14.0 << 0 << false << 0.15 << QStringList();
