@@ -1088,6 +1088,12 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         }
     }
     const bool pinholed = !exampleHoles.empty();
+    // A small example with ink just outside it along many rays stands
+    // among other ink as a letter among the letters of its word, or is the
+    // dot of an i: a label, not a mark. (A line and error bars through a
+    // small mark meet the band along four rays, a tenth of it.)
+    if (e.outside <= 7 && e.surround.directions >= 7 && e.surround.share >= 0.1)
+        return result;
     // (Through JPEG a 5 px ring's hole is a little over a pixel across.)
     if (e.shown < Rays / 2 || e.nearest < (hollow ? 0.6f : 0.75f) || e.farthest >= float(Reach) - 1)
         return result;

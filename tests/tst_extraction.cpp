@@ -10,6 +10,7 @@
 #include "extractioncharts.h"
 
 #include <QFile>
+#include <QFontMetrics>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -81,6 +82,7 @@ private slots:
     void tinyTrianglesInAFrame();
     void marksOnRealCharts();
     void nothingToFindFrom();
+    void lettersAreNoExample();
     void specksStopAtTheCap();
     void curvesStayOnThePicture();
     void curvesTracedOnTheirCentreLine_data();
@@ -324,6 +326,33 @@ void TestExtraction::nothingToFindFrom()
         QCOMPARE(findSimilarMarks(pixels, {100, 100}, all).outcome, MarkSearch::NoExample);
         QCOMPARE(traceCurve(pixels, {100, 100}).outcome, CurveTrace::NoCurve);
     }
+}
+
+// A click on a label's letters above their x-height (the dot of an i, the
+// top of a t or an l) finds no example: the dot of an i once found every
+// speck of every label.
+void TestExtraction::lettersAreNoExample()
+{
+    QImage label(260, 50, QImage::Format_RGB32);
+    label.fill(QColor(252, 251, 248));
+    const int baseline = 30;
+    {
+        QPainter p(&label);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QColor(20, 20, 20));
+        p.drawText(10, baseline, QStringLiteral("triangles minimum illicit"));
+    }
+    const PixelBuffer pixels = pixelsOf(label);
+    const int top = baseline - QFontMetrics(QFont()).xHeight() - 1;
+    int clicks = 0;
+    for (int y = 0; y < top; ++y)
+        for (int x = 0; x < label.width(); ++x)
+            if (qGray(label.pixel(x, y)) < 128) {
+                ++clicks;
+                QVERIFY2(findSimilarMarks(pixels, {x + 0.5, y + 0.5}, {0, 0, pixels.width, pixels.height}).centres.empty(),
+                         qPrintable(QStringLiteral("a click at (%1, %2)").arg(x).arg(y)));
+            }
+    QVERIFY(clicks > 10);
 }
 
 // Ink on the outermost pixels fades half a pixel past the edge: a curve
