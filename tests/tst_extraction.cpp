@@ -166,6 +166,8 @@ void TestExtraction::everyMarkOfASeries_data()
     // their outer corners.
     QTest::addRow("5 px JPEG turned, rings") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("rings")};
     QTest::addRow("5 px alone, open squares") << 5.0 << 0 << true << 0.2 << QStringList{QStringLiteral("open squares")};
+    // 5 px squares and discs differ by four corners all round.
+    QTest::addRow("5 px alone, squares") << 5.0 << 0 << true << 0.15 << QStringList{QStringLiteral("squares")};
     // The core of a 4 px diamond is darker than the mean of its middle.
     QTest::addRow("4 px alone, diamonds") << 4.0 << 0 << true << 0.15 << QStringList{QStringLiteral("diamonds")};
     // 4 px rings and open squares: a hole of a pixel or two, through JPEG
