@@ -303,9 +303,10 @@ std::array<bool, Rays> outerShows(const Example &e)
 
 // Whether a small mark's outline differs from the example's all round, as
 // another shape's does: three corners for four, four for none (a 5 px
-// disc and square; marks of one kind differ by up to 0.2 px), or (a hole up to 7 px
-// across) four for none; a hole under 4 px across is too few pixels to
-// show corners, and the outer edge shows them instead.
+// disc and square; marks of one kind differ by up to 0.2 px), or (a hole
+// up to 7 px across) four for none; a hole under 4 px across is too few
+// pixels to show corners, and the outer edge shows them instead (by 0.2
+// px or more; rings among themselves by under 0.1).
 bool otherSmallShape(const Example &e, const Outline &o)
 {
     const bool hollow = e.outline.hollow;
@@ -313,7 +314,7 @@ bool otherSmallShape(const Example &e, const Outline &o)
     const auto &want = hollow ? e.outline.inner : e.outline.outer;
     return (small(e) && (harmonic(seen, want, e.shows, 3) > 0.22 || harmonic(seen, want, e.shows, 4) > 0.3))
         || (hollow && e.nearest < 3.5 && harmonic(seen, want, e.shows, 4) > 0.2)
-        || (hollow && e.nearest < 2 && harmonic(o.outer, e.outline.outer, outerShows(e), 4) > 0.25);
+        || (hollow && e.nearest < 2 && harmonic(o.outer, e.outline.outer, outerShows(e), 4) > 0.18);
 }
 
 // How much further out than the example's a filled mark's outline lies,

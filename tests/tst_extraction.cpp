@@ -165,7 +165,7 @@ void TestExtraction::everyMarkOfASeries_data()
     // Rings and open squares with holes about a pixel across differ by
     // their outer corners.
     QTest::addRow("5 px JPEG turned, rings") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("rings")};
-    QTest::addRow("5 px alone, open squares") << 5.0 << 0 << true << 0.2 << QStringList{QStringLiteral("open squares")};
+    QTest::addRow("5 px alone, hollow") << 5.0 << 0 << true << 0.2 << QStringList{QStringLiteral("open squares"), QStringLiteral("rings")};
     // 5 px squares and discs differ by four corners all round.
     QTest::addRow("5 px alone, squares") << 5.0 << 0 << true << 0.15 << QStringList{QStringLiteral("squares")};
     // The core of a 4 px diamond is darker than the mean of its middle.
