@@ -1063,7 +1063,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         overFaintLines(near);
     if (!measure())
         return result;
-    // A hollow mark about 4 px across has a hole of a pixel or two, too
+    // A hollow mark 4 or 5 px across may have a hole of a pixel or two, too
     // few to place it by (through JPEG not even paper, only paler than the
     // ink round it): it is found as the filled mark it would be with the
     // hole closed, and each mark found must show such a pinhole.
@@ -1074,7 +1074,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
                 palest = std::min(palest, near(x, y));
     const int pinholeBelow = (palest + 255) / 2;
     std::vector<std::uint8_t> exampleHoles;
-    if (palest < 200 && (!hollow || e.nearest < 0.6f)) {
+    if (palest < 200 && e.outside < 4 && (!hollow || e.nearest < 0.6f)) {
         MatchMap closed = near;
         exampleHoles = closePinholes(closed, pinholeBelow);
         if (pinholeAt(closed, exampleHoles, *example)) {
