@@ -737,9 +737,11 @@ struct Hole {
     bool open = false; // reaches the map's edge
 };
 
-// Marks each paper pixel reached from `start` in `seen`; stops recording
-// (but keeps marking) once larger than `largest`.
-Hole fillHole(const MatchMap &map, int start, std::vector<std::uint8_t> &seen, std::vector<int> &stack, long long largest)
+// Marks each paper pixel (below `paper`) reached from `start` in `seen`;
+// stops recording (but keeps marking) once larger than `largest`. The
+// pixels recorded are listed in `members`, where given.
+Hole fillHole(const MatchMap &map, int start, std::vector<std::uint8_t> &seen, std::vector<int> &stack, long long largest,
+              int paper = Clear, std::vector<int> *members = nullptr)
 {
     const int w = map.area.width(), h = map.area.height();
     Hole hole;
@@ -755,6 +757,8 @@ Hole fillHole(const MatchMap &map, int start, std::vector<std::uint8_t> &seen, s
         if (++hole.area <= largest) {
             hole.sumX += x;
             hole.sumY += y;
+            if (members)
+                members->push_back(i);
         }
         hole.left = std::min(hole.left, x);
         hole.right = std::max(hole.right, x);
@@ -764,7 +768,7 @@ Hole fillHole(const MatchMap &map, int start, std::vector<std::uint8_t> &seen, s
             hole.open = true;
         const int next[4] = {x > 0 ? i - 1 : -1, x < w - 1 ? i + 1 : -1, y > 0 ? i - w : -1, y < h - 1 ? i + w : -1};
         for (const int n : next)
-            if (n >= 0 && !seen[std::size_t(n)] && map.level[std::size_t(n)] < Clear) {
+            if (n >= 0 && !seen[std::size_t(n)] && map.level[std::size_t(n)] < paper) {
                 seen[std::size_t(n)] = 1;
                 stack.push_back(n);
             }
@@ -777,31 +781,14 @@ Hole fillHole(const MatchMap &map, int start, std::vector<std::uint8_t> &seen, s
 std::vector<std::uint8_t> closePinholes(MatchMap &map, int below)
 {
     constexpr long long Largest = 4;
-    const int w = map.area.width(), h = map.area.height();
     std::vector<std::uint8_t> seen(map.level.size()), closed(map.level.size());
     std::vector<int> stack, members;
-    for (int i = 0; i < w * h; ++i) {
-        if (seen[std::size_t(i)] || map.level[std::size_t(i)] >= below)
+    for (std::size_t i = 0; i < map.level.size(); ++i) {
+        if (seen[i] || map.level[i] >= below)
             continue;
         members.clear();
-        bool open = false;
-        stack.assign(1, i);
-        seen[std::size_t(i)] = 1;
-        while (!stack.empty()) {
-            const int j = stack.back();
-            stack.pop_back();
-            const int x = j % w, y = j / w;
-            open = open || x == 0 || y == 0 || x == w - 1 || y == h - 1;
-            if (std::ssize(members) <= Largest)
-                members.push_back(j);
-            const int next[4] = {x > 0 ? j - 1 : -1, x < w - 1 ? j + 1 : -1, y > 0 ? j - w : -1, y < h - 1 ? j + w : -1};
-            for (const int n : next)
-                if (n >= 0 && !seen[std::size_t(n)] && map.level[std::size_t(n)] < below) {
-                    seen[std::size_t(n)] = 1;
-                    stack.push_back(n);
-                }
-        }
-        if (open || std::ssize(members) > Largest)
+        const Hole hole = fillHole(map, int(i), seen, stack, Largest, below, &members);
+        if (hole.open || hole.area > Largest)
             continue;
         for (const int j : members) {
             map.level[std::size_t(j)] = 255;
