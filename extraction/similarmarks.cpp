@@ -1181,6 +1181,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     Spacing seedsApart(0.35 * e.nearest);
     Spacing marksApart(std::max(1.5, 0.45 * double(e.nearest)));
     std::vector<float> misfits; // of each kept mark to the example
+    std::vector<std::optional<PixelPoint>> snaps; // snapping's centre, where it was taken into each
+    const double agreeing = hollow ? 0.5 : std::min(0.5, 0.1 * e.typical); // fit and snapping, to be averaged
     std::size_t examined = 0;
     for (const Seed &seed : seeds) {
         if ((examined & 63) == 0 && cancelled(control)) {
@@ -1228,9 +1230,12 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         // Where both measures agree, their mean: the fit follows the
         // example's own outline, snapping the mark's symmetry (which
         // something attached on one side only pulls aside).
-        if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= (hollow ? 0.5 : std::min(0.5, 0.1 * e.typical))
-            && (hollow || !attachedOnOneSide(map, e, *centre, reach)))
+        std::optional<PixelPoint> snapTaken;
+        if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= agreeing
+            && (hollow || !attachedOnOneSide(map, e, *centre, reach))) {
             centre = PixelPoint{0.5 * (centre->x + snapped->x), 0.5 * (centre->y + snapped->y)};
+            snapTaken = snapped;
+        }
         // A mark rounded to whole pixels otherwise than the example: the
         // fit chases the difference, but from snapping's centre its outline
         // is the example's within that rounding, and hardly anywhere ends
@@ -1259,6 +1264,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         marksApart.add(*centre);
         result.centres.push_back(*centre);
         misfits.push_back(misfit);
+        snaps.push_back(snapTaken);
         if (result.centres.size() >= control.cap) {
             result.outcome = MarkSearch::Capped;
             break;
@@ -1280,8 +1286,14 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             PixelPoint &c = result.centres[i];
             float misfit = 0;
             const auto refined = fitted(map, all, c, reach, &misfit);
-            if (refined && misfit < misfits[i] && std::hypot(refined->x - c.x, refined->y - c.y) <= 1)
+            if (refined && misfit < misfits[i] && std::hypot(refined->x - c.x, refined->y - c.y) <= 1) {
                 c = *refined;
+                // A hollow mark averaged with snapping again, as it was when
+                // found: the fit to a small hole alone may miss by a third of
+                // a pixel where a scan has worn the hole wider on one side.
+                if (const auto &snap = snaps[i]; hollow && snap && std::hypot(c.x - snap->x, c.y - snap->y) <= agreeing)
+                    c = {0.5 * (c.x + snap->x), 0.5 * (c.y + snap->y)};
+            }
         }
     }
     if (small(e) && !hollow && result.outcome != MarkSearch::Capped)

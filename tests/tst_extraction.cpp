@@ -166,6 +166,8 @@ void TestExtraction::everyMarkOfASeries_data()
     // their outer corners.
     QTest::addRow("5 px JPEG turned, rings") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("rings")};
     QTest::addRow("5 px alone, hollow") << 5.0 << 0 << true << 0.2 << QStringList{QStringLiteral("open squares"), QStringLiteral("rings")};
+    // One ring's hole worn wider on one side.
+    QTest::addRow("5 px alone, JPEG turned, hollow") << 5.0 << 1 << true << 0.3 << QStringList{QStringLiteral("open squares"), QStringLiteral("rings")};
     // 5 px squares and discs differ by four corners all round.
     QTest::addRow("5 px alone, squares") << 5.0 << 0 << true << 0.15 << QStringList{QStringLiteral("squares")};
     // The core of a 4 px diamond is darker than the mean of its middle.
