@@ -585,7 +585,9 @@ void dropOtherSizes(const MatchMap &map, const Example &e, std::vector<PixelPoin
 // example's reach past its outline, and as far again, where a touching
 // neighbour has ended, unless on the way the ink runs on across further
 // than a neighbour's half), the candidate is lines as wide as the mark: a
-// stretch or a corner of a plot's frame beside 4 px triangles.
+// stretch or a corner of a plot's frame beside 4 px triangles. So is it
+// where just two lines nearly as wide meet at about a right angle (a
+// frame's corner beside 4 px diamonds, through JPEG).
 bool partOfALine(const MatchMap &map, const Example &e, PixelPoint c, double reach)
 {
     Outline o;
@@ -610,6 +612,8 @@ bool partOfALine(const MatchMap &map, const Example &e, PixelPoint c, double rea
     };
     const double wide = 2 * e.nearest - 0.5;
     int arcs = 0;
+    std::vector<PixelPoint> lines; // the arcs that run on along a line nearly as wide
+    bool narrower = false;
     for (int k = 0; k < Rays; ++k) {
         // Each arc of rays that run on, from its first ray.
         if (!on[std::size_t(k)] || on[std::size_t((k + Rays - 1) % Rays)])
@@ -634,11 +638,15 @@ bool partOfALine(const MatchMap &map, const Example &e, PixelPoint c, double rea
             at[i] = across({c.x + t * u.x, c.y + t * u.y}, normal);
             turns = turns || std::max(at[i][0], at[i][1]) >= 2 * e.farthest;
         }
+        if (std::min(at[0][0] + at[0][1], at[1][0] + at[1][1]) >= 0.75 * wide)
+            lines.push_back(u);
         if (at[0][0] + at[0][1] < wide || (at[2][0] + at[2][1] < wide && !turns))
-            return false;
+            narrower = true;
         ++arcs;
     }
-    return arcs > 0;
+    if (arcs == 2 && lines.size() == 2 && std::abs(lines[0].x * lines[1].x + lines[0].y * lines[1].y) < 0.5)
+        return true;
+    return arcs > 0 && !narrower;
 }
 
 // Every mark is placed by the example's outline, and so shares any error
