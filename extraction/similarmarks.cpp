@@ -236,9 +236,10 @@ std::array<bool, Rays> clearRays(const std::array<float, Rays> &seen, const std:
 // against a round one. Least squares of the outline's difference from the
 // example's, over the clear rays, on the harmonics up to the fourth; the
 // amplitude of harmonic `m`, in px. (Larger marks differ along whole
-// sides, which the rays show one by one.)
+// sides, which the rays show one by one.) `noise`: how many times more a ray's
+// noise moves it than where every ray is seen.
 double harmonic(const std::array<float, Rays> &seen, const std::array<float, Rays> &want,
-                const std::array<bool, Rays> &shows, int m)
+                const std::array<bool, Rays> &shows, int m, double *noise = nullptr)
 {
     // The normal equations, with two more right-hand sides that give the
     // harmonic's terms of their inverse: how well the rays pin it down.
@@ -280,7 +281,10 @@ double harmonic(const std::array<float, Rays> &seen, const std::array<float, Ray
     // Against all 32 rays, how much more a ray's noise moves the estimate;
     // past three times, too little of the outline is seen to tell.
     const double inverse = std::max(a[Cos][Terms + 1] / a[Cos][Cos], a[Sin][Terms + 2] / a[Sin][Sin]);
-    if (std::sqrt(inverse * Rays / 2) > 3)
+    const double amplified = std::sqrt(inverse * Rays / 2);
+    if (noise)
+        *noise = amplified;
+    if (amplified > 3)
         return 0;
     return std::hypot(a[Cos][Terms] / a[Cos][Cos], a[Sin][Terms] / a[Sin][Sin]);
 }
@@ -312,7 +316,10 @@ bool otherSmallShape(const Example &e, const Outline &o)
     const bool hollow = e.outline.hollow;
     const auto &seen = hollow ? o.inner : o.outer;
     const auto &want = hollow ? e.outline.inner : e.outline.outer;
-    return (small(e) && (harmonic(seen, want, e.shows, 3) > 0.22 || harmonic(seen, want, e.shows, 4) > 0.3))
+    // (Seen all round, three corners for four show from 0.19 px.)
+    double noise = 0;
+    const double corners3 = small(e) ? harmonic(seen, want, e.shows, 3, &noise) : 0;
+    return (small(e) && (corners3 > (noise < 1.1 ? 0.19 : 0.22) || harmonic(seen, want, e.shows, 4) > 0.3))
         || (hollow && e.nearest < 3.5 && harmonic(seen, want, e.shows, 4) > 0.2)
         || (hollow && e.nearest < 2 && harmonic(o.outer, e.outline.outer, outerShows(e), 4) > 0.18);
 }
@@ -1251,7 +1258,10 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         if (!centre && near && (tracedAtSnap || traceOutline(map, *snapped, hollow, reach, atSnap)) && alike(e, atSnap, 0.35f, 1)
             && !otherSmallShape(e, atSnap)) {
             centre = snapped;
-            misfit = 0; // a fit would chase the rounding again
+            // A hole's fit would chase the rounding again; a small filled
+            // mark's may have failed on a scan's noise along one side, and
+            // the outline all marks show may yet fit it.
+            misfit = hollow ? 0 : float(Reach);
         }
         if (!centre || !marksApart.free(*centre))
             continue;

@@ -173,6 +173,10 @@ void TestExtraction::everyMarkOfASeries_data()
     QTest::addRow("5 px alone, squares") << 5.0 << 0 << true << 0.15 << QStringList{QStringLiteral("squares")};
     // The core of a 4 px diamond is darker than the mean of its middle.
     QTest::addRow("4 px alone, diamonds") << 4.0 << 0 << true << 0.15 << QStringList{QStringLiteral("diamonds")};
+    // 4 px triangles and diamonds, seen all round, differ by their corners.
+    QTest::addRow("4 px alone, triangles") << 4.0 << 0 << true << 0.15 << QStringList{QStringLiteral("triangles")};
+    QTest::addRow("4 px alone, JPEG turned, triangles and diamonds")
+        << 4.0 << 1 << true << 0.3 << QStringList{QStringLiteral("triangles"), QStringLiteral("diamonds")};
     // 4 px rings and open squares: a hole of a pixel or two, through JPEG
     // only paler than their ink.
     const QStringList hollow{QStringLiteral("rings"), QStringLiteral("open squares")};
