@@ -390,9 +390,10 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside)
 // the rays that show both, a few times over. Identical shapes meet at the
 // true centre whatever their outline; a line or a neighbour touching the
 // candidate does not pull it. `misfit`: how far the rays that show the
-// shape miss it there, by their median.
+// shape miss it there, by their median. `besideNeighbour`: a filled mark
+// touching another (see below).
 std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoint c, double reach,
-                                 float *misfit = nullptr)
+                                 float *misfit = nullptr, bool besideNeighbour = false)
 {
     const bool hollow = e.outline.hollow;
     const auto &want = hollow ? e.outline.inner : e.outline.outer;
@@ -415,6 +416,33 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
         std::array<bool, Rays> joined{};
         for (int k = 0; k < Rays; ++k)
             joined[std::size_t(k)] = !e.shows[std::size_t(k)] || runsOn(got[std::size_t(k)], want[std::size_t(k)]);
+        // Beside a neighbour it touches (rays running on over four in a
+        // row), a small mark's edge lies out along a whole arc leading into
+        // them, the ink widened by the neighbour or a line along both: that
+        // arc shows nothing of the mark, and fitted it would pull the centre
+        // towards them. Taken from the fit of the pass before.
+        std::array<bool, Rays> widened{};
+        auto runsOnAt = [&](int k) {
+            const std::size_t i = std::size_t((k + Rays) % Rays);
+            return e.shows[i] && runsOn(got[i], want[i]);
+        };
+        if (besideNeighbour && spread >= 0) {
+            std::array<bool, Rays> touching{};
+            for (int k = 0; k < Rays; ++k)
+                if (runsOnAt(k) && runsOnAt(k + 1) && runsOnAt(k + 2) && runsOnAt(k + 3))
+                    for (int j = 0; j < 4; ++j)
+                        touching[std::size_t((k + j) % Rays)] = true;
+            for (int k = 0; k < Rays; ++k) {
+                if (!touching[std::size_t(k)])
+                    continue;
+                for (const int step : {1, Rays - 1})
+                    for (int j = (k + step) % Rays; e.shows[std::size_t(j)] && !widened[std::size_t(j)] && !runsOnAt(j)
+                         && residual[std::size_t(j)] > 0.3f;
+                         j = (j + step) % Rays)
+                        widened[std::size_t(j)] = true;
+            }
+        }
+        const long widenedRays = std::count(widened.begin(), widened.end(), true);
         double sxx = 0, sxy = 0, syy = 0, bx = 0, by = 0;
         int used = 0;
         std::array<float, Rays> misfits{};
@@ -423,7 +451,7 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
             const bool take = spread < 0 ? std::abs(d) <= std::max(0.6f, 0.07f * want[std::size_t(k)]) + 1.5f
                                          : std::abs(d) <= std::max(0.2, 2.5 * spread);
             const bool besideJoin = !hollow && (joined[std::size_t((k + 1) % Rays)] || joined[std::size_t((k + Rays - 1) % Rays)]);
-            if (!e.shows[std::size_t(k)] || !take || besideJoin)
+            if (!e.shows[std::size_t(k)] || !take || besideJoin || widened[std::size_t(k)])
                 continue;
             const PixelPoint u = Directions[std::size_t(k)];
             sxx += u.x * u.x, sxy += u.x * u.y, syy += u.y * u.y;
@@ -431,7 +459,7 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
             ++used;
         }
         const double det = sxx * syy - sxy * sxy;
-        if (used < e.shown / 2 || det < 1e-6)
+        if (used + widenedRays < e.shown / 2 || det < 1e-6)
             return std::nullopt;
         shift = {(syy * bx - sxy * by) / det, (sxx * by - sxy * bx) / det};
         if (std::hypot(shift.x, shift.y) > 3)
@@ -440,7 +468,7 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
         // How far the rays that showed the shape miss it, by their median.
         int n = 0;
         for (int k = 0; k < Rays; ++k)
-            if (e.shows[std::size_t(k)]) {
+            if (e.shows[std::size_t(k)] && !widened[std::size_t(k)]) {
                 const PixelPoint u = Directions[std::size_t(k)];
                 misfits[std::size_t(n++)] = std::abs(residual[std::size_t(k)] - float(shift.x * u.x + shift.y * u.y));
             }
@@ -1198,6 +1226,24 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     std::vector<float> misfits; // of each kept mark to the example
     std::vector<std::optional<PixelPoint>> snaps; // snapping's centre, where it was taken into each
     const double agreeing = hollow ? 0.5 : std::min(0.5, 0.1 * e.typical); // fit and snapping, to be averaged
+    std::vector<std::pair<PixelPoint, float>> touching; // and its misfit
+    auto standsApart = [&](PixelPoint c) {
+        if (small(e) && !hollow && partOfALine(map, e, c, reach))
+            return false;
+        if (pinholed && !pinholeAt(map, holes, c))
+            return false;
+        // Small and hollow marks look like letters: those must stand apart.
+        // (A hole over 8 px across is larger than a label's letters; its
+        // mark may have a line in and out where a scan faded the example's
+        // on one side.)
+        if (hollow || e.outside <= 5) {
+            const Surround around = surroundOf(map, c, e.outside);
+            if (around.share > e.surround.share + (hollow ? 0.15 : 0.3)
+                || (hollow && around.directions >= std::max(e.surround.directions + 2, e.typical > 4 ? 6 : 3)))
+                return false;
+        }
+        return true;
+    };
     std::size_t examined = 0;
     for (const Seed &seed : seeds) {
         if ((examined & 63) == 0 && cancelled(control)) {
@@ -1263,22 +1309,17 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             // the outline all marks show may yet fit it.
             misfit = hollow ? 0 : float(Reach);
         }
-        if (!centre || !marksApart.free(*centre))
+        // A small filled mark touching another, through a scan: fitted
+        // without the arc the other widens, and kept once that other is
+        // found (below).
+        if (!centre && likely && !hollow && small(e)) {
+            float asideMisfit = Reach;
+            if (const auto aside = fitted(map, e, near ? *snapped : seed.at, reach, &asideMisfit, true))
+                touching.push_back({*aside, asideMisfit});
             continue;
-        if (small(e) && !hollow && partOfALine(map, e, *centre, reach))
-            continue;
-        if (pinholed && !pinholeAt(map, holes, *centre))
-            continue;
-        // Small and hollow marks look like letters: those must stand apart.
-        // (A hole over 8 px across is larger than a label's letters; its
-        // mark may have a line in and out where a scan faded the example's
-        // on one side.)
-        if (hollow || e.outside <= 5) {
-            const Surround around = surroundOf(map, *centre, e.outside);
-            if (around.share > e.surround.share + (hollow ? 0.15 : 0.3)
-                || (hollow && around.directions >= std::max(e.surround.directions + 2, e.typical > 4 ? 6 : 3)))
-                continue;
         }
+        if (!centre || !marksApart.free(*centre) || !standsApart(*centre))
+            continue;
         marksApart.add(*centre);
         result.centres.push_back(*centre);
         misfits.push_back(misfit);
@@ -1287,6 +1328,22 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             result.outcome = MarkSearch::Capped;
             break;
         }
+    }
+    // Half an outline of one small shape is much like half of another's: a
+    // mark fitted beside a neighbour is one where that neighbour is a mark
+    // found.
+    for (const auto &[c, misfit] : touching) {
+        if (result.centres.size() >= control.cap || !marksApart.free(c) || !standsApart(c))
+            continue;
+        const bool besideAMark = std::any_of(result.centres.begin(), result.centres.end(), [&](PixelPoint f) {
+            return std::hypot(f.x - c.x, f.y - c.y) <= 2 * e.farthest + 1;
+        });
+        if (!besideAMark)
+            continue;
+        marksApart.add(c);
+        result.centres.push_back(c);
+        misfits.push_back(misfit);
+        snaps.push_back(std::nullopt);
     }
     // Each mark fitted again to the outline all of them show, from where it
     // was found, and moved where that fits it better than the example did:
