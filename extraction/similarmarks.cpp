@@ -1227,9 +1227,29 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     std::vector<std::optional<PixelPoint>> snaps; // snapping's centre, where it was taken into each
     const double agreeing = hollow ? 0.5 : std::min(0.5, 0.1 * e.typical); // fit and snapping, to be averaged
     std::vector<std::pair<PixelPoint, float>> touching; // and its misfit
+    // How deep the ink of a filled mark's core goes, by its darkest pixel.
+    // A mark of a paler ink of the same hue (grey beside black), or of
+    // another hue whose rims JPEG takes towards this ink, goes less deep
+    // than the example, a darker ink (black beside grey) deeper. (Through
+    // the example's own ink, not the map's share of it: a small mark's
+    // ink is taken paler than its core.)
+    auto deepestInk = [&](PixelPoint c) {
+        float deepest = 0;
+        for (int y = int(std::floor(c.y - 1)); y <= int(std::floor(c.y + 1)); ++y)
+            for (int x = int(std::floor(c.x - 1)); x <= int(std::floor(c.x + 1)); ++x)
+                if (x >= 0 && y >= 0 && x < picture.width && y < picture.height)
+                    deepest = std::max(deepest, match.along(colourAt(picture, x, y)));
+        return deepest;
+    };
+    const float exampleInk = deepestInk(*example);
     auto standsApart = [&](PixelPoint c) {
         if (small(e) && !hollow && partOfALine(map, e, c, reach))
             return false;
+        if (!hollow) {
+            const float ink = deepestInk(c);
+            if (ink < 0.88f * exampleInk || 0.88f * ink > exampleInk)
+                return false;
+        }
         if (pinholed && !pinholeAt(map, holes, c))
             return false;
         // Small and hollow marks look like letters: those must stand apart.

@@ -79,6 +79,8 @@ private slots:
     void everyMarkOfASeries_data();
     void everyMarkOfASeries();
     void smallOverlappingMarksBothFound();
+    void sameShapeInAnotherInk_data();
+    void sameShapeInAnotherInk();
     void tinyMarksInAFrame_data();
     void tinyMarksInAFrame();
     void marksOnRealCharts();
@@ -270,6 +272,42 @@ void TestExtraction::tinyMarksInAFrame()
     const MarkSearch found = findSimilarMarks(pixels, at(truth[3]), {0, 0, pixels.width, pixels.height});
     const QString wrong = compare(found.centres, truth, QPointF(-1000, -1000), 4, scanned ? 0.3 : 0.15);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+}
+
+void TestExtraction::sameShapeInAnotherInk_data()
+{
+    QTest::addColumn<double>("size");
+    QTest::addColumn<QColor>("pale");
+    QTest::addRow("4 px, dark grey") << 4.0 << QColor(60, 60, 60);
+    QTest::addRow("5 px, purple") << 5.0 << QColor(120, 20, 60);
+    QTest::addRow("8 px, grey") << 8.0 << QColor(110, 110, 110);
+    QTest::addRow("12 px, dark red") << 12.0 << QColor(150, 30, 30);
+}
+
+// Black discs beside discs of a paler ink (grey, or a dark colour whose
+// rims JPEG takes towards grey), all through JPEG: from a black one only
+// the black ones, from a pale one only the pale ones.
+void TestExtraction::sameShapeInAnotherInk()
+{
+    QFETCH(double, size);
+    QFETCH(QColor, pale);
+    QImage image(300, 80, QImage::Format_RGB32);
+    image.fill(QColor(252, 251, 248));
+    std::vector<QPointF> black, paler;
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        for (int j = 0; j < 6; ++j) {
+            black.push_back(drawMark(p, Shape::Disc, QPointF(20.3 + 45.1 * j, 25.6 + 0.3 * j), size, QColor(20, 20, 20)));
+            paler.push_back(drawMark(p, Shape::Disc, QPointF(32.7 + 45.1 * j, 55.2 - 0.4 * j), size, pale));
+        }
+    }
+    image = throughJpeg(image, 75);
+    const PixelBuffer pixels = pixelsOf(image);
+    for (const std::vector<QPointF> &kind : {black, paler}) {
+        const MarkSearch found = findSimilarMarks(pixels, at(kind[2]), {0, 0, pixels.width, pixels.height});
+        QCOMPARE(compare(found.centres, kind, {-100, -100}, size, 0.3), QString());
+    }
 }
 
 // Two 5 px discs 3 px apart, among single ones: snapping takes the pair for
