@@ -230,16 +230,13 @@ std::array<bool, Rays> clearRays(const std::array<float, Rays> &seen, const std:
     return clear;
 }
 
-// A mark a few pixels across differs from another shape of its size by
-// little along any one ray, but alike all round: a triangle's three
-// corners against a diamond's four, a small square hole's four corners
-// against a round one. Least squares of the outline's difference from the
-// example's, over the clear rays, on the harmonics up to the fourth; the
-// amplitude of harmonic `m`, in px. (Larger marks differ along whole
-// sides, which the rays show one by one.) `noise`: how many times more a ray's
-// noise moves it than where every ray is seen.
-double harmonic(const std::array<float, Rays> &seen, const std::array<float, Rays> &want,
-                const std::array<bool, Rays> &shows, int m, double *noise = nullptr)
+// Harmonic `m` of `d` over the rays in `use`, least squares on the
+// harmonics up to the fourth: its cosine and sine terms, and how many
+// times more a ray's noise moves them than where every ray is used.
+struct HarmonicTerms {
+    double cos = 0, sin = 0, noise = 0;
+};
+std::optional<HarmonicTerms> harmonicOf(const std::array<float, Rays> &d, const std::array<bool, Rays> &use, int m)
 {
     // The normal equations, with two more right-hand sides that give the
     // harmonic's terms of their inverse: how well the rays pin it down.
@@ -247,19 +244,17 @@ double harmonic(const std::array<float, Rays> &seen, const std::array<float, Ray
     const std::size_t Cos = std::size_t(2 * m - 1), Sin = Cos + 1;
     std::array<std::array<double, Columns>, Terms> a{};
     a[Cos][Terms + 1] = a[Sin][Terms + 2] = 1;
-    const std::array<bool, Rays> clear = clearRays(seen, want, shows);
     for (int k = 0; k < Rays; ++k) {
-        if (!clear[std::size_t(k)])
+        if (!use[std::size_t(k)])
             continue;
         const double t = 2 * Pi * k / Rays;
         std::array<double, Terms> f{1};
         for (int h = 1; h <= 4; ++h)
             f[std::size_t(2 * h - 1)] = std::cos(h * t), f[std::size_t(2 * h)] = std::sin(h * t);
-        const double d = seen[std::size_t(k)] - want[std::size_t(k)];
         for (std::size_t i = 0; i < Terms; ++i) {
             for (std::size_t j = 0; j < Terms; ++j)
                 a[i][j] += f[i] * f[j];
-            a[i][Terms] += f[i] * d;
+            a[i][Terms] += f[i] * d[std::size_t(k)];
         }
     }
     // Gauss-Jordan with partial pivoting.
@@ -270,7 +265,7 @@ double harmonic(const std::array<float, Rays> &seen, const std::array<float, Ray
                 pivot = j;
         std::swap(a[i], a[pivot]);
         if (std::abs(a[i][i]) < 1e-6)
-            return 0;
+            return std::nullopt;
         for (std::size_t j = 0; j < Terms; ++j)
             if (j != i) {
                 const double q = a[j][i] / a[i][i];
@@ -278,15 +273,31 @@ double harmonic(const std::array<float, Rays> &seen, const std::array<float, Ray
                     a[j][l] -= q * a[i][l];
             }
     }
-    // Against all 32 rays, how much more a ray's noise moves the estimate;
-    // past three times, too little of the outline is seen to tell.
+    // Against all 32 rays.
     const double inverse = std::max(a[Cos][Terms + 1] / a[Cos][Cos], a[Sin][Terms + 2] / a[Sin][Sin]);
-    const double amplified = std::sqrt(inverse * Rays / 2);
-    if (noise)
-        *noise = amplified;
-    if (amplified > 3)
+    return HarmonicTerms{a[Cos][Terms] / a[Cos][Cos], a[Sin][Terms] / a[Sin][Sin], std::sqrt(inverse * Rays / 2)};
+}
+
+// A mark a few pixels across differs from another shape of its size by
+// little along any one ray, but alike all round: a triangle's three
+// corners against a diamond's four, a small square hole's four corners
+// against a round one. The amplitude of harmonic `m` of the outline's
+// difference from the example's, over the clear rays, in px; none where
+// a ray's noise would move it over three times as much as with all rays
+// (too little of the outline is seen to tell). (Larger marks differ along
+// whole sides, which the rays show one by one.)
+double harmonic(const std::array<float, Rays> &seen, const std::array<float, Rays> &want,
+                const std::array<bool, Rays> &shows, int m, double *noise = nullptr)
+{
+    std::array<float, Rays> d{};
+    for (std::size_t k = 0; k < Rays; ++k)
+        d[k] = seen[k] - want[k];
+    const auto terms = harmonicOf(d, clearRays(seen, want, shows), m);
+    if (!terms)
         return 0;
-    return std::hypot(a[Cos][Terms] / a[Cos][Cos], a[Sin][Terms] / a[Sin][Sin]);
+    if (noise)
+        *noise = terms->noise;
+    return terms->noise > 3 ? 0 : std::hypot(terms->cos, terms->sin);
 }
 
 bool small(const Example &e)
@@ -305,6 +316,24 @@ std::array<bool, Rays> outerShows(const Example &e)
     return shows;
 }
 
+// Whether a small filled mark seen all round lacks over half of the four
+// corners the example's own outline shows plainly (a 4 px square's, of
+// 0.15 px or more): a disc beside 4 px squares through JPEG, whose
+// corners are a few pixels, differs from them by less than marks of one
+// kind differ among themselves, but always the same way.
+bool lacksCorners(const Example &e, const Outline &o)
+{
+    const auto own = harmonicOf(e.outline.outer, e.shows, 4);
+    std::array<float, Rays> d{};
+    for (std::size_t k = 0; k < Rays; ++k)
+        d[k] = o.outer[k] - e.outline.outer[k];
+    const auto differs = harmonicOf(d, clearRays(o.outer, e.outline.outer, e.shows), 4);
+    if (!own || !differs || differs->noise >= 1.1)
+        return false;
+    const double corners = std::hypot(own->cos, own->sin);
+    return corners >= 0.15 && differs->cos * own->cos + differs->sin * own->sin < -0.6 * corners * corners;
+}
+
 // Whether a small mark's outline differs from the example's all round, as
 // another shape's does: three corners for four, four for none (a 5 px
 // disc and square; marks of one kind differ by up to 0.2 px), or (a hole
@@ -319,6 +348,8 @@ bool otherSmallShape(const Example &e, const Outline &o)
     // (Seen all round, three corners for four show from 0.19 px.)
     double noise = 0;
     const double corners3 = small(e) ? harmonic(seen, want, e.shows, 3, &noise) : 0;
+    if (small(e) && !hollow && lacksCorners(e, o))
+        return true;
     return (small(e) && (corners3 > (noise < 1.1 ? 0.19 : 0.22) || harmonic(seen, want, e.shows, 4) > 0.3))
         || (hollow && e.nearest < 3.5 && harmonic(seen, want, e.shows, 4) > 0.2)
         || (hollow && e.nearest < 2 && harmonic(o.outer, e.outline.outer, outerShows(e), 4) > 0.18);

@@ -173,8 +173,9 @@ void TestExtraction::everyMarkOfASeries_data()
     QTest::addRow("5 px alone, hollow") << 5.0 << 0 << true << 0.2 << QStringList{QStringLiteral("open squares"), QStringLiteral("rings")};
     // One ring's hole worn wider on one side.
     QTest::addRow("5 px alone, JPEG turned, hollow") << 5.0 << 1 << true << 0.3 << QStringList{QStringLiteral("open squares"), QStringLiteral("rings")};
-    // 5 px squares and discs differ by four corners all round.
+    // 4 and 5 px squares and discs differ by four corners all round.
     QTest::addRow("5 px alone, squares") << 5.0 << 0 << true << 0.15 << QStringList{QStringLiteral("squares")};
+    QTest::addRow("4 px alone, JPEG turned, squares") << 4.0 << 1 << true << 0.3 << QStringList{QStringLiteral("squares")};
     // The core of a 4 px diamond is darker than the mean of its middle.
     QTest::addRow("4 px alone, diamonds") << 4.0 << 0 << true << 0.15 << QStringList{QStringLiteral("diamonds")};
     // 4 px triangles and diamonds, seen all round, differ by their corners.
