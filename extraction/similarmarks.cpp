@@ -1383,7 +1383,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // Half an outline of one small shape is much like half of another's: a
     // mark fitted beside a neighbour is one where that neighbour is a mark
     // found.
-    for (const auto &[c, misfit] : touching) {
+    for (const auto &[at, misfit] : touching) {
+        const PixelPoint c = at; // (a lambda may not take a structured binding in every compiler)
         if (result.centres.size() >= control.cap || !marksApart.free(c) || !standsApart(c))
             continue;
         const bool besideAMark = std::any_of(result.centres.begin(), result.centres.end(), [&](PixelPoint f) {
