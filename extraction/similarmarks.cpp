@@ -81,6 +81,7 @@ bool traceOutline(const MatchMap &map, PixelPoint c, bool hollow, double reach, 
 struct Surround {
     double share = 0;
     int directions = 0;
+    int things = 0; // separate runs of those directions
 };
 
 struct Example {
@@ -402,16 +403,21 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside)
     const double from = outside + 2, to = from + std::max(3.0, 0.5 * outside);
     int inked = 0, all = 0;
     Surround s;
-    for (const PixelPoint u : Directions) {
-        bool crossed = false;
+    std::array<bool, Rays> crossed{};
+    for (std::size_t k = 0; k < Rays; ++k) {
+        const PixelPoint u = Directions[k];
         for (double r = from; r <= to; r += 1) {
             const bool ink = map.between(c.x + r * u.x, c.y + r * u.y) >= 0.5;
             inked += ink;
-            crossed = crossed || ink;
+            crossed[k] = crossed[k] || ink;
             ++all;
         }
-        s.directions += crossed;
+        s.directions += crossed[k];
     }
+    for (std::size_t k = 0; k < Rays; ++k)
+        s.things += crossed[k] && !crossed[(k + Rays - 1) % Rays];
+    if (s.directions == Rays)
+        s.things = 1;
     s.share = double(inked) / all;
     return s;
 }
@@ -1156,6 +1162,12 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // dot of an i: a label, not a mark. (A line and error bars through a
     // small mark meet the band along four rays, a tenth of it.)
     if (e.outside <= 7 && e.surround.directions >= 7 && e.surround.share >= 0.1)
+        return result;
+    // So is a small hollow one with more than one thing round it, in three
+    // directions or more (the bowl of an o, a d or a p between the letters
+    // beside it), as no mark found like it may be (below). (Hollow marks
+    // among grid lines meet one thing there, a line or a crossing.)
+    if (hollow && e.outside <= 7 && e.typical <= 4 && e.surround.directions >= 3 && e.surround.things >= 2)
         return result;
     // (Through JPEG a 5 px ring's hole is a little over a pixel across.)
     if (e.shown < Rays / 2 || e.nearest < (hollow ? 0.6f : 0.75f) || e.farthest >= float(Reach) - 1)
