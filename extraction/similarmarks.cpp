@@ -84,6 +84,13 @@ struct Surround {
     int things = 0; // separate runs of those directions
 };
 
+// A harmonic of an outline, or of its difference from another: its cosine
+// and sine terms, and how many times more a ray's noise moves them than
+// where every ray is used.
+struct HarmonicTerms {
+    double cos = 0, sin = 0, noise = 0;
+};
+
 struct Example {
     Outline outline;
     std::array<bool, Rays> shows{};
@@ -92,6 +99,7 @@ struct Example {
     float typical = 0;               // their median
     float outside = 0;               // the farthest outer edge of those rays
     Surround surround;
+    std::optional<HarmonicTerms> corners; // harmonic 4 of its outer edge (see withCorners)
 };
 
 Example exampleOf(const Outline &o)
@@ -232,11 +240,8 @@ std::array<bool, Rays> clearRays(const std::array<float, Rays> &seen, const std:
 }
 
 // Harmonic `m` of `d` over the rays in `use`, least squares on the
-// harmonics up to the fourth: its cosine and sine terms, and how many
-// times more a ray's noise moves them than where every ray is used.
-struct HarmonicTerms {
-    double cos = 0, sin = 0, noise = 0;
-};
+// harmonics up to the fourth: its cosine and sine terms (see
+// HarmonicTerms).
 std::optional<HarmonicTerms> harmonicOf(const std::array<float, Rays> &d, const std::array<bool, Rays> &use, int m)
 {
     // The normal equations, with two more right-hand sides that give the
@@ -324,7 +329,7 @@ std::array<bool, Rays> outerShows(const Example &e)
 // kind differ among themselves, but always the same way.
 bool lacksCorners(const Example &e, const Outline &o)
 {
-    const auto own = harmonicOf(e.outline.outer, e.shows, 4);
+    const auto &own = e.corners;
     std::array<float, Rays> d{};
     for (std::size_t k = 0; k < Rays; ++k)
         d[k] = o.outer[k] - e.outline.outer[k];
@@ -612,6 +617,14 @@ SharedOutline sharedOutline(const MatchMap &map, const Example &e, const std::ve
 
 // The example's outline as all the marks found show it, where three or
 // more do (elsewhere the example's own).
+// The example with the four corners its outer edge shows, measured once
+// for every mark compared with it.
+Example withCorners(Example e)
+{
+    e.corners = harmonicOf(e.outline.outer, e.shows, 4);
+    return e;
+}
+
 Example commonExample(const MatchMap &map, const Example &e, const std::vector<PixelPoint> &centres, double reach)
 {
     const SharedOutline shared = sharedOutline(map, e, centres, reach, 3);
@@ -620,7 +633,7 @@ Example commonExample(const MatchMap &map, const Example &e, const std::vector<P
     for (std::size_t k = 0; k < Rays; ++k)
         if (shared.known[k])
             edge[k] = shared.edge[k];
-    return common;
+    return withCorners(common);
 }
 
 // Small filled marks of another shape may differ from the example by less
@@ -1007,6 +1020,26 @@ Rgb inkOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
     return runs[quarter];
 }
 
+// Of the 3 × 3 pixels round `c`, the one furthest from paper towards
+// `match`'s ink; paper where none lies in the picture.
+Rgb darkestAround(const PixelBuffer &picture, const InkMatch &match, PixelPoint c)
+{
+    Rgb darkest;
+    float deepest = -1;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int x = int(std::floor(c.x)) + dx, y = int(std::floor(c.y)) + dy;
+            if (x < 0 || y < 0 || x >= picture.width || y >= picture.height)
+                continue;
+            const Rgb colour = colourAt(picture, x, y);
+            if (match.along(colour) > deepest) {
+                deepest = match.along(colour);
+                darkest = colour;
+            }
+        }
+    return deepest < 0 ? Rgb{} : darkest;
+}
+
 // The example's ink; where the darkest pixel of its middle is that ink
 // deeper (a mark a few pixels across, whose middle takes in its soft
 // edges), colours as deep count as the ink too, or the core of each such
@@ -1015,20 +1048,8 @@ InkMatch inkMatchOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
 {
     const Rgb ink = inkOf(picture, centre, paper);
     const InkMatch plain(paper, ink);
-    float deepest = 1;
-    Rgb darkest;
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) {
-            const int x = int(std::floor(centre.x)) + dx, y = int(std::floor(centre.y)) + dy;
-            if (x < 0 || y < 0 || x >= picture.width || y >= picture.height)
-                continue;
-            const Rgb c = colourAt(picture, x, y);
-            if (plain.along(c) > deepest) {
-                deepest = plain.along(c);
-                darkest = c;
-            }
-        }
-    if (deepest > 1) {
+    const Rgb darkest = darkestAround(picture, plain, centre);
+    if (const float deepest = plain.along(darkest); deepest > 1) {
         const InkMatch deeper(paper, ink, deepest + 0.05f);
         if (deeper(darkest) >= 0.99f)
             return deeper;
@@ -1123,6 +1144,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         symmetrise(e, e.outline.outer);
         if (hollow)
             symmetrise(e, e.outline.inner);
+        e = withCorners(e);
         e.surround = surroundOf(near, *example, e.outside);
         return true;
     };
@@ -1276,14 +1298,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // than the example, a darker ink (black beside grey) deeper. (Through
     // the example's own ink, not the map's share of it: a small mark's
     // ink is taken paler than its core.)
-    auto deepestInk = [&](PixelPoint c) {
-        float deepest = 0;
-        for (int y = int(std::floor(c.y - 1)); y <= int(std::floor(c.y + 1)); ++y)
-            for (int x = int(std::floor(c.x - 1)); x <= int(std::floor(c.x + 1)); ++x)
-                if (x >= 0 && y >= 0 && x < picture.width && y < picture.height)
-                    deepest = std::max(deepest, match.along(colourAt(picture, x, y)));
-        return deepest;
-    };
+    auto deepestInk = [&](PixelPoint c) { return match.along(darkestAround(picture, match, c)); };
     const float exampleInk = deepestInk(*example);
     auto standsApart = [&](PixelPoint c) {
         if (small(e) && !hollow && partOfALine(map, e, c, reach))
