@@ -330,14 +330,14 @@ std::array<bool, Rays> outerShows(const Example &e)
 bool lacksCorners(const Example &e, const Outline &o)
 {
     const auto &own = e.corners;
+    const double corners = own ? std::hypot(own->cos, own->sin) : 0;
+    if (corners < 0.15)
+        return false;
     std::array<float, Rays> d{};
     for (std::size_t k = 0; k < Rays; ++k)
         d[k] = o.outer[k] - e.outline.outer[k];
     const auto differs = harmonicOf(d, clearRays(o.outer, e.outline.outer, e.shows), 4);
-    if (!own || !differs || differs->noise >= 1.1)
-        return false;
-    const double corners = std::hypot(own->cos, own->sin);
-    return corners >= 0.15 && differs->cos * own->cos + differs->sin * own->sin < -0.6 * corners * corners;
+    return differs && differs->noise < 1.1 && differs->cos * own->cos + differs->sin * own->sin < -0.6 * corners * corners;
 }
 
 // Whether a small mark's outline differs from the example's all round, as
