@@ -716,12 +716,17 @@ bool partOfALine(const MatchMap &map, const Example &e, PixelPoint c, double rea
         const double past = e.farthest + 1.5;
         // On past the mark as wide as it, and further on too, or on the way
         // there running on across (a frame's corner, a line crossing).
+        // (Each further look from the middle of the ink at the one before:
+        // the rays' mean way may be a few degrees off the line's, a pixel
+        // aside at twice that.)
         std::array<std::array<double, 2>, 3> at; // past, half as far again, twice
         bool turns = false;
+        PixelPoint p{c.x + past * u.x, c.y + past * u.y};
         for (std::size_t i = 0; i < at.size(); ++i) {
-            const double t = (1 + 0.5 * double(i)) * past;
-            at[i] = across({c.x + t * u.x, c.y + t * u.y}, normal);
+            at[i] = across(p, normal);
             turns = turns || std::max(at[i][0], at[i][1]) >= 2 * e.farthest;
+            const double aside = 0.5 * (at[i][1] - at[i][0]);
+            p = {p.x + aside * normal.x + 0.5 * past * u.x, p.y + aside * normal.y + 0.5 * past * u.y};
         }
         if (std::min(at[0][0] + at[0][1], at[1][0] + at[1][1]) >= 0.75 * wide)
             lines.push_back(u);

@@ -240,8 +240,10 @@ void TestExtraction::tinyMarksInAFrame_data()
     QTest::addColumn<Shape>("shape");
     QTest::addColumn<bool>("scanned");
     QTest::addColumn<double>("frame"); // its top left corner: how its corners fall on the pixels
-    QTest::addRow("triangles") << Shape::Triangle << false << 10.5;
-    QTest::addRow("diamonds, JPEG turned") << Shape::Diamond << true << 11.0;
+    QTest::addColumn<double>("turned"); // degrees
+    QTest::addRow("triangles") << Shape::Triangle << false << 10.5 << 0.0;
+    QTest::addRow("diamonds, JPEG turned") << Shape::Diamond << true << 11.0 << 2.0;
+    QTest::addRow("triangles, JPEG turned 3 deg") << Shape::Triangle << true << 10.25 << 3.0;
 }
 
 // Marks 4 px across (a triangle's darkest middle darker than the mean of
@@ -252,12 +254,12 @@ void TestExtraction::tinyMarksInAFrame()
     QFETCH(Shape, shape);
     QFETCH(bool, scanned);
     QFETCH(double, frame);
+    QFETCH(double, turned);
     QImage image(260, 80, QImage::Format_RGB32);
     image.fill(QColor(252, 251, 248));
     std::vector<QPointF> truth;
     QTransform turn;
-    if (scanned)
-        turn.translate(130, 40).rotate(2).translate(-130, -40);
+    turn.translate(130, 40).rotate(turned).translate(-130, -40);
     {
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing);
