@@ -1196,6 +1196,17 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // among grid lines meet one thing there, a line or a crossing.)
     if (hollow && e.outside <= 7 && e.typical <= 4 && e.surround.directions >= 3 && e.surround.things >= 2)
         return result;
+    // And a small hole stretched by a tenth or more, taller than wide or
+    // wider than tall (an o's, an e's): marks are drawn round or regular,
+    // and a round or square hole nearly keeps the mirrors across its
+    // diagonals, which, made exact, leave it no stretch at all. (A real
+    // chart's triangle that is not quite equilateral is stretched by 0.07
+    // of its size.)
+    if (hollow && e.outside <= 7 && e.typical <= 4) {
+        const auto stretch = harmonicOf(e.outline.inner, e.shows, 2);
+        if (stretch && std::hypot(stretch->cos, stretch->sin) > 0.1 * e.typical)
+            return result;
+    }
     // (Through JPEG a 5 px ring's hole is a little over a pixel across.)
     if (e.shown < Rays / 2 || e.nearest < (hollow ? 0.6f : 0.75f) || e.farthest >= float(Reach) - 1)
         return result;
