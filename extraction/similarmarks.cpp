@@ -1202,7 +1202,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // diagonals, which, made exact, leave it no stretch at all. (A real
     // chart's triangle that is not quite equilateral is stretched by 0.07
     // of its size.)
-    if (hollow && e.outside <= 7 && e.typical <= 4) {
+    if (hollow && e.typical <= 4) {
         const auto stretch = harmonicOf(e.outline.inner, e.shows, 2);
         if (stretch && std::hypot(stretch->cos, stretch->sin) > 0.1 * e.typical)
             return result;

@@ -410,6 +410,7 @@ void TestExtraction::lettersAreNoExample_data()
     QTest::addColumn<double>("turned"); // degrees
     QTest::addRow("clean") << false << 0.0;
     QTest::addRow("JPEG, turned 1 deg") << true << 1.0;
+    QTest::addRow("JPEG, turned -3 deg") << true << -3.0;
 }
 
 void TestExtraction::lettersAreNoExample()
