@@ -82,6 +82,7 @@ struct Surround {
     double share = 0;
     int directions = 0;
     int things = 0; // separate runs of those directions
+    int apart = 0;  // of those, the ones paper parts from the mark along each of their directions
 };
 
 // A harmonic of an outline, or of its difference from another: its cosine
@@ -408,7 +409,7 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside)
     const double from = outside + 2, to = from + std::max(3.0, 0.5 * outside);
     int inked = 0, all = 0;
     Surround s;
-    std::array<bool, Rays> crossed{};
+    std::array<bool, Rays> crossed{}, joined{};
     for (std::size_t k = 0; k < Rays; ++k) {
         const PixelPoint u = Directions[k];
         for (double r = from; r <= to; r += 1) {
@@ -418,11 +419,24 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside)
             ++all;
         }
         s.directions += crossed[k];
+        // Joined to the mark where ink runs all the way out to the band.
+        if (crossed[k]) {
+            joined[k] = true;
+            for (double r = 0; r < from && joined[k]; r += Step)
+                joined[k] = map.between(c.x + r * u.x, c.y + r * u.y) >= 0.5;
+        }
     }
-    for (std::size_t k = 0; k < Rays; ++k)
-        s.things += crossed[k] && !crossed[(k + Rays - 1) % Rays];
+    for (std::size_t k = 0; k < Rays; ++k) {
+        if (!crossed[k] || crossed[(k + Rays - 1) % Rays])
+            continue;
+        ++s.things;
+        bool apart = true;
+        for (std::size_t n = 0; n < Rays && crossed[(k + n) % Rays]; ++n)
+            apart = apart && !joined[(k + n) % Rays];
+        s.apart += apart;
+    }
     if (s.directions == Rays)
-        s.things = 1;
+        s.things = 1, s.apart = 0;
     s.share = double(inked) / all;
     return s;
 }
@@ -1189,6 +1203,12 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // dot of an i: a label, not a mark. (A line and error bars through a
     // small mark meet the band along four rays, a tenth of it.)
     if (e.outside <= 7 && e.surround.directions >= 7 && e.surround.share >= 0.1)
+        return result;
+    // As does a small filled one with two things or more round it that
+    // paper parts from it (the stem under an i's dot and the letter
+    // beside it, the next letters round a stroke of an m): what runs on
+    // from a mark, its line and error bars, is joined to it.
+    if (!hollow && e.outside <= 7 && e.surround.directions >= 5 && e.surround.apart >= 2)
         return result;
     // So is a small hollow one with more than one thing round it, in three
     // directions or more (the bowl of an o, a d or a p between the letters
