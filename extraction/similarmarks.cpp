@@ -403,8 +403,9 @@ bool alike(const Example &e, const Outline &c, float slack = 0, int strays = Ray
 // The band just outside a mark: how much of it is ink, and in how many
 // directions ink crosses it. A mark stands on paper, a line through it
 // crossing the band in two directions; a letter stands among the other
-// letters of its word, which cross it in many.
-Surround surroundOf(const MatchMap &map, PixelPoint c, double outside)
+// letters of its word, which cross it in many. `countApart`: also how many
+// of those things paper parts from the mark (measured for the example).
+Surround surroundOf(const MatchMap &map, PixelPoint c, double outside, bool countApart = false)
 {
     const double from = outside + 2, to = from + std::max(3.0, 0.5 * outside);
     int inked = 0, all = 0;
@@ -420,7 +421,7 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside)
         }
         s.directions += crossed[k];
         // Joined to the mark where ink runs all the way out to the band.
-        if (crossed[k]) {
+        if (countApart && crossed[k]) {
             joined[k] = true;
             for (double r = 0; r < from && joined[k]; r += Step)
                 joined[k] = map.between(c.x + r * u.x, c.y + r * u.y) >= 0.5;
@@ -430,7 +431,7 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside)
         if (!crossed[k] || crossed[(k + Rays - 1) % Rays])
             continue;
         ++s.things;
-        bool apart = true;
+        bool apart = countApart;
         for (std::size_t n = 0; n < Rays && crossed[(k + n) % Rays]; ++n)
             apart = apart && !joined[(k + n) % Rays];
         s.apart += apart;
@@ -1164,7 +1165,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         if (hollow)
             symmetrise(e, e.outline.inner);
         e = withCorners(e);
-        e.surround = surroundOf(near, *example, e.outside);
+        e.surround = surroundOf(near, *example, e.outside, true);
         return true;
     };
     if (!hollow)
