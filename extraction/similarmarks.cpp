@@ -98,12 +98,53 @@ struct Example {
     int shown = 0;
     float nearest = 0, farthest = 0; // of the rays that show it
     float typical = 0;               // their median
-    float outside = 0;               // the farthest outer edge of those rays
+    float outside = 0;               // the farthest outer edge of those rays, or of a neighbour joined to it
     Surround surround;
     std::optional<HarmonicTerms> corners; // harmonic 4 of its outer edge (see withCorners)
 };
 
-Example exampleOf(const Outline &o)
+// A neighbour overlapping or touching a filled example widens it over a
+// broad arc, some 60 degrees or more (a line through it, or a triangle's
+// corner, over a narrow one): the rays of that arc, and one either side
+// where the two outlines meet, show the neighbour.
+void withoutNeighbours(std::array<bool, Rays> &shows, const std::array<float, Rays> &edge)
+{
+    std::array<float, Rays> sorted = edge;
+    std::nth_element(sorted.begin(), sorted.begin() + Rays / 2, sorted.end());
+    const float typical = sorted[Rays / 2];
+    std::array<bool, Rays> wide{};
+    for (std::size_t k = 0; k < Rays; ++k)
+        wide[k] = !shows[k] || edge[k] > 1.35f * typical + 0.5f;
+    if (std::all_of(wide.begin(), wide.end(), [](bool w) { return w; }))
+        return;
+    for (int k = 0; k < Rays; ++k) {
+        if (!wide[std::size_t(k)] || wide[std::size_t((k + Rays - 1) % Rays)])
+            continue;
+        int n = 0;
+        while (wide[std::size_t((k + n) % Rays)])
+            ++n;
+        if (n >= 5)
+            for (int j = -1; j <= n; ++j)
+                shows[std::size_t((k + j + Rays) % Rays)] = false;
+    }
+}
+
+// Whether ink goes on past where a ray ended, paler than the half that
+// ends a ray: a thin line leaving the mark, whose antialiased pixels dip
+// under half along it. (Asked only of rays well past the nearest edge: a
+// scan's halo lies round every edge.)
+bool goesOnFaintly(const MatchMap &map, PixelPoint c, int k, float end, float nearest)
+{
+    const PixelPoint u = Directions[std::size_t(k)];
+    const float past = std::max(3.0f, nearest);
+    double sum = 0;
+    int n = 0;
+    for (double s = end + Step; s <= end + past; s += Step, ++n)
+        sum += map.between(c.x + s * u.x, c.y + s * u.y);
+    return n > 0 && sum / n >= 0.25;
+}
+
+Example exampleOf(const Outline &o, const MatchMap &map, PixelPoint c)
 {
     Example e;
     e.outline = o;
@@ -112,14 +153,22 @@ Example exampleOf(const Outline &o)
     for (int k = 0; k < Rays; ++k) {
         const float r = edge[std::size_t(k)];
         // (A ray still in ink at its reach ran off along a line.)
-        const bool shows = r <= 2.2f * nearest + 1.5f && r < float(Reach) && o.outer[std::size_t(k)] < float(Reach);
+        const bool shows = r <= 2.2f * nearest + 1.5f && r < float(Reach) && o.outer[std::size_t(k)] < float(Reach)
+                           && (o.hollow || r <= 1.3f * nearest + 0.5f || !goesOnFaintly(map, c, k, r, nearest));
         e.shows[std::size_t(k)] = shows;
-        if (shows) {
-            ++e.shown;
-            e.farthest = std::max(e.farthest, r);
+        // (The band round a filled one lies past a neighbour touching or
+        // overlapping it, whose far edge lies up to three times its
+        // nearest out: the two stand together among what lies round them.)
+        if (o.hollow ? shows : r <= 3.2f * nearest + 0.5f && o.outer[std::size_t(k)] < float(Reach))
             e.outside = std::max(e.outside, o.outer[std::size_t(k)]);
-        }
     }
+    if (!o.hollow)
+        withoutNeighbours(e.shows, edge);
+    for (int k = 0; k < Rays; ++k)
+        if (e.shows[std::size_t(k)]) {
+            ++e.shown;
+            e.farthest = std::max(e.farthest, edge[std::size_t(k)]);
+        }
     e.nearest = nearest;
     std::array<float, Rays> shown{};
     int n = 0;
@@ -630,8 +679,6 @@ SharedOutline sharedOutline(const MatchMap &map, const Example &e, const std::ve
     return shared;
 }
 
-// The example's outline as all the marks found show it, where three or
-// more do (elsewhere the example's own).
 // The example with the four corners its outer edge shows, measured once
 // for every mark compared with it.
 Example withCorners(Example e)
@@ -640,6 +687,8 @@ Example withCorners(Example e)
     return e;
 }
 
+// The example's outline as all the marks found show it, where three or
+// more do (elsewhere the example's own).
 Example commonExample(const MatchMap &map, const Example &e, const std::vector<PixelPoint> &centres, double reach)
 {
     const SharedOutline shared = sharedOutline(map, e, centres, reach, 3);
@@ -1160,7 +1209,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         Outline shape;
         if (!traceOutline(near, *example, hollow, Reach, shape))
             return false;
-        e = exampleOf(shape);
+        e = exampleOf(shape, near, *example);
         symmetrise(e, e.outline.outer);
         if (hollow)
             symmetrise(e, e.outline.inner);
