@@ -115,9 +115,7 @@ void withoutNeighbours(std::array<bool, Rays> &shows, const std::array<float, Ra
     std::array<bool, Rays> wide{};
     for (std::size_t k = 0; k < Rays; ++k)
         wide[k] = !shows[k] || edge[k] > 1.35f * typical + 0.5f;
-    if (std::all_of(wide.begin(), wide.end(), [](bool w) { return w; }))
-        return;
-    for (int k = 0; k < Rays; ++k) {
+    for (int k = 0; k < Rays; ++k) { // (where every ray is wide, no arc starts)
         if (!wide[std::size_t(k)] || wide[std::size_t((k + Rays - 1) % Rays)])
             continue;
         int n = 0;
