@@ -962,6 +962,35 @@ Circle circleThrough(const Outline &o, double cx, double cy)
     return c;
 }
 
+// The same, leaving out up to two rays that stray from the circle by over
+// a pixel and three times the rest's spread: where two marks' edges meet,
+// the blur of both carries a ray or two past either outline. (A square's
+// corners stray alike, four or more of them, by under twice its spread.)
+Circle circleThroughMost(Outline o, double cx, double cy)
+{
+    Circle c = circleThrough(o, cx, cy);
+    for (int left = 0; left < 2; ++left) {
+        int worst = -1;
+        double far = 0;
+        for (int k = 0; k < Rays; ++k)
+            if (o.seen[std::size_t(k)]) {
+                const double off = std::abs(distance(cx + o.reach[std::size_t(k)] * Ray.x[std::size_t(k)] - c.x,
+                                                     cy + o.reach[std::size_t(k)] * Ray.y[std::size_t(k)] - c.y)
+                                            - c.radius);
+                if (off > far) {
+                    far = off;
+                    worst = k;
+                }
+            }
+        if (worst < 0 || far < std::max(1.0, 3 * c.rms))
+            break;
+        o.seen[std::size_t(worst)] = false;
+        --o.seenCount;
+        c = circleThrough(o, cx, cy);
+    }
+    return c;
+}
+
 // The centre of a mark's outline. Where a filled mark of about its size
 // overlaps it (not the stub of a thick line), the part of the outline the
 // other hides would be filled in from the mark's symmetry, which says
@@ -983,7 +1012,7 @@ std::optional<PixelPoint> outlineCentre(const SnapWindow &w, const Candidate &se
     for (int pass = 0; pass < 6; ++pass) {
         const Outline o = traceOutline(w, disc, disc.x, disc.y, found, count, &self, false);
         clipped = o.clipped;
-        const Circle c = circleThrough(o, disc.x, disc.y);
+        const Circle c = circleThroughMost(o, disc.x, disc.y);
         if (o.seenCount < Rays * 4 / 10 || c.rms > 0.35 || distance(c.x - self.x, c.y - self.y) > std::max(2.0, 0.3 * self.radius))
             return std::nullopt;
         const double moved = distance(c.x - disc.x, c.y - disc.y);
