@@ -563,7 +563,11 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
             ++used;
         }
         const double det = sxx * syy - sxy * sxy;
-        if (used + widenedRays < e.shown / 2 || det < 1e-6)
+        // Half the rays the example shows, or, on a mark 12 px or more
+        // across, a third: where two overlap, each hides the arc of the
+        // other that the example may show, and eight rays of that size
+        // fitting within tenths are a disc's edge, no stroke's.
+        if (used + widenedRays < (e.nearest >= 6 ? std::max(8, e.shown / 3) : e.shown / 2) || det < 1e-6)
             return std::nullopt;
         shift = {(syy * bx - sxy * by) / det, (sxx * by - sxy * bx) / det};
         if (std::hypot(shift.x, shift.y) > 3)

@@ -262,6 +262,8 @@ void TestExtraction::fromAMarkBesideAnother_data()
     QTest::addRow("14 px JPEG turned") << 14.0 << true << QList<int>{7};
     QTest::addRow("24 px clean") << 24.0 << false << QList<int>{7, 11};
     QTest::addRow("40 px clean") << 40.0 << false << QList<int>{7, 11};
+    QTest::addRow("24 px JPEG turned") << 24.0 << true << QList<int>{7, 11};
+    QTest::addRow("40 px JPEG turned") << 40.0 << true << QList<int>{7, 11};
 }
 
 void TestExtraction::fromAMarkBesideAnother()
