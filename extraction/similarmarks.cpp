@@ -148,6 +148,7 @@ Example exampleOf(const Outline &o, const MatchMap &map, PixelPoint c)
     e.outline = o;
     const auto &edge = o.hollow ? o.inner : o.outer;
     const float nearest = *std::min_element(edge.begin(), edge.end());
+    const float nearestOuter = *std::min_element(o.outer.begin(), o.outer.end());
     for (int k = 0; k < Rays; ++k) {
         const float r = edge[std::size_t(k)];
         // (A ray still in ink at its reach ran off along a line.)
@@ -156,8 +157,11 @@ Example exampleOf(const Outline &o, const MatchMap &map, PixelPoint c)
         e.shows[std::size_t(k)] = shows;
         // (The band round a filled one lies past a neighbour touching or
         // overlapping it, whose far edge lies up to three times its
-        // nearest out: the two stand together among what lies round them.)
-        if (o.hollow ? shows : r <= 3.2f * nearest + 0.5f && o.outer[std::size_t(k)] < float(Reach))
+        // nearest out: the two stand together among what lies round them.
+        // Round a hole over 8 px across, no letter's eye, it lies round the
+        // outline, not out along a line leaving it, where grid lines cross.)
+        if (o.hollow ? shows && (nearest <= 4 || o.outer[std::size_t(k)] <= 1.5f * nearestOuter + 1)
+                     : r <= 3.2f * nearest + 0.5f && o.outer[std::size_t(k)] < float(Reach))
             e.outside = std::max(e.outside, o.outer[std::size_t(k)]);
     }
     if (!o.hollow)
