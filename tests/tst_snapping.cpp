@@ -112,6 +112,8 @@ private slots:
     void scanLikeChartsFromEightDirections_data();
     void scanLikeChartsFromEightDirections();
     void largeMarksOnAGrainyScanFromTheirMiddle();
+    void overlappingDiscsThroughJpeg_data();
+    void overlappingDiscsThroughJpeg();
 };
 
 void tst_Snapping::markCentres_data()
@@ -587,6 +589,30 @@ void tst_Snapping::largeMarksOnAGrainyScanFromTheirMiddle()
             const auto snap = pontiva::snapToMark(pixels, {truth.x(), truth.y()});
             QVERIFY2(snap && off(snap, truth) <= 0.3, describe(snap, truth).constData());
         }
+}
+
+void tst_Snapping::overlappingDiscsThroughJpeg_data()
+{
+    QTest::addColumn<double>("size");
+    QTest::addRow("24 px") << 24.0;
+    QTest::addRow("40 px") << 40.0;
+}
+
+// Where two discs meet, the blur of both carries a ray or two of either's
+// outline past its edge.
+void tst_Snapping::overlappingDiscsThroughJpeg()
+{
+    QFETCH(double, size);
+    const SeriesChart chart = markSeriesChart(size, true);
+    const PixelBuffer pixels = pixelsOf(chart.picture);
+    for (const std::size_t i : {7, 11}) { // the overlapping pair
+        const QPointF truth = chart.series.front().marks[i];
+        for (int k = 0; k < 8; ++k) {
+            const double a = k * M_PI / 4;
+            const auto snap = pontiva::snapToMark(pixels, {truth.x() + 2 * std::cos(a), truth.y() + 2 * std::sin(a)});
+            QVERIFY2(snap && off(snap, truth) <= 0.3, describe(snap, truth).constData());
+        }
+    }
 }
 
 QTEST_MAIN(tst_Snapping)
