@@ -510,6 +510,7 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
     // most do: an edge pushed out where a line joins the mark is left out.
     double spread = -1;
     PixelPoint shift{0, 0};
+    std::array<bool, Rays> widened{};
     for (int pass = 0; pass < 8; ++pass) {
         if (!traceOutline(map, c, hollow, reach, o))
             return std::nullopt;
@@ -529,7 +530,7 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
         // them, the ink widened by the neighbour or a line along both: that
         // arc shows nothing of the mark, and fitted it would pull the centre
         // towards them. Taken from the fit of the pass before.
-        std::array<bool, Rays> widened{};
+        widened.fill(false);
         auto runsOnAt = [&](int k) {
             const std::size_t i = std::size_t((k + Rays) % Rays);
             return e.shows[i] && runsOn(got[i], want[i]);
@@ -624,7 +625,11 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
     // Half its rays missing the example's outline by over a third of a
     // pixel (or a seventh of its size): another shape that the shift
     // happened to balance (where a frame's lines meet, for a small mark
-    // with a line through it).
+    // with a line through it). (The arc a neighbour widens is no part of
+    // its outline.)
+    for (int k = 0; k < Rays; ++k)
+        if (widened[std::size_t(k)])
+            (hollow ? o.inner : o.outer)[std::size_t(k)] = want[std::size_t(k)];
     if (!alike(e, o, 0.25f) || otherSmallShape(e, o) || spread > std::max(0.35, 0.15 * e.typical))
         return std::nullopt;
     if (misfit)
@@ -1458,6 +1463,17 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
                 misfit = ownMisfit;
             }
         }
+        // A filled mark that another overlaps: the arc of its outline the
+        // other widens draws the fit towards that one, up to a pixel from
+        // where snapping put it; fitted without that arc, the two agree.
+        if (centre && near && !hollow && std::hypot(centre->x - snapped->x, centre->y - snapped->y) > 2 * agreeing) {
+            float asideMisfit = Reach;
+            if (const auto aside = fitted(map, e, *snapped, reach, &asideMisfit, true);
+                aside && std::hypot(aside->x - snapped->x, aside->y - snapped->y) <= agreeing) {
+                centre = aside;
+                misfit = asideMisfit;
+            }
+        }
         // Where both measures agree, their mean: the fit follows the
         // example's own outline, snapping the mark's symmetry (which
         // something attached on one side only pulls aside).
@@ -1520,8 +1536,10 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // was found, and moved where that fits it better than the example did:
     // a line or a neighbour at the example, or the way its edges fell on
     // the pixels, no longer pulls every centre alike; marks drawn pixel for
-    // pixel like the example (a screenshot's) keep its fit. (Not where the
-    // search stopped at the cap: that is said at once.)
+    // pixel like the example (a screenshot's) keep its fit. Each is fitted
+    // without an arc a neighbour widens, as that fit would draw it on
+    // towards the neighbour. (Not where the search stopped at the cap: that
+    // is said at once.)
     if (result.centres.size() >= 3 && result.outcome != MarkSearch::Capped) {
         const Example all = commonExample(map, e, result.centres, reach);
         for (std::size_t i = 0; i < result.centres.size(); ++i) {
@@ -1531,7 +1549,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             }
             PixelPoint &c = result.centres[i];
             float misfit = 0;
-            const auto refined = fitted(map, all, c, reach, &misfit);
+            const auto refined = fitted(map, all, c, reach, &misfit, true);
             if (refined && misfit < misfits[i] && std::hypot(refined->x - c.x, refined->y - c.y) <= 1) {
                 c = *refined;
                 // A hollow mark averaged with snapping again, as it was when
