@@ -963,7 +963,7 @@ Circle circleThrough(const Outline &o, double cx, double cy)
 }
 
 // The same, leaving out up to two rays that stray from the circle by over
-// a pixel and three times the rest's spread: where two marks' edges meet,
+// a pixel and three times the outline's spread: where two marks' edges meet,
 // the blur of both carries a ray or two past either outline. (A square's
 // corners stray alike, four or more of them, by under twice its spread.)
 Circle circleThroughMost(Outline o, double cx, double cy)
