@@ -127,6 +127,30 @@ void withoutNeighbours(std::array<bool, Rays> &shows, const std::array<float, Ra
     }
 }
 
+// A ray far past both its neighbours is a corner, or a stub of a line
+// leaving the mark at a slant, which the ray soon leaves. A mark's corners
+// repeat under its half or third turn; a stub, with nothing like it there,
+// shows nothing of the shape.
+void withoutLoneSpikes(std::array<bool, Rays> &shows, const std::array<float, Rays> &edge)
+{
+    auto at = [&](int k) { return edge[std::size_t((k + Rays) % Rays)]; };
+    auto spike = [&](int k) { return at(k) > 1.2f * std::max(at(k - 1), at(k + 1)); };
+    const std::array<bool, Rays> before = shows;
+    auto peak = [&](int k) {
+        return before[std::size_t((k + Rays) % Rays)] && at(k) > 1.08f * std::max(at(k - 2), at(k + 2));
+    };
+    for (int k = 0; k < Rays; ++k) {
+        if (!before[std::size_t(k)] || !spike(k))
+            continue;
+        bool repeated = false;
+        for (const int turn : {Rays / 2, Rays / 3, Rays - Rays / 3, Rays / 3 + 1, Rays - Rays / 3 - 1})
+            for (int j = -1; j <= 1; ++j)
+                repeated = repeated || peak(k + turn + j);
+        if (!repeated)
+            shows[std::size_t(k)] = false;
+    }
+}
+
 // Whether ink goes on past where a ray ended, paler than the half that
 // ends a ray: a thin line leaving the mark, whose antialiased pixels dip
 // under half along it. (Asked only of rays well past the nearest edge: a
@@ -164,8 +188,10 @@ Example exampleOf(const Outline &o, const MatchMap &map, PixelPoint c)
                      : r <= 3.2f * nearest + 0.5f && o.outer[std::size_t(k)] < float(Reach))
             e.outside = std::max(e.outside, o.outer[std::size_t(k)]);
     }
-    if (!o.hollow)
+    if (!o.hollow) {
         withoutNeighbours(e.shows, edge);
+        withoutLoneSpikes(e.shows, edge);
+    }
     for (int k = 0; k < Rays; ++k)
         if (e.shows[std::size_t(k)]) {
             ++e.shown;
