@@ -230,17 +230,31 @@ int smallMarks(const SnapWindow &w, Candidates &found, int count)
     return count;
 }
 
+bool under(const Candidate &c, double px, double py)
+{
+    return std::hypot(c.x - px, c.y - py) <= c.radius;
+}
+
 // Hollow marks: compact paper that ink encloses (a ring's or an open
-// square's inside, a pale fill within a dark outline).
+// square's inside, a pale fill within a dark outline). An outline a pixel
+// thin, drawn at a slant, is under half dark in places and leaks its hole
+// out to the paper: where paper is taken as under a quarter dark, it closes.
 int hollowMarks(const SnapWindow &w, Candidates &found, int count)
 {
+    const int before = count;
     std::array<Blob, 64> list;
-    const int holes = blobs(w, [&w](int x, int y) { return w.dark(x, y) < 0.5f; }, list);
-    for (int i = 0; i < holes && count < int(found.size()); ++i) {
-        const Blob &b = list[std::size_t(i)];
-        if (b.border || b.area < 9 || !compact(b)) // smaller: the eye of a letter
-            continue;
-        found[std::size_t(count++)] = {Kind::Hollow, b.sx / b.area, b.sy / b.area, std::sqrt(b.area / Pi)};
+    for (const float paperBelow : {0.5f, 0.25f}) {
+        const int holes = blobs(w, [&w, paperBelow](int x, int y) { return w.dark(x, y) < paperBelow; }, list);
+        for (int i = 0; i < holes && count < int(found.size()); ++i) {
+            const Blob &b = list[std::size_t(i)];
+            if (b.border || b.area < 9 || !compact(b)) // smaller: the eye of a letter
+                continue;
+            const Candidate hole{Kind::Hollow, b.sx / b.area, b.sy / b.area, std::sqrt(b.area / Pi)};
+            const bool known = std::any_of(found.begin() + before, found.begin() + count,
+                                           [&hole](const Candidate &c) { return under(c, hole.x, hole.y); });
+            if (!known)
+                found[std::size_t(count++)] = hole;
+        }
     }
     return count;
 }
@@ -429,11 +443,6 @@ int candidates(const SnapWindow &w, InkDepth &depth, Candidates &found, bool spe
     if (specks)
         count = smallMarks(w, found, count);
     return hollow ? hollowMarks(w, found, count) : count;
-}
-
-bool under(const Candidate &c, double px, double py)
-{
-    return std::hypot(c.x - px, c.y - py) <= c.radius;
 }
 
 // The mark under the position, else the one whose outline is nearest

@@ -101,6 +101,8 @@ private slots:
     void nearestMarkWins();
     void smallMarksOnTheirLine_data();
     void smallMarksOnTheirLine();
+    void thinRingsOnAThickerLine_data();
+    void thinRingsOnAThickerLine();
     void touchingSmallMarksStayTwo_data();
     void touchingSmallMarksStayTwo();
     void greyBuffers_data();
@@ -408,6 +410,42 @@ void tst_Snapping::smallMarksOnTheirLine()
     // Along the line away from the mark there is nothing to snap to.
     const QPointF along = centre + QPointF(std::cos(6 * Pi / 180), std::sin(6 * Pi / 180)) * 14;
     QVERIFY(!pontiva::snapToMark(view(image), {along.x(), along.y()}));
+}
+
+void tst_Snapping::thinRingsOnAThickerLine_data()
+{
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<QPointF>("centre");
+    QTest::addColumn<bool>("compressed");
+    for (const QColor colour : {QColor(0, 0, 0), QColor(30, 60, 210), QColor(128, 128, 128)})
+        for (const QPointF centre : {QPointF(31.85, 30.2), QPointF(30.4, 31.7), QPointF(32.3, 32.6)})
+            for (const bool compressed : {false, true})
+                QTest::addRow("%s at %.2f,%.2f%s", qPrintable(colour.name()), centre.x(), centre.y(), compressed ? ", JPEG 75" : "")
+                    << colour << centre << compressed;
+}
+
+// An 8 px ring drawn with a one-pixel pen, on a 1.5 px series line of its
+// colour: its outline, under half dark where it slants across pixels,
+// still closes its hole, and a click in the hole snaps to its middle, not
+// to where the line meets the ring.
+void tst_Snapping::thinRingsOnAThickerLine()
+{
+    QFETCH(QColor, colour);
+    QFETCH(QPointF, centre);
+    QFETCH(bool, compressed);
+    QImage image = paper();
+    {
+        QPainter p(&image);
+        antialiased(p);
+        line(p, centre, 8, 1.5, colour);
+        p.setPen(QPen(colour, 1.0));
+        p.setBrush(Qt::white);
+        p.drawEllipse(centre, 3.5, 3.5);
+    }
+    if (compressed)
+        image = jpeg75(image);
+    const auto found = pontiva::snapToMark(view(image), {centre.x() + 0.6, centre.y() - 0.5});
+    QVERIFY2(off(found, centre) <= 0.2, describe(found, centre));
 }
 
 void tst_Snapping::touchingSmallMarksStayTwo_data()
