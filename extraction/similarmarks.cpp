@@ -1060,58 +1060,69 @@ std::optional<Middle> middleOf(const MatchMap &map, PixelPoint c, double reach, 
     return Middle{{sx / sum, sy / sum}, sum};
 }
 
+float fromPaper(Rgb c, Rgb paper)
+{
+    return std::sqrt((c.r - paper.r) * (c.r - paper.r) + (c.g - paper.g) * (c.g - paper.g) + (c.b - paper.b) * (c.b - paper.b));
+}
+
+bool colourIn(const PixelBuffer &picture, double x, double y, Rgb &c)
+{
+    const int px = int(std::floor(x)), py = int(std::floor(y));
+    if (px < 0 || py < 0 || px >= picture.width || py >= picture.height)
+        return false;
+    c = colourAt(picture, px, py);
+    return true;
+}
+
+// Along each of 16 rays from `centre`, the colour furthest from paper in
+// the first run of ink it meets (or, `within` a distance, anywhere there),
+// darkest first.
+std::vector<Rgb> darkestAlongRays(const PixelBuffer &picture, PixelPoint centre, Rgb paper, double within = 0)
+{
+    std::vector<Rgb> runs;
+    for (int k = 0; k < 16; ++k) {
+        const PixelPoint u = Directions[std::size_t(2 * k)];
+        float best = 0;
+        Rgb darkest;
+        for (double s = 0; s <= (within > 0 ? within : Reach); s += 0.25) { // (every pixel the ray crosses)
+            Rgb c;
+            if (!colourIn(picture, centre.x + s * u.x, centre.y + s * u.y, c))
+                break;
+            const float d = fromPaper(c, paper);
+            if (d > best) {
+                best = d;
+                darkest = c;
+            } else if (within <= 0 && best > 40 && d < 0.5f * best) {
+                break; // past the first run of ink
+            }
+        }
+        if (best > 40)
+            runs.push_back(darkest);
+    }
+    std::sort(runs.begin(), runs.end(), [&paper](Rgb a, Rgb b) { return fromPaper(a, paper) > fromPaper(b, paper); });
+    return runs;
+}
+
 // Where the example's ink lies: its middle for a filled mark; for a hollow
 // one, the darkest of the outline met along each ray, taken a quarter from
 // the darkest (see below).
 Rgb inkOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
 {
-    auto distance = [&paper](Rgb c) {
-        return std::sqrt((c.r - paper.r) * (c.r - paper.r) + (c.g - paper.g) * (c.g - paper.g) + (c.b - paper.b) * (c.b - paper.b));
-    };
-    auto pixel = [&](double x, double y, Rgb &c) {
-        const int px = int(std::floor(x)), py = int(std::floor(y));
-        if (px < 0 || py < 0 || px >= picture.width || py >= picture.height)
-            return false;
-        c = colourAt(picture, px, py);
-        return true;
-    };
-    std::vector<Rgb> runs;
-    float strongest = 0;
-    for (int k = 0; k < 16; ++k) {
-        const PixelPoint u = Directions[std::size_t(2 * k)];
-        float best = 0;
-        Rgb darkest;
-        for (double s = 0; s <= Reach; s += 0.25) { // (every pixel the ray crosses)
-            Rgb c;
-            if (!pixel(centre.x + s * u.x, centre.y + s * u.y, c))
-                break;
-            const float d = distance(c);
-            if (d > best) {
-                best = d;
-                darkest = c;
-            } else if (best > 40 && d < 0.5f * best) {
-                break; // past the first run of ink
-            }
-        }
-        if (best > 40) {
-            runs.push_back(darkest);
-            strongest = std::max(strongest, best);
-        }
-    }
-    Rgb middle;
+    const std::vector<Rgb> runs = darkestAlongRays(picture, centre, paper);
+    const float strongest = runs.empty() ? 0 : fromPaper(runs.front(), paper);
     float r = 0, g = 0, b = 0;
     int n = 0;
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx) {
             Rgb c;
-            if (pixel(centre.x + dx, centre.y + dy, c)) {
+            if (colourIn(picture, centre.x + dx, centre.y + dy, c)) {
                 r += c.r, g += c.g, b += c.b;
                 ++n;
             }
         }
     if (n) {
-        middle = {r / float(n), g / float(n), b / float(n)};
-        if (distance(middle) >= 0.5f * strongest)
+        const Rgb middle{r / float(n), g / float(n), b / float(n)};
+        if (fromPaper(middle, paper) >= 0.5f * strongest)
             return middle;
     }
     if (runs.empty())
@@ -1120,10 +1131,39 @@ Rgb inkOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
     // darkest: a thin anti-aliased outline is fully dark only where a ray
     // meets it square to the pixels, and the ink taken paler than that
     // would make its darkest pixels another, darker ink.
-    const std::size_t quarter = runs.size() / 4;
-    std::nth_element(runs.begin(), runs.begin() + std::ptrdiff_t(quarter), runs.end(),
-                     [&distance](Rgb a, Rgb b) { return distance(a) > distance(b); });
-    return runs[quarter];
+    return runs[runs.size() / 4];
+}
+
+// The colour of a hollow mark's outline, out to `outside`: the mean of the
+// darker half of the darkest points along the rays (steadier through JPEG
+// than one; JPEG tints a small ring's hole too).
+Rgb outlineColourOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper, double outside)
+{
+    const std::vector<Rgb> runs = darkestAlongRays(picture, centre, paper, outside);
+    const std::size_t half = (runs.size() + 1) / 2;
+    Rgb sum{0, 0, 0};
+    for (std::size_t i = 0; i < half; ++i)
+        sum = {sum.r + runs[i].r, sum.g + runs[i].g, sum.b + runs[i].b};
+    return half ? Rgb{sum.r / float(half), sum.g / float(half), sum.b / float(half)} : paper;
+}
+
+// Whether a hollow mark's outline has the example's colour: as far from
+// paper that way within a third or so (a thin outline's darkest pixels
+// vary that much), and off that way by under a sixth of that distance.
+// (The ink match alone took a green ring for a black one. Through JPEG,
+// which washes a thin outline's colour towards grey, outlines of one
+// colour stray sideways by up to 0.15, so a red ring and a purple one,
+// 0.1 apart there, are not told apart.)
+bool sameOutlineColour(Rgb seen, Rgb example, Rgb paper)
+{
+    const float er = example.r - paper.r, eg = example.g - paper.g, eb = example.b - paper.b;
+    const float sr = seen.r - paper.r, sg = seen.g - paper.g, sb = seen.b - paper.b;
+    const float length2 = er * er + eg * eg + eb * eb;
+    if (length2 <= 0)
+        return false;
+    const float along = (sr * er + sg * eg + sb * eb) / length2;
+    const float pr = sr - along * er, pg = sg - along * eg, pb = sb - along * eb;
+    return along >= 0.7f && along <= 1.43f && pr * pr + pg * pg + pb * pb <= 0.17f * 0.17f * length2;
 }
 
 // Of the 3 × 3 pixels round `c`, the one furthest from paper towards
@@ -1423,6 +1463,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // ink is taken paler than its core.)
     auto deepestInk = [&](PixelPoint c) { return match.along(darkestAround(picture, match, c)); };
     const float exampleInk = deepestInk(*example);
+    const Rgb exampleOutline = hollow ? outlineColourOf(picture, *example, paper, e.outside + 1) : paper;
     auto standsApart = [&](PixelPoint c) {
         if (small(e) && !hollow && partOfALine(map, e, c, reach))
             return false;
@@ -1432,6 +1473,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
                 return false;
         }
         if (pinholed && !pinholeAt(map, holes, c))
+            return false;
+        if (hollow && !sameOutlineColour(outlineColourOf(picture, c, paper, e.outside + 1), exampleOutline, paper))
             return false;
         // Small and hollow marks look like letters: those must stand apart.
         // (A hole over 8 px across is larger than a label's letters; its

@@ -332,21 +332,30 @@ void TestExtraction::tinyMarksInAFrame()
 
 void TestExtraction::sameShapeInAnotherInk_data()
 {
+    QTest::addColumn<int>("shape");
     QTest::addColumn<double>("size");
     QTest::addColumn<QColor>("pale");
-    QTest::addRow("4 px, dark grey") << 4.0 << QColor(60, 60, 60);
-    QTest::addRow("5 px, purple") << 5.0 << QColor(120, 20, 60);
-    QTest::addRow("8 px, grey") << 8.0 << QColor(110, 110, 110);
-    QTest::addRow("12 px, dark red") << 12.0 << QColor(150, 30, 30);
+    QTest::addColumn<bool>("scanned");
+    const int disc = int(Shape::Disc), ring = int(Shape::Ring);
+    QTest::addRow("4 px discs, dark grey") << disc << 4.0 << QColor(60, 60, 60) << true;
+    QTest::addRow("5 px discs, purple") << disc << 5.0 << QColor(120, 20, 60) << true;
+    QTest::addRow("8 px discs, grey") << disc << 8.0 << QColor(110, 110, 110) << true;
+    QTest::addRow("12 px discs, dark red") << disc << 12.0 << QColor(150, 30, 30) << true;
+    // (The ink match alone let a hollow example take outlines of a colour
+    // both ways from paper: a green or grey one for black.)
+    QTest::addRow("14 px rings, green") << ring << 14.0 << QColor(20, 150, 40) << false;
+    QTest::addRow("14 px rings, red, JPEG") << ring << 14.0 << QColor(220, 30, 30) << true;
 }
 
-// Black discs beside discs of a paler ink (grey, or a dark colour whose
-// rims JPEG takes towards grey), all through JPEG: from a black one only
-// the black ones, from a pale one only the pale ones.
+// Black marks beside marks of a paler ink (grey, or a dark colour whose
+// rims JPEG takes towards grey): from a black one only the black ones,
+// from a pale one only the pale ones.
 void TestExtraction::sameShapeInAnotherInk()
 {
+    QFETCH(int, shape);
     QFETCH(double, size);
     QFETCH(QColor, pale);
+    QFETCH(bool, scanned);
     QImage image(300, 80, QImage::Format_RGB32);
     image.fill(QColor(252, 251, 248));
     std::vector<QPointF> black, paler;
@@ -354,11 +363,12 @@ void TestExtraction::sameShapeInAnotherInk()
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing);
         for (int j = 0; j < 6; ++j) {
-            black.push_back(drawMark(p, Shape::Disc, QPointF(20.3 + 45.1 * j, 25.6 + 0.3 * j), size, QColor(20, 20, 20)));
-            paler.push_back(drawMark(p, Shape::Disc, QPointF(32.7 + 45.1 * j, 55.2 - 0.4 * j), size, pale));
+            black.push_back(drawMark(p, Shape(shape), QPointF(20.3 + 45.1 * j, 25.6 + 0.3 * j), size, QColor(20, 20, 20)));
+            paler.push_back(drawMark(p, Shape(shape), QPointF(32.7 + 45.1 * j, 55.2 - 0.4 * j), size, pale));
         }
     }
-    image = throughJpeg(image, 75);
+    if (scanned)
+        image = throughJpeg(image, 75);
     const PixelBuffer pixels = pixelsOf(image);
     for (const std::vector<QPointF> &kind : {black, paler}) {
         const MarkSearch found = findSimilarMarks(pixels, at(kind[2]), {0, 0, pixels.width, pixels.height});
