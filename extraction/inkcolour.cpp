@@ -63,6 +63,10 @@ InkMatch::InkMatch(Rgb paper, Rgb ink, float deepest)
     // the constant part allows for a scan's noise and JPEG's colour bleed.
     const float offAxis = 0.2f * std::sqrt(AxisLength2) + 10.0f;
     OffAxis2 = offAxis * offAxis;
+    LumaPaper = luma(paper);
+    const float lumaAxis = luma(ink) - LumaPaper;
+    if (std::abs(lumaAxis) >= 0.35f * std::sqrt(AxisLength2 / 3))
+        LumaAxis = lumaAxis;
 }
 
 float InkMatch::matchOf(Rgb c, bool *foreign) const
@@ -75,7 +79,11 @@ float InkMatch::matchOf(Rgb c, bool *foreign) const
     const float along = (dr * Axis.r + dg * Axis.g + db * Axis.b) / AxisLength2;
     if (along <= 0)
         return 0;
-    const float t = std::min(along, 1.0f), reached = std::min(along, Deepest);
+    // The share of ink by brightness where the ink differs from paper in
+    // it enough: JPEG keeps brightness at every pixel but colour only at
+    // every other, so a coloured mark's edge is told by its brightness.
+    const float share = LumaAxis != 0 ? std::max(0.0f, (luma(c) - LumaPaper) / LumaAxis) : along;
+    const float t = std::min(share, 1.0f), reached = std::min(along, Deepest);
     const float pr = dr - reached * Axis.r, pg = dg - reached * Axis.g, pb = db - reached * Axis.b;
     const float off2 = pr * pr + pg * pg + pb * pb;
     if (off2 <= OffAxis2)
@@ -86,6 +94,11 @@ float InkMatch::matchOf(Rgb c, bool *foreign) const
     if (foreign)
         *foreign = match < 0.5f && dr * dr + dg * dg + db * db >= 0.25f * AxisLength2;
     return match;
+}
+
+float InkMatch::luma(Rgb c)
+{
+    return 0.299f * c.r + 0.587f * c.g + 0.114f * c.b;
 }
 
 float InkMatch::along(Rgb c) const

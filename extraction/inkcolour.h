@@ -51,7 +51,9 @@ public:
     float at(const PixelBuffer &picture, int x, int y) const { return (*this)(colourAt(picture, x, y)); }
 
 private:
+    static float luma(Rgb c);
     Rgb Paper, Axis; // Axis: ink minus paper
+    float LumaPaper = 0, LumaAxis = 0; // LumaAxis: 0 where brightness tells ink from paper too little
     float AxisLength2 = 0, OffAxis2 = 0, Deepest = 1;
     bool Usable = false;
 };
