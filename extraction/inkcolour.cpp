@@ -65,8 +65,16 @@ InkMatch::InkMatch(Rgb paper, Rgb ink, float deepest)
     OffAxis2 = offAxis * offAxis;
     LumaPaper = luma(paper);
     const float lumaAxis = luma(ink) - LumaPaper;
-    if (std::abs(lumaAxis) >= 0.35f * std::sqrt(AxisLength2 / 3))
+    const float grey = (ink.r + ink.g + ink.b) / 3;
+    const float chroma2 = (ink.r - grey) * (ink.r - grey) + (ink.g - grey) * (ink.g - grey) + (ink.b - grey) * (ink.b - grey);
+    if (std::abs(lumaAxis) >= 0.35f * std::sqrt(AxisLength2 / 3)) {
         LumaAxis = lumaAxis;
+        // (Taken by brightness, a coloured ink's colour may stray twice as
+        // far: JPEG keeps colour only at every other pixel, and it strays
+        // most at a mark's edge. Grey has no colour to stray.)
+        if (chroma2 >= 0.25f * 0.25f * AxisLength2)
+            OffAxis2 *= 4;
+    }
 }
 
 float InkMatch::matchOf(Rgb c, bool *foreign) const

@@ -1147,23 +1147,58 @@ Rgb outlineColourOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper, do
     return half ? Rgb{sum.r / float(half), sum.g / float(half), sum.b / float(half)} : paper;
 }
 
-// Whether a hollow mark's outline has the example's colour: as far from
-// paper that way within a third or so (a thin outline's darkest pixels
-// vary that much), and off that way by under a sixth of that distance.
-// (The ink match alone took a green ring for a black one. Through JPEG,
-// which washes a thin outline's colour towards grey, outlines of one
-// colour stray sideways by up to 0.15, so a red ring and a purple one,
-// 0.1 apart there, are not told apart.)
-bool sameOutlineColour(Rgb seen, Rgb example, Rgb paper)
+// How far from paper the pixels within `radius` of `centre` lie, summed:
+// JPEG keeps a mark's colour only at every other pixel, spread into its
+// hole and round it, but keeps its sum.
+Rgb inkMassOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper, double radius)
 {
-    const float er = example.r - paper.r, eg = example.g - paper.g, eb = example.b - paper.b;
-    const float sr = seen.r - paper.r, sg = seen.g - paper.g, sb = seen.b - paper.b;
-    const float length2 = er * er + eg * eg + eb * eb;
+    Rgb sum{0, 0, 0};
+    for (int y = int(std::floor(centre.y - radius)); y <= int(std::floor(centre.y + radius)); ++y)
+        for (int x = int(std::floor(centre.x - radius)); x <= int(std::floor(centre.x + radius)); ++x) {
+            Rgb c;
+            if (std::hypot(x + 0.5 - centre.x, y + 0.5 - centre.y) <= radius && colourIn(picture, x, y, c))
+                sum = {sum.r + c.r - paper.r, sum.g + c.g - paper.g, sum.b + c.b - paper.b};
+        }
+    return sum;
+}
+
+// How a colour difference `v` lies against the example's `e`: how far
+// along it, in its lengths, and, squared, how far off its line.
+struct Against {
+    float along = 0, off2 = 0;
+};
+Against against(Rgb v, Rgb e)
+{
+    const float length2 = e.r * e.r + e.g * e.g + e.b * e.b;
     if (length2 <= 0)
-        return false;
-    const float along = (sr * er + sg * eg + sb * eb) / length2;
-    const float pr = sr - along * er, pg = sg - along * eg, pb = sb - along * eb;
-    return along >= 0.7f && along <= 1.43f && pr * pr + pg * pg + pb * pb <= 0.17f * 0.17f * length2;
+        return {0, v.r * v.r + v.g * v.g + v.b * v.b};
+    const float along = (v.r * e.r + v.g * e.g + v.b * e.b) / length2;
+    const float r = v.r - along * e.r, g = v.g - along * e.g, b = v.b - along * e.b;
+    return {along, r * r + g * g + b * b};
+}
+
+// Whether a mark's ink, summed round it (see inkMassOf), has the
+// example's hue, within about 9 degrees: through JPEG a small mark's own
+// pixels keep little of its colour (a thin outline's darkest of one
+// colour strayed from each other by up to 0.15 of their depth, a red and
+// a purple one by 0.1), but what they lose lies round them and in a
+// hole, where the sum keeps it: of one colour within 4.4 degrees, of
+// another 13 or more.
+bool sameHue(Rgb mass, Rgb exampleMass)
+{
+    const Against hue = against(mass, exampleMass);
+    return hue.along > 0 && hue.off2 <= 0.15f * 0.15f * (mass.r * mass.r + mass.g * mass.g + mass.b * mass.b);
+}
+
+// Whether a hollow mark's outline lies as far from paper as the example's
+// within a third or so (a thin outline's darkest pixels vary that much):
+// grey is not black. (A filled mark's depth is judged by its core.)
+bool asDeep(Rgb outline, Rgb exampleOutline, Rgb paper)
+{
+    const float along = against({outline.r - paper.r, outline.g - paper.g, outline.b - paper.b},
+                                {exampleOutline.r - paper.r, exampleOutline.g - paper.g, exampleOutline.b - paper.b})
+                            .along;
+    return along >= 0.7f && along <= 1.43f;
 }
 
 // Of the 3 × 3 pixels round `c`, the one furthest from paper towards
@@ -1189,12 +1224,17 @@ Rgb darkestAround(const PixelBuffer &picture, const InkMatch &match, PixelPoint 
 // The example's ink; where the darkest pixel of its middle is that ink
 // deeper (a mark a few pixels across, whose middle takes in its soft
 // edges), colours as deep count as the ink too, or the core of each such
-// mark would be another ink, a hole in it.
+// mark would be another ink, a hole in it. So for the darkest pixels of a
+// hollow mark's outline (a thin one's ink is taken paler than those, and
+// a purple ring's darkest were another ink, gaps in its outline).
 InkMatch inkMatchOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
 {
     const Rgb ink = inkOf(picture, centre, paper);
     const InkMatch plain(paper, ink);
-    const Rgb darkest = darkestAround(picture, plain, centre);
+    Rgb darkest = darkestAround(picture, plain, centre);
+    if (plain.at(picture, int(std::floor(centre.x)), int(std::floor(centre.y))) < 0.5f)
+        if (const std::vector<Rgb> outline = darkestAlongRays(picture, centre, paper); !outline.empty())
+            darkest = outline.front();
     if (const float deepest = plain.along(darkest); deepest > 1) {
         const InkMatch deeper(paper, ink, deepest + 0.05f);
         if (deeper(darkest) >= 0.99f)
@@ -1464,6 +1504,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     auto deepestInk = [&](PixelPoint c) { return match.along(darkestAround(picture, match, c)); };
     const float exampleInk = deepestInk(*example);
     const Rgb exampleOutline = hollow ? outlineColourOf(picture, *example, paper, e.outside + 1) : paper;
+    const Rgb exampleMass = inkMassOf(picture, *example, paper, e.outside + 2);
     auto standsApart = [&](PixelPoint c) {
         if (small(e) && !hollow && partOfALine(map, e, c, reach))
             return false;
@@ -1474,16 +1515,19 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         }
         if (pinholed && !pinholeAt(map, holes, c))
             return false;
-        if (hollow && !sameOutlineColour(outlineColourOf(picture, c, paper, e.outside + 1), exampleOutline, paper))
+        if (!sameHue(inkMassOf(picture, c, paper, e.outside + 2), exampleMass)
+            || (hollow && !asDeep(outlineColourOf(picture, c, paper, e.outside + 1), exampleOutline, paper)))
             return false;
         // Small and hollow marks look like letters: those must stand apart.
         // (A hole over 8 px across is larger than a label's letters; its
         // mark may have a line in and out where a scan faded the example's
-        // on one side.)
+        // on one side. Each line through the example may cross the band
+        // round another mark along two rays, where it leaves at a slant.)
         if (hollow || e.outside <= 5) {
             const Surround around = surroundOf(map, c, e.outside);
+            const int lines = std::max(e.surround.directions + 2, 2 * e.surround.things + 1);
             if (around.share > e.surround.share + (hollow ? 0.15 : 0.3)
-                || (hollow && around.directions >= std::max(e.surround.directions + 2, e.typical > 4 ? 6 : 3)))
+                || (hollow && around.directions >= std::max(lines, e.typical > 4 ? 6 : 3)))
                 return false;
         }
         return true;
