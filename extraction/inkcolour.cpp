@@ -53,7 +53,7 @@ Rgb paperOf(const PixelBuffer &picture, const PixelRect &area)
     return {median[0], median[1], median[2]};
 }
 
-InkMatch::InkMatch(Rgb paper, Rgb ink, float deepest)
+InkMatch::InkMatch(Rgb paper, Rgb ink, float deepest, bool colourStrays)
     : Paper(paper), Axis{ink.r - paper.r, ink.g - paper.g, ink.b - paper.b}, Deepest(std::max(1.0f, deepest))
 {
     AxisLength2 = Axis.r * Axis.r + Axis.g * Axis.g + Axis.b * Axis.b;
@@ -69,10 +69,8 @@ InkMatch::InkMatch(Rgb paper, Rgb ink, float deepest)
     const float chroma2 = (ink.r - grey) * (ink.r - grey) + (ink.g - grey) * (ink.g - grey) + (ink.b - grey) * (ink.b - grey);
     if (std::abs(lumaAxis) >= 0.35f * std::sqrt(AxisLength2 / 3)) {
         LumaAxis = lumaAxis;
-        // (Taken by brightness, a coloured ink's colour may stray twice as
-        // far: JPEG keeps colour only at every other pixel, and it strays
-        // most at a mark's edge. Grey has no colour to stray.)
-        if (chroma2 >= 0.25f * 0.25f * AxisLength2)
+        // (Grey has no colour to stray.)
+        if (colourStrays && chroma2 >= 0.25f * 0.25f * AxisLength2)
             OffAxis2 *= 4;
     }
 }

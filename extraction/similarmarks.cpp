@@ -1230,13 +1230,13 @@ Rgb darkestAround(const PixelBuffer &picture, const InkMatch &match, PixelPoint 
 InkMatch inkMatchOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
 {
     const Rgb ink = inkOf(picture, centre, paper);
-    const InkMatch plain(paper, ink);
+    const InkMatch plain(paper, ink, 1, true);
     Rgb darkest = darkestAround(picture, plain, centre);
     if (plain.at(picture, int(std::floor(centre.x)), int(std::floor(centre.y))) < 0.5f)
         if (const std::vector<Rgb> outline = darkestAlongRays(picture, centre, paper); !outline.empty())
             darkest = outline.front();
     if (const float deepest = plain.along(darkest); deepest > 1) {
-        const InkMatch deeper(paper, ink, deepest + 0.05f);
+        const InkMatch deeper(paper, ink, deepest + 0.05f, true);
         if (deeper(darkest) >= 0.99f)
             return deeper;
     }
