@@ -199,70 +199,34 @@ void accuracy()
         }
 }
 
-// Series of one shape in seven inks (black, red, blue, grey, green, orange,
-// purple), eight marks each on a line of their ink, clean and through JPEG
-// 75; searched from each series' second mark: how many searches found their
-// series exactly, the marks missed, other inks' marks taken, the worst error.
+// Series of one shape in seven inks (see inkSeriesChart), clean and
+// through JPEG 75, searched from each series' second mark: how many
+// searches found their series exactly, the marks missed, other finds (other
+// inks' marks), the worst error.
 void colourAccuracy()
 {
-    const QColor inks[] = {QColor(0, 0, 0),     QColor(220, 30, 30), QColor(30, 60, 210), QColor(128, 128, 128),
-                           QColor(20, 150, 40), QColor(230, 140, 0), QColor(150, 40, 170)};
     const std::pair<const char *, Shape> shapes[] = {{"discs", Shape::Disc},     {"squares", Shape::Square},
                                                      {"triangles", Shape::Triangle}, {"rings", Shape::Ring},
                                                      {"open squares", Shape::OpenSquare}};
-    std::printf("\n| marks | searches exact | missed | other inks' marks taken | worst px |\n|---|---|---|---|---|\n");
+    std::printf("\n| marks | searches exact | missed | other finds | worst px |\n|---|---|---|---|---|\n");
     for (const bool scanned : {false, true})
         for (const auto &[name, shape] : shapes)
             for (const double size : {6.0, 8.0, 14.0}) {
-                QImage image(900, 660, QImage::Format_RGB32);
-                image.fill(QColor(252, 252, 250));
-                std::vector<std::vector<QPointF>> series(std::size(inks));
-                {
-                    QPainter p(&image);
-                    p.setRenderHint(QPainter::Antialiasing);
-                    std::mt19937 random(5);
-                    std::uniform_real_distribution<double> jitter(-15, 15);
-                    for (std::size_t c = 0; c < series.size(); ++c) {
-                        for (int i = 0; i < 8; ++i)
-                            series[c].emplace_back(100 + i * 95 + jitter(random) + 0.37 * double(c), 80 + double(c) * 80 + jitter(random));
-                        p.setPen(QPen(inks[c], 1.2));
-                        p.drawPolyline(series[c].data(), 8);
-                        for (QPointF &m : series[c]) {
-                            if (shape == Shape::Ring || shape == Shape::OpenSquare) // the line stops at the outline
-                                drawMark(p, shape == Shape::Ring ? Shape::Disc : Shape::Square, m, size - 1, image.pixelColor(0, 0));
-                            m = drawMark(p, shape, m, size, inks[c]);
-                        }
-                    }
-                }
-                if (scanned)
-                    image = throughJpeg(image, 75);
-                const pontiva::PixelBuffer pixels = pixelsOf(image);
+                const SeriesChart chart = inkSeriesChart(shape, size, scanned);
+                const pontiva::PixelBuffer pixels = pixelsOf(chart.picture);
                 int exact = 0, missed = 0, others = 0;
                 double worst = 0;
-                for (std::size_t c = 0; c < series.size(); ++c) {
-                    const QPointF from = series[c][1] + QPointF(0.6, -0.5);
-                    const auto found = pontiva::findSimilarMarks(pixels, {from.x(), from.y()}, {0, 0, image.width(), image.height()});
-                    std::vector<int> hits(8);
-                    int taken = 0;
-                    double off = 0;
-                    for (const pontiva::PixelPoint f : found.centres)
-                        for (std::size_t k = 0; k < series.size(); ++k)
-                            for (std::size_t i = 0; i < 8; ++i)
-                                if (const double d = std::hypot(f.x - series[k][i].x(), f.y - series[k][i].y()); d < size / 2) {
-                                    if (k == c)
-                                        ++hits[i], off = std::max(off, d);
-                                    else
-                                        ++taken;
-                                }
-                    const int lost = int(std::count(hits.begin(), hits.end(), 0));
-                    missed += lost;
-                    others += taken;
-                    worst = std::max(worst, off);
-                    exact += lost == 0 && taken == 0 && off <= (scanned ? 0.3 : 0.15)
-                        && std::all_of(hits.begin(), hits.end(), [](int h) { return h <= 1; });
+                for (const SeriesChart::Series &s : chart.series) {
+                    const QPointF from = s.marks[1] + QPointF(0.6, -0.5);
+                    const auto found = pontiva::findSimilarMarks(pixels, {from.x(), from.y()}, {0, 0, pixels.width, pixels.height});
+                    const SeriesScore score = scored(found.centres, s, size);
+                    missed += score.missed;
+                    others += score.others;
+                    worst = std::max(worst, score.worst);
+                    exact += score.missed == 0 && score.twice == 0 && score.others == 0 && score.worst <= (scanned ? 0.3 : 0.15);
                 }
                 std::printf("| %g px %s, %s | %d of %zu | %d | %d | %.2f |\n", size, name, scanned ? "JPEG 75" : "clean", exact,
-                            series.size(), missed, others, worst);
+                            chart.series.size(), missed, others, worst);
             }
 }
 

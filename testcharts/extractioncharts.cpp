@@ -169,6 +169,43 @@ SeriesChart markScatterChart(double size, bool scanned)
     return chart;
 }
 
+SeriesChart inkSeriesChart(Shape shape, double size, bool scanned)
+{
+    SeriesChart chart;
+    chart.kind = QStringLiteral("%1 px, %2").arg(size).arg(scanned ? QStringLiteral("JPEG 75") : QStringLiteral("clean"));
+    const std::pair<const char *, QColor> inks[] = {{"black", QColor(0, 0, 0)},      {"red", QColor(220, 30, 30)},
+                                                    {"blue", QColor(30, 60, 210)},    {"grey", QColor(128, 128, 128)},
+                                                    {"green", QColor(20, 150, 40)},   {"orange", QColor(230, 140, 0)},
+                                                    {"purple", QColor(150, 40, 170)}};
+    QImage image(900, 660, QImage::Format_RGB32);
+    const QColor paper(252, 252, 250);
+    image.fill(paper);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        std::mt19937 random(5);
+        std::uniform_real_distribution<double> jitter(-15, 15);
+        for (std::size_t c = 0; c < std::size(inks); ++c) {
+            SeriesChart::Series series;
+            series.name = QString::fromLatin1(inks[c].first);
+            for (int i = 0; i < 8; ++i)
+                series.marks.emplace_back(100 + i * 95 + jitter(random) + 0.37 * double(c), 80 + double(c) * 80 + jitter(random));
+            p.setPen(QPen(inks[c].second, 1.2));
+            p.drawPolyline(series.marks.data(), 8);
+            for (QPointF &m : series.marks) {
+                if (shape == Shape::Ring || shape == Shape::OpenSquare) // the line stops at the outline
+                    drawMark(p, shape == Shape::Ring ? Shape::Disc : Shape::Square, m, size - 1, paper);
+                m = drawMark(p, shape, m, size, inks[c].second);
+            }
+            series.legend = QPointF(-1000, -1000); // none
+            chart.series.push_back(series);
+        }
+    }
+    chart.references = {QPointF(0, image.height()), QPointF(image.width(), image.height()), QPointF(0, 0)};
+    chart.picture = scanned ? throughJpeg(image, 75) : image;
+    return chart;
+}
+
 CurveChart crossingCurvesChart(double width, bool scanned)
 {
     CurveChart chart;

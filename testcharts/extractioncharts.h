@@ -31,6 +31,10 @@ SeriesChart markSeriesChart(double size, bool scanned);
 // line, no legend, a grid.
 SeriesChart markScatterChart(double size, bool scanned);
 
+// One shape in seven inks (black, red, blue, grey, green, orange and
+// purple), eight marks each on a line of their ink, no legend.
+SeriesChart inkSeriesChart(Shape shape, double size, bool scanned);
+
 struct CurveChart {
     QString kind;
     QImage picture;
