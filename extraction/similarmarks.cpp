@@ -1076,7 +1076,8 @@ bool colourIn(const PixelBuffer &picture, double x, double y, Rgb &c)
 
 // Along each of 16 rays from `centre`, the colour furthest from paper in
 // the first run of ink it meets (or, `within` a distance, anywhere there),
-// darkest first.
+// darkest first. (Ink a quarter of the way from white paper to black, or
+// more: JPEG tints a hole's middle by a sixth, which ended every ray there.)
 std::vector<Rgb> darkestAlongRays(const PixelBuffer &picture, PixelPoint centre, Rgb paper, double within = 0)
 {
     std::vector<Rgb> runs;
@@ -1092,11 +1093,11 @@ std::vector<Rgb> darkestAlongRays(const PixelBuffer &picture, PixelPoint centre,
             if (d > best) {
                 best = d;
                 darkest = c;
-            } else if (within <= 0 && best > 40 && d < 0.5f * best) {
+            } else if (within <= 0 && best > 64 && d < 0.5f * best) {
                 break; // past the first run of ink
             }
         }
-        if (best > 40)
+        if (best > 64)
             runs.push_back(darkest);
     }
     std::sort(runs.begin(), runs.end(), [&paper](Rgb a, Rgb b) { return fromPaper(a, paper) > fromPaper(b, paper); });

@@ -107,6 +107,8 @@ private slots:
     void fromAMarkBesideOtherInk_data();
     void fromAMarkBesideOtherInk();
     void smallOverlappingMarksBothFound();
+    void seriesInSevenInks_data();
+    void seriesInSevenInks();
     void colouredSeriesOnTheirLine_data();
     void colouredSeriesOnTheirLine();
     void sameShapeInAnotherInk_data();
@@ -378,6 +380,35 @@ void TestExtraction::sameShapeInAnotherInk()
         const MarkSearch found = findSimilarMarks(pixels, at(kind[2]), {0, 0, pixels.width, pixels.height});
         QCOMPARE(compare(found.centres, kind, {-100, -100}, size, 0.3), QString());
     }
+}
+
+void TestExtraction::seriesInSevenInks_data()
+{
+    QTest::addColumn<int>("shape");
+    QTest::addColumn<double>("size");
+    QTest::addColumn<bool>("scanned");
+    QTest::addRow("8 px open squares, JPEG") << int(Shape::OpenSquare) << 8.0 << true;
+    QTest::addRow("14 px rings, JPEG") << int(Shape::Ring) << 14.0 << true;
+}
+
+// One shape in seven inks, each on a line of its ink: from each series'
+// second mark, that series exactly. (Through JPEG rings took 106 marks of
+// other inks; from a black open square, whose hole JPEG tints, nothing
+// was found.)
+void TestExtraction::seriesInSevenInks()
+{
+    QFETCH(int, shape);
+    QFETCH(double, size);
+    QFETCH(bool, scanned);
+    const SeriesChart chart = inkSeriesChart(Shape(shape), size, scanned);
+    const PixelBuffer pixels = pixelsOf(chart.picture);
+    QStringList failures;
+    for (const SeriesChart::Series &s : chart.series) {
+        const MarkSearch found = findSimilarMarks(pixels, at(s.marks[1] + QPointF(0.6, -0.5)), {0, 0, pixels.width, pixels.height});
+        if (const QString wrong = compare(found.centres, s.marks, s.legend, size, scanned ? 0.3 : 0.15); !wrong.isEmpty())
+            failures << s.name + QStringLiteral(": ") + wrong;
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QStringLiteral("; "))));
 }
 
 void TestExtraction::colouredSeriesOnTheirLine_data()
