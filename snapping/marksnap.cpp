@@ -43,7 +43,9 @@ double distance(double dx, double dy)
     return std::sqrt(dx * dx + dy * dy); // std::hypot guards against overflow at many times the cost
 }
 
-enum class Kind { Filled, Small, Hollow, OnLine };
+// CrossedHole: a hole a line runs through, which no outline is measured
+// round: the snap is refused there, not taken to where the line meets it.
+enum class Kind { Filled, Small, Hollow, OnLine, CrossedHole };
 
 struct Candidate {
     Kind kind = Kind::Filled;
@@ -255,6 +257,23 @@ int hollowMarks(const SnapWindow &w, Candidates &found, int count)
             if (!known)
                 found[std::size_t(count++)] = hole;
         }
+        // A hole a line runs through (a series line drawn over an open
+        // mark's paper) is two halves a stroke apart, compact together.
+        for (int i = 0; i < holes && count < int(found.size()); ++i)
+            for (int j = i + 1; j < holes && count < int(found.size()); ++j) {
+                const Blob &a = list[std::size_t(i)], &b = list[std::size_t(j)];
+                if (a.border || b.border || a.area < 5 || b.area < 5 || std::max(a.area, b.area) > 3 * std::min(a.area, b.area))
+                    continue;
+                Blob both = a;
+                both.minX = std::min(a.minX, b.minX), both.maxX = std::max(a.maxX, b.maxX);
+                both.minY = std::min(a.minY, b.minY), both.maxY = std::max(a.maxY, b.maxY);
+                both.area = a.area + b.area, both.sx = a.sx + b.sx, both.sy = a.sy + b.sy;
+                const int apartX = std::max(a.minX, b.minX) - std::min(a.maxX, b.maxX) - 1,
+                          apartY = std::max(a.minY, b.minY) - std::min(a.maxY, b.maxY) - 1;
+                if (both.area < 9 || !compact(both) || std::max(apartX, apartY) > 3)
+                    continue;
+                found[std::size_t(count++)] = {Kind::CrossedHole, both.sx / both.area, both.sy / both.area, std::sqrt(both.area / Pi)};
+            }
     }
     return count;
 }
@@ -453,7 +472,7 @@ const Candidate *chosen(const Candidates &found, int count, double px, double py
     double bestScore = 0;
     for (int i = 0; i < count; ++i) {
         const Candidate &c = found[std::size_t(i)];
-        const double outline = c.kind == Kind::Hollow ? c.radius + 1.5 : c.radius;
+        const double outline = c.kind == Kind::Hollow || c.kind == Kind::CrossedHole ? c.radius + 1.5 : c.radius;
         const double toCentre = distance(c.x - px, c.y - py);
         if (toCentre - outline > SnapRadius)
             continue;
@@ -1053,6 +1072,8 @@ namespace {
 std::optional<PixelPoint> measure(const PixelBuffer &picture, const SnapWindow &look, const Candidate &first,
                                   Candidates found, int count, InkDepth &depth, bool snug)
 {
+    if (first.kind == Kind::CrossedHole)
+        return std::nullopt;
     PixelPoint centre{first.x + look.left(), first.y + look.top()};
     // Room for a triangle's corners (twice its inscribed radius away) and
     // for rays that run on along a line to show it.

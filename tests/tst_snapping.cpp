@@ -101,6 +101,8 @@ private slots:
     void nearestMarkWins();
     void smallMarksOnTheirLine_data();
     void smallMarksOnTheirLine();
+    void lineThroughAnOpenMark_data();
+    void lineThroughAnOpenMark();
     void thinRingsOnAThickerLine_data();
     void thinRingsOnAThickerLine();
     void touchingSmallMarksStayTwo_data();
@@ -410,6 +412,38 @@ void tst_Snapping::smallMarksOnTheirLine()
     // Along the line away from the mark there is nothing to snap to.
     const QPointF along = centre + QPointF(std::cos(6 * Pi / 180), std::sin(6 * Pi / 180)) * 14;
     QVERIFY(!pontiva::snapToMark(view(image), {along.x(), along.y()}));
+}
+
+void tst_Snapping::lineThroughAnOpenMark_data()
+{
+    QTest::addColumn<int>("shape");
+    QTest::addColumn<double>("size");
+    QTest::addColumn<double>("degrees");
+    for (const double degrees : {8.0, 30.0}) {
+        QTest::addRow("14 px ring, line at %g deg", degrees) << int(Shape::Ring) << 14.0 << degrees;
+        QTest::addRow("24 px ring, line at %g deg", degrees) << int(Shape::Ring) << 24.0 << degrees;
+        QTest::addRow("14 px open square, line at %g deg", degrees) << int(Shape::OpenSquare) << 14.0 << degrees;
+    }
+}
+
+// An open mark whose series line runs on through its hole: a click in the
+// hole snaps to its middle or not at all, never to where the line meets
+// the outline (6 to 10 px off).
+void tst_Snapping::lineThroughAnOpenMark()
+{
+    QFETCH(int, shape);
+    QFETCH(double, size);
+    QFETCH(double, degrees);
+    const QPointF centre(31.85, 30.2);
+    QImage image = paper();
+    {
+        QPainter p(&image);
+        antialiased(p);
+        line(p, centre, degrees, 1.5, QColor(30, 30, 30));
+        drawMark(p, Shape(shape), centre, size, QColor(30, 30, 30));
+    }
+    const auto found = pontiva::snapToMark(view(image), {centre.x() + 0.6, centre.y() - 0.5});
+    QVERIFY2(!found || off(found, centre) <= 0.3, describe(found, centre));
 }
 
 void tst_Snapping::thinRingsOnAThickerLine_data()
