@@ -1505,7 +1505,11 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     auto deepestInk = [&](PixelPoint c) { return match.along(darkestAround(picture, match, c)); };
     const float exampleInk = deepestInk(*example);
     const Rgb exampleOutline = hollow ? outlineColourOf(picture, *example, paper, e.outside + 1) : paper;
-    const Rgb exampleMass = inkMassOf(picture, *example, paper, e.outside + 2);
+    // (Out to the example's outline and a little past it: a line running
+    // on from a large mark may carry its outside far out, among other
+    // series.)
+    const double massRadius = std::min(double(e.outside), 1.5 * e.typical + 2) + 2;
+    const Rgb exampleMass = inkMassOf(picture, *example, paper, massRadius);
     auto standsApart = [&](PixelPoint c) {
         if (small(e) && !hollow && partOfALine(map, e, c, reach))
             return false;
@@ -1516,7 +1520,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         }
         if (pinholed && !pinholeAt(map, holes, c))
             return false;
-        if (!sameHue(inkMassOf(picture, c, paper, e.outside + 2), exampleMass)
+        if (!sameHue(inkMassOf(picture, c, paper, massRadius), exampleMass)
             || (hollow && !asDeep(outlineColourOf(picture, c, paper, e.outside + 1), exampleOutline, paper)))
             return false;
         // Small and hollow marks look like letters: those must stand apart.
