@@ -169,7 +169,7 @@ SeriesChart markScatterChart(double size, bool scanned)
     return chart;
 }
 
-SeriesChart inkSeriesChart(Shape shape, double size, bool scanned)
+SeriesChart inkSeriesChart(Shape shape, double size, bool scanned, double ringPen)
 {
     SeriesChart chart;
     chart.kind = QStringLiteral("%1 px, %2").arg(size).arg(scanned ? QStringLiteral("JPEG 75") : QStringLiteral("clean"));
@@ -195,7 +195,13 @@ SeriesChart inkSeriesChart(Shape shape, double size, bool scanned)
             for (QPointF &m : series.marks) {
                 if (shape == Shape::Ring || shape == Shape::OpenSquare) // the line stops at the outline
                     drawMark(p, shape == Shape::Ring ? Shape::Disc : Shape::Square, m, size - 1, paper);
-                m = drawMark(p, shape, m, size, inks[c].second);
+                if (shape == Shape::Ring && ringPen > 0) {
+                    p.setPen(QPen(inks[c].second, ringPen));
+                    p.setBrush(Qt::NoBrush);
+                    p.drawEllipse(m, (size - ringPen) / 2, (size - ringPen) / 2);
+                } else {
+                    m = drawMark(p, shape, m, size, inks[c].second);
+                }
             }
             series.legend = QPointF(-1000, -1000); // none
             chart.series.push_back(series);

@@ -32,8 +32,9 @@ SeriesChart markSeriesChart(double size, bool scanned);
 SeriesChart markScatterChart(double size, bool scanned);
 
 // One shape in seven inks (black, red, blue, grey, green, orange and
-// purple), eight marks each on a line of their ink, no legend.
-SeriesChart inkSeriesChart(Shape shape, double size, bool scanned);
+// purple), eight marks each on a line of their ink, no legend. `ringPen`:
+// rings drawn with that pen, where not 0.
+SeriesChart inkSeriesChart(Shape shape, double size, bool scanned, double ringPen = 0);
 
 struct CurveChart {
     QString kind;
