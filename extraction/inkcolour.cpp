@@ -53,7 +53,7 @@ Rgb paperOf(const PixelBuffer &picture, const PixelRect &area)
     return {median[0], median[1], median[2]};
 }
 
-InkMatch::InkMatch(Rgb paper, Rgb ink, float deepest, bool colourStrays)
+InkMatch::InkMatch(Rgb paper, Rgb ink, float deepest, bool forJpegMarks)
     : Paper(paper), Axis{ink.r - paper.r, ink.g - paper.g, ink.b - paper.b}, Deepest(std::max(1.0f, deepest))
 {
     AxisLength2 = Axis.r * Axis.r + Axis.g * Axis.g + Axis.b * Axis.b;
@@ -67,10 +67,11 @@ InkMatch::InkMatch(Rgb paper, Rgb ink, float deepest, bool colourStrays)
     const float lumaAxis = luma(ink) - LumaPaper;
     const float grey = (ink.r + ink.g + ink.b) / 3;
     const float chroma2 = (ink.r - grey) * (ink.r - grey) + (ink.g - grey) * (ink.g - grey) + (ink.b - grey) * (ink.b - grey);
-    if (std::abs(lumaAxis) >= 0.35f * std::sqrt(AxisLength2 / 3)) {
+    // (Only where brightness tells ink from paper well enough; grey has
+    // no colour to stray.)
+    if (forJpegMarks && std::abs(lumaAxis) >= 0.35f * std::sqrt(AxisLength2 / 3)) {
         LumaAxis = lumaAxis;
-        // (Grey has no colour to stray.)
-        if (colourStrays && chroma2 >= 0.25f * 0.25f * AxisLength2)
+        if (chroma2 >= 0.25f * 0.25f * AxisLength2)
             OffAxis2 *= 4;
     }
 }
@@ -85,9 +86,6 @@ float InkMatch::matchOf(Rgb c, bool *foreign) const
     const float along = (dr * Axis.r + dg * Axis.g + db * Axis.b) / AxisLength2;
     if (along <= 0)
         return 0;
-    // The share of ink by brightness where the ink differs from paper in
-    // it enough: JPEG keeps brightness at every pixel but colour only at
-    // every other, so a coloured mark's edge is told by its brightness.
     const float share = LumaAxis != 0 ? std::max(0.0f, (luma(c) - LumaPaper) / LumaAxis) : along;
     const float t = std::min(share, 1.0f), reached = std::min(along, Deepest);
     const float pr = dr - reached * Axis.r, pg = dg - reached * Axis.g, pb = db - reached * Axis.b;

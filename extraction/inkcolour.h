@@ -39,11 +39,13 @@ public:
     InkMatch() = default;
     // Colours up to `deepest` times as far from paper the same way count
     // as the ink itself: the mean of a mark's middle a few pixels across
-    // is paler than its core. `colourStrays`: a coloured ink's pixels may
-    // stray twice as far in colour (JPEG keeps colour only at every other
-    // pixel, and it strays most at a mark's edge), where something else
-    // tells its colour from others (for marks, the ink summed round them).
-    InkMatch(Rgb paper, Rgb ink, float deepest = 1, bool colourStrays = false);
+    // is paler than its core. `forJpegMarks`: each pixel's share of the
+    // ink is taken by its brightness, and a coloured ink's pixels may
+    // stray twice as far in colour (JPEG keeps brightness at every pixel
+    // but colour only at every other, and that strays most at a mark's
+    // edge), for a search that tells colours apart otherwise (marks, by
+    // the ink summed round them).
+    InkMatch(Rgb paper, Rgb ink, float deepest = 1, bool forJpegMarks = false);
     bool usable() const { return Usable; }
     // How far `c` lies from paper towards the ink, in the ink's own steps.
     float along(Rgb c) const;
