@@ -624,6 +624,18 @@ Outline traceOutline(const SnapWindow &w, const Candidate &mark, double cx, doub
         std::nth_element(near.begin(), near.begin() + 3, near.end());
         bump[std::size_t(k)] = o.reach[std::size_t(k)] > near[3] + std::max(1.0, 0.25 * mark.radius);
     }
+    // In a hole, rays that meet ink well short of most met a line running
+    // into it (to a series' first or last mark), not the outline.
+    if (mark.kind == Kind::Hollow) {
+        std::array<double, Rays> seen;
+        int n = 0;
+        for (int k = 0; k < Rays; ++k)
+            if (o.seen[std::size_t(k)] && !bump[std::size_t(k)])
+                seen[std::size_t(n++)] = o.reach[std::size_t(k)];
+        std::nth_element(seen.begin(), seen.begin() + n / 2, seen.begin() + n);
+        for (int k = 0; n > 0 && k < Rays; ++k)
+            bump[std::size_t(k)] = bump[std::size_t(k)] || o.reach[std::size_t(k)] < 0.6 * seen[std::size_t(n / 2)];
+    }
     for (int k = 0; k < Rays; ++k) {
         o.seen[std::size_t(k)] = o.seen[std::size_t(k)] && !bump[std::size_t(k)];
         o.seenCount += o.seen[std::size_t(k)];

@@ -419,27 +419,38 @@ void tst_Snapping::lineThroughAnOpenMark_data()
     QTest::addColumn<int>("shape");
     QTest::addColumn<double>("size");
     QTest::addColumn<double>("degrees");
-    for (const double degrees : {8.0, 30.0}) {
-        QTest::addRow("14 px ring, line at %g deg", degrees) << int(Shape::Ring) << 14.0 << degrees;
-        QTest::addRow("24 px ring, line at %g deg", degrees) << int(Shape::Ring) << 24.0 << degrees;
-        QTest::addRow("14 px open square, line at %g deg", degrees) << int(Shape::OpenSquare) << 14.0 << degrees;
-    }
+    QTest::addColumn<bool>("through"); // or ending in the middle, at a series' end
+    for (const bool through : {true, false})
+        for (const double degrees : {8.0, 30.0}) {
+            const char *how = through ? "through" : "ending";
+            QTest::addRow("14 px ring, line %s at %g deg", how, degrees) << int(Shape::Ring) << 14.0 << degrees << through;
+            QTest::addRow("24 px ring, line %s at %g deg", how, degrees) << int(Shape::Ring) << 24.0 << degrees << through;
+            QTest::addRow("14 px open square, line %s at %g deg", how, degrees)
+                << int(Shape::OpenSquare) << 14.0 << degrees << through;
+        }
 }
 
-// An open mark whose series line runs on through its hole: a click in the
-// hole snaps to its middle or not at all, never to where the line meets
-// the outline (6 to 10 px off).
+// An open mark whose series line runs on through its hole, or into it and
+// ends in its middle: a click in the hole snaps to its middle or not at
+// all, never to where the line meets the outline (3 to 10 px off) nor
+// beside the line's end (1.5 px off).
 void tst_Snapping::lineThroughAnOpenMark()
 {
     QFETCH(int, shape);
     QFETCH(double, size);
     QFETCH(double, degrees);
+    QFETCH(bool, through);
     const QPointF centre(31.85, 30.2);
     QImage image = paper();
     {
         QPainter p(&image);
         antialiased(p);
-        line(p, centre, degrees, 1.5, QColor(30, 30, 30));
+        if (through) {
+            line(p, centre, degrees, 1.5, QColor(30, 30, 30));
+        } else {
+            p.setPen(QPen(QColor(30, 30, 30), 1.5));
+            p.drawLine(centre, centre + 40 * QPointF(std::cos(degrees * Pi / 180), std::sin(degrees * Pi / 180)));
+        }
         drawMark(p, Shape(shape), centre, size, QColor(30, 30, 30));
     }
     const auto found = pontiva::snapToMark(view(image), {centre.x() + 0.6, centre.y() - 0.5});
