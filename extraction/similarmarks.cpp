@@ -1105,11 +1105,10 @@ std::vector<Rgb> darkestAlongRays(const PixelBuffer &picture, PixelPoint centre,
 }
 
 // Where the example's ink lies: its middle for a filled mark; for a hollow
-// one, the darkest of the outline met along each ray, taken a quarter from
-// the darkest (see below).
-Rgb inkOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
+// one, the darkest of the outline met along each ray (`runs`, from
+// darkestAlongRays), taken a quarter from the darkest (see below).
+Rgb inkOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper, const std::vector<Rgb> &runs)
 {
-    const std::vector<Rgb> runs = darkestAlongRays(picture, centre, paper);
     const float strongest = runs.empty() ? 0 : fromPaper(runs.front(), paper);
     float r = 0, g = 0, b = 0;
     int n = 0;
@@ -1157,7 +1156,8 @@ Rgb inkMassOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper, double r
     for (int y = int(std::floor(centre.y - radius)); y <= int(std::floor(centre.y + radius)); ++y)
         for (int x = int(std::floor(centre.x - radius)); x <= int(std::floor(centre.x + radius)); ++x) {
             Rgb c;
-            if (std::hypot(x + 0.5 - centre.x, y + 0.5 - centre.y) <= radius && colourIn(picture, x, y, c))
+            const double dx = x + 0.5 - centre.x, dy = y + 0.5 - centre.y;
+            if (dx * dx + dy * dy <= radius * radius && colourIn(picture, x, y, c))
                 sum = {sum.r + c.r - paper.r, sum.g + c.g - paper.g, sum.b + c.b - paper.b};
         }
     return sum;
@@ -1230,12 +1230,12 @@ Rgb darkestAround(const PixelBuffer &picture, const InkMatch &match, PixelPoint 
 // a purple ring's darkest were another ink, gaps in its outline).
 InkMatch inkMatchOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper)
 {
-    const Rgb ink = inkOf(picture, centre, paper);
+    const std::vector<Rgb> runs = darkestAlongRays(picture, centre, paper);
+    const Rgb ink = inkOf(picture, centre, paper, runs);
     const InkMatch plain(paper, ink, 1, true);
     Rgb darkest = darkestAround(picture, plain, centre);
-    if (plain.at(picture, int(std::floor(centre.x)), int(std::floor(centre.y))) < 0.5f)
-        if (const std::vector<Rgb> outline = darkestAlongRays(picture, centre, paper); !outline.empty())
-            darkest = outline.front();
+    if (!runs.empty() && plain.at(picture, int(std::floor(centre.x)), int(std::floor(centre.y))) < 0.5f)
+        darkest = runs.front();
     if (const float deepest = plain.along(darkest); deepest > 1) {
         const InkMatch deeper(paper, ink, deepest + 0.05f, true);
         if (deeper(darkest) >= 0.99f)

@@ -244,6 +244,11 @@ bool under(const Candidate &c, double px, double py)
 int hollowMarks(const SnapWindow &w, Candidates &found, int count)
 {
     const int before = count;
+    // (Both looks may find a hole: it is kept once.)
+    auto known = [&](const Candidate &hole) {
+        return std::any_of(found.begin() + before, found.begin() + count,
+                           [&hole](const Candidate &c) { return under(c, hole.x, hole.y); });
+    };
     std::array<Blob, 64> list;
     for (const float paperBelow : {0.5f, 0.25f}) {
         const int holes = blobs(w, [&w, paperBelow](int x, int y) { return w.dark(x, y) < paperBelow; }, list);
@@ -252,9 +257,7 @@ int hollowMarks(const SnapWindow &w, Candidates &found, int count)
             if (b.border || b.area < 9 || !compact(b)) // smaller: the eye of a letter
                 continue;
             const Candidate hole{Kind::Hollow, b.sx / b.area, b.sy / b.area, std::sqrt(b.area / Pi)};
-            const bool known = std::any_of(found.begin() + before, found.begin() + count,
-                                           [&hole](const Candidate &c) { return under(c, hole.x, hole.y); });
-            if (!known)
+            if (!known(hole))
                 found[std::size_t(count++)] = hole;
         }
         // A hole a line runs through (a series line drawn over an open
