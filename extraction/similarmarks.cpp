@@ -83,6 +83,7 @@ struct Surround {
     int directions = 0;
     int things = 0; // separate runs of those directions
     int apart = 0;  // of those, the ones paper parts from the mark along each of their directions
+    int passing = 0; // directions crossed by a long straight line passing the mark by (a grid line)
 };
 
 // A harmonic of an outline, or of its difference from another: its cosine
@@ -477,6 +478,37 @@ bool alike(const Example &e, const Outline &c, float slack = 0, int strays = Ray
     return std::abs(thickness[std::size_t(rings / 2)]) <= 0.5f + 0.1f * e.nearest;
 }
 
+// Whether the `n` directions from `first` on meet ink along one straight
+// line that runs on well past them both ways: a grid line passing a mark
+// by, not a letter beside it (a letter's strokes end within its height).
+bool passesBy(const MatchMap &map, const std::array<PixelPoint, Rays> &hit, std::size_t first, std::size_t n, double runOn)
+{
+    if (n < 3 || n >= Rays)
+        return false;
+    const PixelPoint a = hit[first], b = hit[(first + n - 1) % Rays];
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    if (length < 2)
+        return false;
+    const PixelPoint u{(b.x - a.x) / length, (b.y - a.y) / length};
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        const PixelPoint p = hit[(first + i) % Rays];
+        if (std::abs((p.x - a.x) * u.y - (p.y - a.y) * u.x) > 1)
+            return false;
+    }
+    // Along the line beyond both ends, ink within a pixel either side.
+    int steps = 0, inked = 0;
+    for (double t = 1; t <= runOn; t += 1)
+        for (const double along : {-t, length + t}) {
+            const PixelPoint p{a.x + along * u.x, a.y + along * u.y};
+            bool ink = false;
+            for (double side = -1; side <= 1 && !ink; side += 0.5)
+                ink = map.between(p.x - side * u.y, p.y + side * u.x) >= 0.5;
+            inked += ink;
+            ++steps;
+        }
+    return inked >= 0.9 * steps;
+}
+
 // The band just outside a mark: how much of it is ink, and in how many
 // directions ink crosses it. A mark stands on paper, a line through it
 // crossing the band in two directions; a letter stands among the other
@@ -488,11 +520,14 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside, bool coun
     int inked = 0, all = 0;
     Surround s;
     std::array<bool, Rays> crossed{}, joined{};
+    std::array<PixelPoint, Rays> hit{}; // where each crossed direction first meets ink
     for (std::size_t k = 0; k < Rays; ++k) {
         const PixelPoint u = Directions[k];
         for (double r = from; r <= to; r += 1) {
             const bool ink = map.between(c.x + r * u.x, c.y + r * u.y) >= 0.5;
             inked += ink;
+            if (ink && !crossed[k])
+                hit[k] = {c.x + r * u.x, c.y + r * u.y};
             crossed[k] = crossed[k] || ink;
             ++all;
         }
@@ -509,9 +544,12 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside, bool coun
             continue;
         ++s.things;
         bool apart = countApart;
-        for (std::size_t n = 0; n < Rays && crossed[(k + n) % Rays]; ++n)
+        std::size_t n = 0;
+        for (; n < Rays && crossed[(k + n) % Rays]; ++n)
             apart = apart && !joined[(k + n) % Rays];
         s.apart += apart;
+        if (passesBy(map, hit, k, n, to))
+            s.passing += int(n);
     }
     if (s.directions == Rays)
         s.things = 1, s.apart = 0;
@@ -1532,7 +1570,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             const Surround around = surroundOf(map, c, e.outside);
             const int lines = std::max(e.surround.directions + 2, 2 * e.surround.things + 1);
             if (around.share > e.surround.share + (hollow ? 0.15 : 0.3)
-                || (hollow && around.directions >= std::max(lines, e.typical > 4 ? 6 : 3)))
+                || (hollow && around.directions - around.passing >= std::max(lines, e.typical > 4 ? 6 : 3)))
                 return false;
         }
         return true;
