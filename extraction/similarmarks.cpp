@@ -478,23 +478,27 @@ bool alike(const Example &e, const Outline &c, float slack = 0, int strays = Ray
     return std::abs(thickness[std::size_t(rings / 2)]) <= 0.5f + 0.1f * e.nearest;
 }
 
-// Whether the `n` directions from `first` on meet ink along one straight
-// line that runs on well past them both ways: a grid line passing a mark
-// by, not a letter beside it (a letter's strokes end within its height).
-bool passesBy(const MatchMap &map, const std::array<PixelPoint, Rays> &hit, std::size_t first, std::size_t n, double runOn)
+// Whether ink met at `hits` lies along one straight line that runs on
+// well past them both ways: a grid line passing a mark by, not a letter
+// beside it (a letter's strokes end within its height).
+bool passesBy(const MatchMap &map, const std::vector<PixelPoint> &hits, double runOn)
 {
-    if (n < 3 || n >= Rays)
-        return false;
-    const PixelPoint a = hit[first], b = hit[(first + n - 1) % Rays];
-    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    // The line through the two hits furthest apart.
+    PixelPoint a, b;
+    double length = 0;
+    for (std::size_t i = 0; i < hits.size(); ++i)
+        for (std::size_t j = i + 1; j < hits.size(); ++j)
+            if (const double d = std::hypot(hits[j].x - hits[i].x, hits[j].y - hits[i].y); d > length) {
+                length = d;
+                a = hits[i];
+                b = hits[j];
+            }
     if (length < 2)
         return false;
     const PixelPoint u{(b.x - a.x) / length, (b.y - a.y) / length};
-    for (std::size_t i = 1; i + 1 < n; ++i) {
-        const PixelPoint p = hit[(first + i) % Rays];
+    for (const PixelPoint p : hits)
         if (std::abs((p.x - a.x) * u.y - (p.y - a.y) * u.x) > 1)
             return false;
-    }
     // Along the line beyond both ends, ink within a pixel either side.
     int steps = 0, inked = 0;
     for (double t = 1; t <= runOn; t += 1)
@@ -539,18 +543,36 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside, bool coun
                 joined[k] = map.between(c.x + r * u.x, c.y + r * u.y) >= 0.5;
         }
     }
+    // Each thing: the directions crossed one after another.
+    std::vector<std::vector<PixelPoint>> things;
     for (std::size_t k = 0; k < Rays; ++k) {
         if (!crossed[k] || crossed[(k + Rays - 1) % Rays])
             continue;
         ++s.things;
         bool apart = countApart;
-        std::size_t n = 0;
-        for (; n < Rays && crossed[(k + n) % Rays]; ++n)
+        things.emplace_back();
+        for (std::size_t n = 0; n < Rays && crossed[(k + n) % Rays]; ++n) {
             apart = apart && !joined[(k + n) % Rays];
+            things.back().push_back(hit[(k + n) % Rays]);
+        }
         s.apart += apart;
-        if (passesBy(map, hit, k, n, to))
-            s.passing += int(n);
     }
+    // A line passing by crosses the band once, or twice where it runs
+    // nearer the mark than the band (touching it, or through it).
+    std::vector<bool> passing(things.size());
+    for (std::size_t i = 0; i < things.size(); ++i)
+        passing[i] = things[i].size() >= 3 && passesBy(map, things[i], to);
+    for (std::size_t i = 0; i < things.size(); ++i)
+        for (std::size_t j = i + 1; j < things.size() && !passing[i]; ++j) {
+            if (passing[j])
+                continue;
+            std::vector<PixelPoint> both = things[i];
+            both.insert(both.end(), things[j].begin(), things[j].end());
+            if (passesBy(map, both, to))
+                passing[i] = passing[j] = true;
+        }
+    for (std::size_t i = 0; i < things.size(); ++i)
+        s.passing += passing[i] ? int(things[i].size()) : 0;
     if (s.directions == Rays)
         s.things = 1, s.apart = 0;
     s.share = double(inked) / all;
@@ -1740,7 +1762,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         if (const auto own = middleOf(near, *example, radius, hollow))
             for (PixelPoint &c : result.centres)
                 if (const auto middle = middleOf(map, c, radius, hollow);
-                    middle && std::abs(middle->area - own->area) <= 0.15 * own->area
+                    middle && std::abs(middle->area - own->area) <= (hollow ? 0.25 : 0.15) * own->area
                     && std::hypot(middle->at.x - c.x, middle->at.y - c.y) <= 0.5 && apart(c))
                     c = middle->at;
     }
