@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <unordered_map>
 
@@ -514,11 +515,13 @@ bool passesBy(const MatchMap &map, const std::vector<PixelPoint> &hits, double r
 }
 
 // The band just outside a mark: how much of it is ink, and in how many
-// directions ink crosses it. A mark stands on paper, a line through it
+// directions ink crosses it, leaving out `marks` found round it (their
+// outlines). A mark stands on paper, a line through it
 // crossing the band in two directions; a letter stands among the other
 // letters of its word, which cross it in many. `countApart`: also how many
 // of those things paper parts from the mark (measured for the example).
-Surround surroundOf(const MatchMap &map, PixelPoint c, double outside, bool countApart = false)
+Surround surroundOf(const MatchMap &map, PixelPoint c, double outside, bool countApart = false,
+                    const std::vector<PixelPoint> &marks = {})
 {
     const double from = outside + 2, to = from + std::max(3.0, 0.5 * outside);
     int inked = 0, all = 0;
@@ -528,7 +531,10 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside, bool coun
     for (std::size_t k = 0; k < Rays; ++k) {
         const PixelPoint u = Directions[k];
         for (double r = from; r <= to; r += 1) {
-            const bool ink = map.between(c.x + r * u.x, c.y + r * u.y) >= 0.5;
+            const PixelPoint p{c.x + r * u.x, c.y + r * u.y};
+            const bool ink = map.between(p.x, p.y) >= 0.5 && std::none_of(marks.begin(), marks.end(), [&](PixelPoint m) {
+                                 return std::hypot(m.x - p.x, m.y - p.y) <= outside + 1;
+                             });
             inked += ink;
             if (ink && !crossed[k])
                 hit[k] = {c.x + r * u.x, c.y + r * u.y};
@@ -1570,33 +1576,47 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // series.)
     const double massRadius = std::min(double(e.outside), 1.5 * e.typical + 2) + 2;
     const Rgb exampleMass = inkMassOf(picture, *example, paper, massRadius);
-    auto standsApart = [&](PixelPoint c) {
+    // Whether a mark found stands apart from other ink as a mark does;
+    // a hollow one among other ink may yet, where that ink is other marks
+    // found round it (below).
+    enum class Standing { Apart, AmongInk, Not };
+    auto standing = [&](PixelPoint c, const std::vector<PixelPoint> &marksAround = {}) {
         if (small(e) && !hollow && partOfALine(map, e, c, reach))
-            return false;
+            return Standing::Not;
         if (!hollow) {
             const float ink = deepestInk(c);
             if (ink < 0.88f * exampleInk || 0.88f * ink > exampleInk)
-                return false;
+                return Standing::Not;
         }
         if (pinholed && !pinholeAt(map, holes, c))
-            return false;
+            return Standing::Not;
         if (!sameHue(inkMassOf(picture, c, paper, massRadius), exampleMass)
             || (hollow && !asDeep(outlineColourOf(picture, c, paper, e.outside + 1), exampleOutline, paper)))
-            return false;
+            return Standing::Not;
         // Small and hollow marks look like letters: those must stand apart.
         // (A hole over 8 px across is larger than a label's letters; its
         // mark may have a line in and out where a scan faded the example's
         // on one side. Each line through the example may cross the band
         // round another mark along two rays, where it leaves at a slant.)
         if (hollow || e.outside <= 5) {
-            const Surround around = surroundOf(map, c, e.outside);
+            const Surround around = surroundOf(map, c, e.outside, false, marksAround);
             const int lines = std::max(e.surround.directions + 2, 2 * e.surround.things + 1);
+            // (Judged again without the marks round it, the rest must be
+            // as clear as round the example: two hollow letters side by
+            // side each clear the other of most of the ink round it.)
+            const int allowed = marksAround.empty() ? std::max(lines, e.typical > 4 ? 6 : 3) : e.surround.directions + 1;
             if (around.share > e.surround.share + (hollow ? 0.15 : 0.3)
-                || (hollow && around.directions - around.passing >= std::max(lines, e.typical > 4 ? 6 : 3)))
-                return false;
+                || (hollow && around.directions - around.passing >= allowed))
+                return hollow ? Standing::AmongInk : Standing::Not;
         }
-        return true;
+        return Standing::Apart;
     };
+    struct Crowded {
+        PixelPoint at;
+        float misfit;
+        std::optional<PixelPoint> snap;
+    };
+    std::vector<Crowded> crowded;
     std::size_t examined = 0;
     for (const Seed &seed : seeds) {
         if ((examined & 63) == 0 && cancelled(control)) {
@@ -1682,8 +1702,13 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
                 touching.push_back({*aside, asideMisfit});
             continue;
         }
-        if (!centre || !marksApart.free(*centre) || !standsApart(*centre))
+        if (!centre || !marksApart.free(*centre))
             continue;
+        if (const Standing stands = standing(*centre); stands != Standing::Apart) {
+            if (stands == Standing::AmongInk)
+                crowded.push_back({*centre, misfit, snapTaken});
+            continue;
+        }
         marksApart.add(*centre);
         result.centres.push_back(*centre);
         misfits.push_back(misfit);
@@ -1698,7 +1723,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // found.
     for (const auto &[at, misfit] : touching) {
         const PixelPoint c = at; // (a lambda may not take a structured binding in every compiler)
-        if (result.centres.size() >= control.cap || !marksApart.free(c) || !standsApart(c))
+        if (result.centres.size() >= control.cap || !marksApart.free(c) || standing(c) != Standing::Apart)
             continue;
         const bool besideAMark = std::any_of(result.centres.begin(), result.centres.end(), [&](PixelPoint f) {
             return std::hypot(f.x - c.x, f.y - c.y) <= 2 * e.farthest + 1;
@@ -1709,6 +1734,50 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         result.centres.push_back(c);
         misfits.push_back(misfit);
         snaps.push_back(std::nullopt);
+    }
+    // A hollow mark among marks found (a cluster of them, a neighbour
+    // beside it on a grid line), judged again without their outlines. Of
+    // those among ink like it, the ones kept are those that stand apart
+    // without the others kept: a letter stands among letters, and with
+    // the word's other letters in the way one after another falls, and
+    // with it the letters beside it. (A few rounds: where the last still
+    // drops some, none is kept.)
+    std::vector<bool> kept(crowded.size(), true);
+    const std::size_t standingAlone = result.centres.size();
+    auto nearby = [&](PixelPoint c, PixelPoint f) {
+        const double d = std::hypot(f.x - c.x, f.y - c.y);
+        return d > 0 && d <= 3 * e.outside + 8;
+    };
+    for (int round = 0; !crowded.empty(); ++round) {
+        bool dropped = false;
+        for (std::size_t i = 0; i < crowded.size(); ++i) {
+            if (!kept[i])
+                continue;
+            const PixelPoint c = crowded[i].at;
+            std::vector<PixelPoint> around;
+            for (std::size_t j = 0; j < standingAlone; ++j)
+                if (nearby(c, result.centres[j]))
+                    around.push_back(result.centres[j]);
+            for (std::size_t j = 0; j < crowded.size(); ++j)
+                if (kept[j] && nearby(c, crowded[j].at))
+                    around.push_back(crowded[j].at);
+            if (around.empty() || standing(c, around) != Standing::Apart) {
+                kept[i] = false;
+                dropped = true;
+            }
+        }
+        if (!dropped)
+            break;
+        if (round == 4)
+            kept.assign(kept.size(), false);
+    }
+    for (std::size_t i = 0; i < crowded.size(); ++i) {
+        if (!kept[i] || result.centres.size() >= control.cap || !marksApart.free(crowded[i].at))
+            continue;
+        marksApart.add(crowded[i].at);
+        result.centres.push_back(crowded[i].at);
+        misfits.push_back(crowded[i].misfit);
+        snaps.push_back(crowded[i].snap);
     }
     // Each mark fitted again to the outline all of them show, from where it
     // was found, and moved where that fits it better than the example did:

@@ -437,15 +437,16 @@ void TestExtraction::hollowMarksBesideGridLines_data()
 }
 
 // Hollow marks a few pixels from a grid line of their ink, which passes
-// them by without touching: found from one standing alone. (A small open
-// mark among other ink is taken for a letter among letters; such marks
-// beside a grid line were left out.)
+// them by or touches them, and four close together: found from one
+// standing alone. (A small open mark among other ink is taken for a letter
+// among letters; such marks beside a grid line or each other were left
+// out.)
 void TestExtraction::hollowMarksBesideGridLines()
 {
     QFETCH(int, shape);
     QFETCH(double, size);
     QFETCH(bool, scanned);
-    QImage image(300, 120, QImage::Format_RGB32);
+    QImage image(380, 120, QImage::Format_RGB32);
     image.fill(QColor(222, 218, 222));
     std::vector<QPointF> truth;
     {
@@ -453,9 +454,11 @@ void TestExtraction::hollowMarksBesideGridLines()
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(Qt::black, 1));
         p.drawLine(QPointF(0, 60.5), QPointF(300, 60.5));
-        const double gaps[] = {30, 2.5, 4, 5, 30, 4.5, 3, 5.5};
+        const double gaps[] = {30, 2.5, 4, 5, 30, 4.5, 3, 0};
         for (int j = 0; j < 8; ++j)
             truth.push_back(drawMark(p, Shape(shape), QPointF(20.3 + 35.2 * j, 60.5 + (j % 2 ? 1 : -1) * (0.5 * size + gaps[j])), size, Qt::black));
+        for (const QPointF at : {QPointF(0, 0), QPointF(1.3, 1), QPointF(0.2, 1.4), QPointF(1.1, 2.5)})
+            truth.push_back(drawMark(p, Shape(shape), QPointF(310.2, 20.4) + (size + 3) * at, size, Qt::black));
     }
     if (scanned)
         image = throughJpeg(image, 75);
