@@ -85,6 +85,7 @@ struct Surround {
     int things = 0; // separate runs of those directions
     int apart = 0;  // of those, the ones paper parts from the mark along each of their directions
     int passing = 0; // directions crossed by a long straight line passing the mark by (a grid line)
+    int passingThings = 0; // the things among them
 };
 
 // A harmonic of an outline, or of its difference from another: its cosine
@@ -578,7 +579,10 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside, bool coun
                 passing[i] = passing[j] = true;
         }
     for (std::size_t i = 0; i < things.size(); ++i)
-        s.passing += passing[i] ? int(things[i].size()) : 0;
+        if (passing[i]) {
+            s.passing += int(things[i].size());
+            ++s.passingThings;
+        }
     if (s.directions == Rays)
         s.things = 1, s.apart = 0;
     s.share = double(inked) / all;
@@ -1448,7 +1452,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // directions or more (the bowl of an o, a d or a p between the letters
     // beside it), as no mark found like it may be (below). (Hollow marks
     // among grid lines meet one thing there, a line or a crossing.)
-    if (hollow && e.outside <= 7 && e.typical <= 4 && e.surround.directions >= 3 && e.surround.things >= 2)
+    if (hollow && e.outside <= 7 && e.typical <= 4 && e.surround.directions - e.surround.passing >= 3
+        && e.surround.things - e.surround.passingThings >= 2)
         return result;
     // And a small hole stretched by a tenth or more, taller than wide or
     // wider than tall (an o's, an e's): marks are drawn round or regular,
