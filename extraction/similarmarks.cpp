@@ -480,39 +480,61 @@ bool alike(const Example &e, const Outline &c, float slack = 0, int strays = Ray
     return std::abs(thickness[std::size_t(rings / 2)]) <= 0.5f + 0.1f * e.nearest;
 }
 
-// Whether ink met at `hits` lies along one straight line that runs on
-// well past them both ways: a grid line passing a mark by, not a letter
-// beside it (a letter's strokes end within its height).
-bool passesBy(const MatchMap &map, const std::vector<PixelPoint> &hits, double runOn)
+// Whether ink runs on along the line from `a` to `b` well past them both
+// ways, within a pixel either side.
+bool runsOnBothWays(const MatchMap &map, PixelPoint a, PixelPoint b, double runOn)
 {
-    // The line through the two hits furthest apart.
-    PixelPoint a, b;
-    double length = 0;
-    for (std::size_t i = 0; i < hits.size(); ++i)
-        for (std::size_t j = i + 1; j < hits.size(); ++j)
-            if (const double d = std::hypot(hits[j].x - hits[i].x, hits[j].y - hits[i].y); d > length) {
-                length = d;
-                a = hits[i];
-                b = hits[j];
-            }
-    if (length < 2)
-        return false;
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
     const PixelPoint u{(b.x - a.x) / length, (b.y - a.y) / length};
-    for (const PixelPoint p : hits)
-        if (std::abs((p.x - a.x) * u.y - (p.y - a.y) * u.x) > 1)
-            return false;
-    // Along the line beyond both ends, ink within a pixel either side.
-    int steps = 0, inked = 0;
+    // (Most pairs of points met lie on no line: given up at the first few
+    // misses.)
+    int misses = int(0.1 * 2 * std::floor(runOn));
     for (double t = 1; t <= runOn; t += 1)
         for (const double along : {-t, length + t}) {
             const PixelPoint p{a.x + along * u.x, a.y + along * u.y};
             bool ink = false;
             for (double side = -1; side <= 1 && !ink; side += 0.5)
                 ink = map.between(p.x - side * u.y, p.y + side * u.x) >= 0.5;
-            inked += ink;
-            ++steps;
+            if (!ink && --misses < 0)
+                return false;
         }
-    return inked >= 0.9 * steps;
+    return true;
+}
+
+// Of the points where directions met ink, those along one straight line
+// that runs on well past them both ways: a grid line passing a mark by,
+// not a letter beside it (a letter's strokes end within its height). The
+// line through most of them (two, where it crosses the band either side of
+// the mark); none where there is none.
+std::vector<bool> onAPassingLine(const MatchMap &map, const std::vector<PixelPoint> &hits, double runOn)
+{
+    std::vector<bool> best(hits.size()), on(hits.size());
+    int most = 1;
+    for (std::size_t i = 0; i < hits.size(); ++i)
+        for (std::size_t j = i + 1; j < hits.size(); ++j) {
+            const PixelPoint a = hits[i], b = hits[j];
+            const double length = std::hypot(b.x - a.x, b.y - a.y);
+            if (length < 2)
+                continue;
+            const PixelPoint u{(b.x - a.x) / length, (b.y - a.y) / length};
+            int count = 0;
+            double from = 0, to = length; // the ends of the hits along it
+            for (std::size_t k = 0; k < hits.size(); ++k) {
+                const PixelPoint d{hits[k].x - a.x, hits[k].y - a.y};
+                on[k] = std::abs(d.x * u.y - d.y * u.x) <= 1;
+                if (on[k]) {
+                    ++count;
+                    from = std::min(from, d.x * u.x + d.y * u.y);
+                    to = std::max(to, d.x * u.x + d.y * u.y);
+                }
+            }
+            if (count > most
+                && runsOnBothWays(map, {a.x + from * u.x, a.y + from * u.y}, {a.x + to * u.x, a.y + to * u.y}, runOn)) {
+                most = count;
+                best = on;
+            }
+        }
+    return best;
 }
 
 // The band just outside a mark: how much of it is ink, and in how many
@@ -566,23 +588,17 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside, bool coun
     }
     // A line passing by crosses the band once, or twice where it runs
     // nearer the mark than the band (touching it, or through it).
-    std::vector<bool> passing(things.size());
-    for (std::size_t i = 0; i < things.size(); ++i)
-        passing[i] = things[i].size() >= 3 && passesBy(map, things[i], to);
-    for (std::size_t i = 0; i < things.size(); ++i)
-        for (std::size_t j = i + 1; j < things.size() && !passing[i]; ++j) {
-            if (passing[j])
-                continue;
-            std::vector<PixelPoint> both = things[i];
-            both.insert(both.end(), things[j].begin(), things[j].end());
-            if (passesBy(map, both, to))
-                passing[i] = passing[j] = true;
-        }
-    for (std::size_t i = 0; i < things.size(); ++i)
-        if (passing[i]) {
-            s.passing += int(things[i].size());
-            ++s.passingThings;
-        }
+    std::vector<PixelPoint> hits;
+    for (const auto &thing : things)
+        hits.insert(hits.end(), thing.begin(), thing.end());
+    const std::vector<bool> passing = onAPassingLine(map, hits, to);
+    std::size_t next = 0;
+    for (const auto &thing : things) {
+        const auto first = passing.begin() + std::ptrdiff_t(next), last = first + std::ptrdiff_t(thing.size());
+        s.passing += int(std::count(first, last, true));
+        s.passingThings += std::all_of(first, last, [](bool p) { return p; });
+        next += thing.size();
+    }
     if (s.directions == Rays)
         s.things = 1, s.apart = 0;
     s.share = double(inked) / all;
