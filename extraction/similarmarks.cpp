@@ -1601,7 +1601,26 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // a hollow one among other ink may yet, where that ink is other marks
     // found round it (below).
     enum class Standing { Apart, AmongInk, Not };
-    auto standing = [&](PixelPoint c, const std::vector<PixelPoint> &marksAround = {}) {
+    // Small and hollow marks look like letters: those must stand apart.
+    // (A hole over 8 px across is larger than a label's letters; its mark
+    // may have a line in and out where a scan faded the example's on one
+    // side. Each line through the example may cross the band round another
+    // mark along two rays, where it leaves at a slant. Judged again
+    // without the marks round it, the rest must be as clear as round the
+    // example: two hollow letters side by side each clear the other of
+    // most of the ink round it.)
+    auto amongLetters = [&](PixelPoint c, const std::vector<PixelPoint> &marksAround) {
+        if (!hollow && e.outside > 5)
+            return Standing::Apart;
+        const Surround around = surroundOf(map, c, e.outside, false, marksAround);
+        const int lines = std::max(e.surround.directions + 2, 2 * e.surround.things + 1);
+        const int allowed = marksAround.empty() ? std::max(lines, e.typical > 4 ? 6 : 3) : e.surround.directions + 1;
+        if (around.share > e.surround.share + (hollow ? 0.15 : 0.3)
+            || (hollow && around.directions - around.passing >= allowed))
+            return hollow ? Standing::AmongInk : Standing::Not;
+        return Standing::Apart;
+    };
+    auto standing = [&](PixelPoint c) {
         if (small(e) && !hollow && partOfALine(map, e, c, reach))
             return Standing::Not;
         if (!hollow) {
@@ -1614,23 +1633,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         if (!sameHue(inkMassOf(picture, c, paper, massRadius), exampleMass)
             || (hollow && !asDeep(outlineColourOf(picture, c, paper, e.outside + 1), exampleOutline, paper)))
             return Standing::Not;
-        // Small and hollow marks look like letters: those must stand apart.
-        // (A hole over 8 px across is larger than a label's letters; its
-        // mark may have a line in and out where a scan faded the example's
-        // on one side. Each line through the example may cross the band
-        // round another mark along two rays, where it leaves at a slant.)
-        if (hollow || e.outside <= 5) {
-            const Surround around = surroundOf(map, c, e.outside, false, marksAround);
-            const int lines = std::max(e.surround.directions + 2, 2 * e.surround.things + 1);
-            // (Judged again without the marks round it, the rest must be
-            // as clear as round the example: two hollow letters side by
-            // side each clear the other of most of the ink round it.)
-            const int allowed = marksAround.empty() ? std::max(lines, e.typical > 4 ? 6 : 3) : e.surround.directions + 1;
-            if (around.share > e.surround.share + (hollow ? 0.15 : 0.3)
-                || (hollow && around.directions - around.passing >= allowed))
-                return hollow ? Standing::AmongInk : Standing::Not;
-        }
-        return Standing::Apart;
+        return amongLetters(c, {});
     };
     struct Crowded {
         PixelPoint at;
@@ -1763,38 +1766,62 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // the word's other letters in the way one after another falls, and
     // with it the letters beside it. (A few rounds: where the last still
     // drops some, none is kept.)
-    std::vector<bool> kept(crowded.size(), true);
+    // Each one's neighbours among the marks and the others, found through
+    // a grid of cells as wide as the reach: the marks first, then these.
+    const double crowding = 3 * e.outside + 8;
     const std::size_t standingAlone = result.centres.size();
-    auto nearby = [&](PixelPoint c, PixelPoint f) {
-        const double d = std::hypot(f.x - c.x, f.y - c.y);
-        return d > 0 && d <= 3 * e.outside + 8;
-    };
+    auto pointAt = [&](std::size_t k) { return k < standingAlone ? result.centres[k] : crowded[k - standingAlone].at; };
+    auto cellKey = [&](long long x, long long y) { return (y << 32) ^ (x & 0xFFFFFFFF); };
+    auto cellOf = [&](double v) { return (long long)std::floor(v / crowding); };
+    std::unordered_map<long long, std::vector<std::size_t>> cells;
+    if (!crowded.empty())
+        for (std::size_t k = 0; k < standingAlone + crowded.size(); ++k)
+            cells[cellKey(cellOf(pointAt(k).x), cellOf(pointAt(k).y))].push_back(k);
+    std::vector<std::vector<std::size_t>> neighbours(crowded.size());
+    for (std::size_t i = 0; i < crowded.size(); ++i) {
+        const PixelPoint c = crowded[i].at;
+        for (long long y = cellOf(c.y) - 1; y <= cellOf(c.y) + 1; ++y)
+            for (long long x = cellOf(c.x) - 1; x <= cellOf(c.x) + 1; ++x)
+                if (const auto found = cells.find(cellKey(x, y)); found != cells.end())
+                    for (const std::size_t k : found->second) {
+                        const double d = std::hypot(pointAt(k).x - c.x, pointAt(k).y - c.y);
+                        if (d > 0 && d <= crowding)
+                            neighbours[i].push_back(k);
+                    }
+    }
+    std::vector<bool> kept(crowded.size(), true), again(crowded.size(), true);
     for (int round = 0; !crowded.empty(); ++round) {
-        bool dropped = false;
+        std::vector<std::size_t> droppedNow;
         for (std::size_t i = 0; i < crowded.size(); ++i) {
-            if (!kept[i])
+            if (!kept[i] || !again[i])
                 continue;
-            const PixelPoint c = crowded[i].at;
+            again[i] = false;
             std::vector<PixelPoint> around;
-            for (std::size_t j = 0; j < standingAlone; ++j)
-                if (nearby(c, result.centres[j]))
-                    around.push_back(result.centres[j]);
-            for (std::size_t j = 0; j < crowded.size(); ++j)
-                if (kept[j] && nearby(c, crowded[j].at))
-                    around.push_back(crowded[j].at);
-            if (around.empty() || standing(c, around) != Standing::Apart) {
-                kept[i] = false;
-                dropped = true;
-            }
+            for (const std::size_t k : neighbours[i])
+                if (k < standingAlone || kept[k - standingAlone])
+                    around.push_back(pointAt(k));
+            if (around.empty() || amongLetters(crowded[i].at, around) != Standing::Apart)
+                droppedNow.push_back(i);
         }
-        if (!dropped)
+        if (droppedNow.empty())
             break;
+        // Those beside one dropped are judged again, with its ink.
+        for (const std::size_t i : droppedNow) {
+            kept[i] = false;
+            for (const std::size_t k : neighbours[i])
+                if (k >= standingAlone)
+                    again[k - standingAlone] = true;
+        }
         if (round == 4)
             kept.assign(kept.size(), false);
     }
     for (std::size_t i = 0; i < crowded.size(); ++i) {
-        if (!kept[i] || result.centres.size() >= control.cap || !marksApart.free(crowded[i].at))
+        if (!kept[i] || !marksApart.free(crowded[i].at))
             continue;
+        if (result.centres.size() >= control.cap) {
+            result.outcome = MarkSearch::Capped;
+            break;
+        }
         marksApart.add(crowded[i].at);
         result.centres.push_back(crowded[i].at);
         misfits.push_back(crowded[i].misfit);

@@ -119,6 +119,7 @@ private slots:
     void nothingToFindFrom();
     void lettersAreNoExample_data();
     void lettersAreNoExample();
+    void specksStopAtTheCap_data();
     void specksStopAtTheCap();
     void curvesStayOnThePicture();
     void curvesTracedOnTheirCentreLine_data();
@@ -603,8 +604,16 @@ void TestExtraction::curvesStayOnThePicture()
 }
 
 // A picture full of specks like the example stops at the cap and says so.
+void TestExtraction::specksStopAtTheCap_data()
+{
+    QTest::addColumn<bool>("rings"); // small rings close together, the example one on its own
+    QTest::addRow("discs") << false;
+    QTest::addRow("rings beside each other") << true;
+}
+
 void TestExtraction::specksStopAtTheCap()
 {
+    QFETCH(bool, rings);
     QImage specks(1210, 1210, QImage::Format_RGB32);
     specks.fill(Qt::white);
     {
@@ -612,9 +621,14 @@ void TestExtraction::specksStopAtTheCap()
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::black);
+        if (rings)
+            drawMark(p, Shape::Ring, {10.3, 10.6}, 8, Qt::black);
         for (int y = 0; y < 100; ++y)
             for (int x = 0; x < 100; ++x)
-                p.drawEllipse(QPointF(10.3 + 12 * x, 10.6 + 12 * y), 3, 3);
+                if (rings)
+                    drawMark(p, Shape::Ring, QPointF(50.3 + 11 * x, 50.6 + 11 * y), 8, Qt::black);
+                else
+                    p.drawEllipse(QPointF(10.3 + 12 * x, 10.6 + 12 * y), 3, 3);
     }
     const PixelBuffer pixels = pixelsOf(specks);
     const MarkSearch found = findSimilarMarks(pixels, {11, 11}, {0, 0, pixels.width, pixels.height});
