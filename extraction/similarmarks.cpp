@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <optional>
 #include <unordered_map>
 
@@ -560,7 +559,7 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside, bool coun
                              });
             inked += ink;
             if (ink && !crossed[k])
-                hit[k] = {c.x + r * u.x, c.y + r * u.y};
+                hit[k] = p;
             crossed[k] = crossed[k] || ink;
             ++all;
         }
