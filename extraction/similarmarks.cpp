@@ -1341,25 +1341,32 @@ public:
     explicit Spacing(double radius) : Radius(std::max(radius, 0.5)) {}
     bool free(PixelPoint p) const
     {
+        return !anyNear(p, [&](PixelPoint, std::size_t, double d) { return d < Radius; });
+    }
+    void add(PixelPoint p, std::size_t index = 0) { Cells[key(cell(p.x), cell(p.y))].push_back({p, index}); }
+    // Whether `stop(point, index, distance)` holds for a point added within
+    // about the radius of `p` (in its cell or the next), asked of each until it does.
+    template<class Stop>
+    bool anyNear(PixelPoint p, Stop stop) const
+    {
         const long long cx = cell(p.x), cy = cell(p.y);
         for (long long y = cy - 1; y <= cy + 1; ++y)
             for (long long x = cx - 1; x <= cx + 1; ++x) {
                 const auto found = Cells.find(key(x, y));
                 if (found == Cells.end())
                     continue;
-                for (const PixelPoint q : found->second)
-                    if (std::hypot(q.x - p.x, q.y - p.y) < Radius)
-                        return false;
+                for (const auto &[q, index] : found->second)
+                    if (stop(q, index, std::hypot(q.x - p.x, q.y - p.y)))
+                        return true;
             }
-        return true;
+        return false;
     }
-    void add(PixelPoint p) { Cells[key(cell(p.x), cell(p.y))].push_back(p); }
 
 private:
     long long cell(double v) const { return (long long)std::floor(v / Radius); }
     static long long key(long long x, long long y) { return (y << 32) ^ (x & 0xFFFFFFFF); }
     double Radius;
-    std::unordered_map<long long, std::vector<PixelPoint>> Cells;
+    std::unordered_map<long long, std::vector<std::pair<PixelPoint, std::size_t>>> Cells;
 };
 
 struct Seed {
@@ -1770,24 +1777,17 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     const double crowding = 3 * e.outside + 8;
     const std::size_t standingAlone = result.centres.size();
     auto pointAt = [&](std::size_t k) { return k < standingAlone ? result.centres[k] : crowded[k - standingAlone].at; };
-    auto cellKey = [&](long long x, long long y) { return (y << 32) ^ (x & 0xFFFFFFFF); };
-    auto cellOf = [&](double v) { return (long long)std::floor(v / crowding); };
-    std::unordered_map<long long, std::vector<std::size_t>> cells;
+    Spacing grid(crowding);
     if (!crowded.empty())
         for (std::size_t k = 0; k < standingAlone + crowded.size(); ++k)
-            cells[cellKey(cellOf(pointAt(k).x), cellOf(pointAt(k).y))].push_back(k);
+            grid.add(pointAt(k), k);
     std::vector<std::vector<std::size_t>> neighbours(crowded.size());
-    for (std::size_t i = 0; i < crowded.size(); ++i) {
-        const PixelPoint c = crowded[i].at;
-        for (long long y = cellOf(c.y) - 1; y <= cellOf(c.y) + 1; ++y)
-            for (long long x = cellOf(c.x) - 1; x <= cellOf(c.x) + 1; ++x)
-                if (const auto found = cells.find(cellKey(x, y)); found != cells.end())
-                    for (const std::size_t k : found->second) {
-                        const double d = std::hypot(pointAt(k).x - c.x, pointAt(k).y - c.y);
-                        if (d > 0 && d <= crowding)
-                            neighbours[i].push_back(k);
-                    }
-    }
+    for (std::size_t i = 0; i < crowded.size(); ++i)
+        grid.anyNear(crowded[i].at, [&](PixelPoint, std::size_t k, double d) {
+            if (d > 0 && d <= crowding)
+                neighbours[i].push_back(k);
+            return false;
+        });
     std::vector<bool> kept(crowded.size(), true), again(crowded.size(), true);
     for (int round = 0; !crowded.empty(); ++round) {
         std::vector<std::size_t> droppedNow;
