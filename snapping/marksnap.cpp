@@ -254,7 +254,9 @@ int hollowMarks(const SnapWindow &w, Candidates &found, int count)
         const int holes = blobs(w, [&w, paperBelow](int x, int y) { return w.dark(x, y) < paperBelow; }, list);
         for (int i = 0; i < holes && count < int(found.size()); ++i) {
             const Blob &b = list[std::size_t(i)];
-            if (b.border || b.area < 9 || !compact(b)) // smaller: the eye of a letter
+            // Smaller: the eye of a letter. (Where only paper under a quarter
+            // dark closes it, a 6 px ring's hole through JPEG keeps 8 pixels.)
+            if (b.border || b.area < (paperBelow < 0.5f ? 6 : 9) || !compact(b))
                 continue;
             const Candidate hole{Kind::Hollow, b.sx / b.area, b.sy / b.area, std::sqrt(b.area / Pi)};
             if (!known(hole))
@@ -1176,7 +1178,9 @@ std::optional<PixelPoint> snapToMark(const PixelBuffer &picture, PixelPoint posi
         py = position.y - look.top();
         count = candidates(look, depth, found, true, false);
         mark = chosen(found, count, px, py);
-        if (kinds == MarkKinds::Any && (!mark || !under(*mark, px, py))) {
+        // (A speck under the pointer may be a piece of a small ring's
+        // outline that a scan broke up: its hole is looked for too.)
+        if (kinds == MarkKinds::Any && (!mark || !under(*mark, px, py) || mark->kind == Kind::Small)) {
             count = hollowMarks(look, found, count);
             mark = chosen(found, count, px, py);
         }

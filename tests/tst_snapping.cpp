@@ -459,22 +459,27 @@ void tst_Snapping::lineThroughAnOpenMark()
 
 void tst_Snapping::thinRingsOnAThickerLine_data()
 {
+    QTest::addColumn<double>("size");
     QTest::addColumn<QColor>("colour");
     QTest::addColumn<QPointF>("centre");
     QTest::addColumn<bool>("compressed");
-    for (const QColor colour : {QColor(0, 0, 0), QColor(30, 60, 210), QColor(128, 128, 128)})
-        for (const QPointF centre : {QPointF(31.85, 30.2), QPointF(30.4, 31.7), QPointF(32.3, 32.6)})
-            for (const bool compressed : {false, true})
-                QTest::addRow("%s at %.2f,%.2f%s", qPrintable(colour.name()), centre.x(), centre.y(), compressed ? ", JPEG 75" : "")
-                    << colour << centre << compressed;
+    for (const double size : {8.0, 6.0})
+        for (const QColor colour : {QColor(0, 0, 0), QColor(30, 60, 210), QColor(128, 128, 128), QColor(150, 40, 170)})
+            for (const QPointF centre : {QPointF(31.85, 30.2), QPointF(30.4, 31.7), QPointF(32.3, 32.6)})
+                for (const bool compressed : {false, true})
+                    QTest::addRow("%g px %s at %.2f,%.2f%s", size, qPrintable(colour.name()), centre.x(), centre.y(),
+                                  compressed ? ", JPEG 75" : "")
+                        << size << colour << centre << compressed;
 }
 
-// An 8 px ring drawn with a one-pixel pen, on a 1.5 px series line of its
-// colour: its outline, under half dark where it slants across pixels,
-// still closes its hole, and a click in the hole snaps to its middle, not
-// to where the line meets the ring.
+// A 6 or 8 px ring drawn with a one-pixel pen, on a 1.5 px series line of
+// its colour: its outline, under half dark where it slants across pixels
+// (or broken into specks by JPEG), still closes its hole, and a click in
+// the hole snaps to its middle, not to where the line meets the ring or to
+// a piece of the outline.
 void tst_Snapping::thinRingsOnAThickerLine()
 {
+    QFETCH(double, size);
     QFETCH(QColor, colour);
     QFETCH(QPointF, centre);
     QFETCH(bool, compressed);
@@ -485,7 +490,7 @@ void tst_Snapping::thinRingsOnAThickerLine()
         line(p, centre, 8, 1.5, colour);
         p.setPen(QPen(colour, 1.0));
         p.setBrush(Qt::white);
-        p.drawEllipse(centre, 3.5, 3.5);
+        p.drawEllipse(centre, size / 2 - 0.5, size / 2 - 0.5);
     }
     if (compressed)
         image = jpeg75(image);
