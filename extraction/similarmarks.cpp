@@ -1862,9 +1862,10 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         recentredOnMirrors(map, e, result.centres, reach);
     // Each mark at the middle of its hole's paper or its own ink, where
     // that stands apart and is the example's size: a filled mark's rays
-    // must all end near it, not run along a line (a scan may have paled
-    // the line, which then stops short of the flood's limit). Done for
-    // filled marks up to about 10 px across: larger ones are fitted by
+    // must all end within a pixel of the example's outmost edge, not run
+    // along a line (a scan or a pale ink may have paled the line, which
+    // then stops short of the flood's limit, yet pulls its middle). Done
+    // for filled marks up to about 10 px across: larger ones are fitted by
     // enough pixels, and a coloured one through JPEG spreads its colour
     // aside, on the blocks it was coded in.
     if (result.outcome != MarkSearch::Capped && (hollow || e.typical < 5)) {
@@ -1873,7 +1874,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             Outline o;
             return hollow
                 || (traceOutline(map, c, false, reach, o)
-                    && *std::max_element(o.outer.begin(), o.outer.end()) <= radius);
+                    && *std::max_element(o.outer.begin(), o.outer.end()) <= std::min(radius, e.farthest + 1.0));
         };
         if (const auto own = middleOf(near, *example, radius, hollow))
             for (PixelPoint &c : result.centres)

@@ -379,6 +379,7 @@ void TestExtraction::seriesInSevenInks_data()
     QTest::addColumn<double>("pen"); // of a ring's outline, where not the usual
     QTest::addRow("8 px discs, JPEG") << int(Shape::Disc) << 8.0 << true << 0.0;
     QTest::addRow("8 px open squares, JPEG") << int(Shape::OpenSquare) << 8.0 << true << 0.0;
+    QTest::addRow("8 px squares") << int(Shape::Square) << 8.0 << false << 0.0;
     QTest::addRow("14 px rings") << int(Shape::Ring) << 14.0 << false << 0.0;
     QTest::addRow("14 px rings, JPEG") << int(Shape::Ring) << 14.0 << true << 0.0;
     QTest::addRow("8 px rings, one-pixel pen") << int(Shape::Ring) << 8.0 << false << 1.0;
@@ -389,7 +390,8 @@ void TestExtraction::seriesInSevenInks_data()
 // at every other pixel, rings took 106 marks of other inks and orange
 // discs were placed 0.42 px off; from a black open square, whose hole JPEG
 // tints, nothing was found; purple rings drawn with a one-pixel pen,
-// their ink taken paler than their darkest pixels, were no example.)
+// their ink taken paler than their darkest pixels, were no example; orange
+// squares where their pale line ends were placed 0.37 px along it.)
 void TestExtraction::seriesInSevenInks()
 {
     QFETCH(int, shape);
