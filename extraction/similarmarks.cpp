@@ -1232,6 +1232,28 @@ Rgb outlineColourOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper, do
     return half ? Rgb{sum.r / float(half), sum.g / float(half), sum.b / float(half)} : paper;
 }
 
+// Whether the pixels round `centre` take no more than a few colours: a mark
+// drawn without smoothing (paper, its ink, its outline, a grid line), whose
+// edges fall on whole pixels, where a smoothed or scanned one shades off.
+bool drawnUnsmoothed(const PixelBuffer &picture, PixelPoint centre, double radius)
+{
+    const int r = int(std::ceil(std::min(radius, 40.0)));
+    const PixelRect box = clippedTo({int(centre.x) - r, int(centre.y) - r, int(centre.x) + r + 1, int(centre.y) + r + 1}, picture);
+    std::array<std::uint32_t, 6> seen{};
+    std::size_t count = 0;
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x) {
+            const Rgb c = colourAt(picture, x, y);
+            const std::uint32_t packed = std::uint32_t(c.r) << 20 ^ std::uint32_t(c.g) << 10 ^ std::uint32_t(c.b);
+            if (std::find(seen.begin(), seen.begin() + std::ptrdiff_t(count), packed) != seen.begin() + std::ptrdiff_t(count))
+                continue;
+            if (count == seen.size())
+                return false;
+            seen[count++] = packed;
+        }
+    return true;
+}
+
 // How far from paper the pixels within `radius` of `centre` lie, summed:
 // JPEG keeps a mark's colour only at every other pixel, spread into its
 // hole and round it, but keeps its sum.
@@ -1648,6 +1670,96 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     };
     std::vector<Crowded> crowded;
     std::size_t examined = 0;
+    // One seed looked at as a mark of `shape`: kept, set aside among ink or
+    // beside a neighbour, or passed over. True where its outline is not that
+    // shape.
+    auto lookAt = [&](const Seed &seed, const Example &shape) {
+            // Cheap first: the outline round the seed itself, which may lie a
+            // pixel from the centre.
+            Outline o;
+            const bool likely = traceOutline(map, seed.at, hollow, reach, o) && alike(shape, o, 1.5f);
+            // A mark that another overlaps peaks off its centre, towards the
+            // other: as deep as the example, it is looked at from where
+            // snapping puts it.
+            if (!likely && (hollow || seed.depth < exampleDepth - 2))
+                return true;
+            // Started where snapping puts the mark, or else at the seed.
+            const auto snapped = snapToMark(picture, seed.at);
+            const bool near = snapped && std::hypot(snapped->x - seed.at.x, snapped->y - seed.at.y) <= 0.5 * shape.nearest + 2;
+            Outline atSnap;
+            const bool tracedAtSnap = !likely && near && traceOutline(map, *snapped, hollow, reach, atSnap);
+            if (!likely && (!tracedAtSnap || !alike(shape, atSnap, 1.5f)))
+                return true;
+            float misfit = Reach;
+            auto centre = fitted(map, shape, near ? *snapped : seed.at, reach, &misfit);
+            // Snapping may take a mark and one touching or overlapping it for
+            // one and settle between them, where the fit fails or runs on to
+            // the other mark; the seed lies inside this one.
+            if (near && likely && (!centre || std::hypot(centre->x - seed.at.x, centre->y - seed.at.y) > 0.5 * shape.nearest + 0.5)) {
+                float ownMisfit = Reach;
+                const auto own = fitted(map, shape, seed.at, reach, &ownMisfit);
+                if (own && std::hypot(own->x - seed.at.x, own->y - seed.at.y) <= 0.5 * shape.nearest + 0.5) {
+                    centre = own;
+                    misfit = ownMisfit;
+                }
+            }
+            // A filled mark that another overlaps: the arc of its outline the
+            // other widens draws the fit towards that one, up to a pixel from
+            // where snapping put it; fitted without that arc, the two agree.
+            if (centre && near && !hollow && std::hypot(centre->x - snapped->x, centre->y - snapped->y) > 2 * agreeing) {
+                float asideMisfit = Reach;
+                if (const auto aside = fitted(map, shape, *snapped, reach, &asideMisfit, true);
+                    aside && std::hypot(aside->x - snapped->x, aside->y - snapped->y) <= agreeing) {
+                    centre = aside;
+                    misfit = asideMisfit;
+                }
+            }
+            // Where both measures agree, their mean: the fit follows the
+            // example's own outline, snapping the mark's symmetry (which
+            // something attached on one side only pulls aside).
+            std::optional<PixelPoint> snapTaken;
+            if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= agreeing
+                && (hollow || !attachedOnOneSide(map, shape, *centre, reach))) {
+                centre = PixelPoint{0.5 * (centre->x + snapped->x), 0.5 * (centre->y + snapped->y)};
+                snapTaken = snapped;
+            }
+            // A mark rounded to whole pixels otherwise than the example: the
+            // fit chases the difference, but from snapping's centre its outline
+            // is the example's within that rounding, and hardly anywhere ends
+            // past it (a triangle's corner beside a diamond's side).
+            if (!centre && near && (tracedAtSnap || traceOutline(map, *snapped, hollow, reach, atSnap)) && alike(shape, atSnap, 0.35f, 1)
+                && !otherSmallShape(shape, atSnap)) {
+                centre = snapped;
+                // A hole's fit would chase the rounding again; a small filled
+                // mark's may have failed on a scan's noise along one side, and
+                // the outline all marks show may yet fit it.
+                misfit = hollow ? 0 : float(Reach);
+            }
+            // A small filled mark touching another, through a scan: fitted
+            // without the arc the other widens, and kept once that other is
+            // found (below).
+            if (!centre && likely && !hollow && small(shape)) {
+                float asideMisfit = Reach;
+                if (const auto aside = fitted(map, shape, near ? *snapped : seed.at, reach, &asideMisfit, true))
+                    touching.push_back({*aside, asideMisfit});
+                return false;
+            }
+            if (!centre)
+                return true;
+            if (!marksApart.free(*centre))
+                return false;
+            if (const Standing stands = standing(*centre); stands != Standing::Apart) {
+                if (stands == Standing::AmongInk)
+                    crowded.push_back({*centre, misfit, snapTaken});
+                return false;
+            }
+            marksApart.add(*centre);
+            result.centres.push_back(*centre);
+            misfits.push_back(misfit);
+            snaps.push_back(snapTaken);
+            return false;
+    };
+    std::vector<Seed> otherShapes; // seeds whose outline is not the example's
     for (const Seed &seed : seeds) {
         if ((examined & 63) == 0 && cancelled(control)) {
             result.outcome = MarkSearch::Cancelled;
@@ -1662,91 +1774,31 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             result.outcome = MarkSearch::Capped;
             break;
         }
-        // Cheap first: the outline round the seed itself, which may lie a
-        // pixel from the centre.
-        Outline o;
-        const bool likely = traceOutline(map, seed.at, hollow, reach, o) && alike(e, o, 1.5f);
-        // A mark that another overlaps peaks off its centre, towards the
-        // other: as deep as the example, it is looked at from where
-        // snapping puts it.
-        if (!likely && (hollow || seed.depth < exampleDepth - 2))
-            continue;
-        // Started where snapping puts the mark, or else at the seed.
-        const auto snapped = snapToMark(picture, seed.at);
-        const bool near = snapped && std::hypot(snapped->x - seed.at.x, snapped->y - seed.at.y) <= 0.5 * e.nearest + 2;
-        Outline atSnap;
-        const bool tracedAtSnap = !likely && near && traceOutline(map, *snapped, hollow, reach, atSnap);
-        if (!likely && (!tracedAtSnap || !alike(e, atSnap, 1.5f)))
-            continue;
-        float misfit = Reach;
-        auto centre = fitted(map, e, near ? *snapped : seed.at, reach, &misfit);
-        // Snapping may take a mark and one touching or overlapping it for
-        // one and settle between them, where the fit fails or runs on to
-        // the other mark; the seed lies inside this one.
-        if (near && likely && (!centre || std::hypot(centre->x - seed.at.x, centre->y - seed.at.y) > 0.5 * e.nearest + 0.5)) {
-            float ownMisfit = Reach;
-            const auto own = fitted(map, e, seed.at, reach, &ownMisfit);
-            if (own && std::hypot(own->x - seed.at.x, own->y - seed.at.y) <= 0.5 * e.nearest + 0.5) {
-                centre = own;
-                misfit = ownMisfit;
-            }
-        }
-        // A filled mark that another overlaps: the arc of its outline the
-        // other widens draws the fit towards that one, up to a pixel from
-        // where snapping put it; fitted without that arc, the two agree.
-        if (centre && near && !hollow && std::hypot(centre->x - snapped->x, centre->y - snapped->y) > 2 * agreeing) {
-            float asideMisfit = Reach;
-            if (const auto aside = fitted(map, e, *snapped, reach, &asideMisfit, true);
-                aside && std::hypot(aside->x - snapped->x, aside->y - snapped->y) <= agreeing) {
-                centre = aside;
-                misfit = asideMisfit;
-            }
-        }
-        // Where both measures agree, their mean: the fit follows the
-        // example's own outline, snapping the mark's symmetry (which
-        // something attached on one side only pulls aside).
-        std::optional<PixelPoint> snapTaken;
-        if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= agreeing
-            && (hollow || !attachedOnOneSide(map, e, *centre, reach))) {
-            centre = PixelPoint{0.5 * (centre->x + snapped->x), 0.5 * (centre->y + snapped->y)};
-            snapTaken = snapped;
-        }
-        // A mark rounded to whole pixels otherwise than the example: the
-        // fit chases the difference, but from snapping's centre its outline
-        // is the example's within that rounding, and hardly anywhere ends
-        // past it (a triangle's corner beside a diamond's side).
-        if (!centre && near && (tracedAtSnap || traceOutline(map, *snapped, hollow, reach, atSnap)) && alike(e, atSnap, 0.35f, 1)
-            && !otherSmallShape(e, atSnap)) {
-            centre = snapped;
-            // A hole's fit would chase the rounding again; a small filled
-            // mark's may have failed on a scan's noise along one side, and
-            // the outline all marks show may yet fit it.
-            misfit = hollow ? 0 : float(Reach);
-        }
-        // A small filled mark touching another, through a scan: fitted
-        // without the arc the other widens, and kept once that other is
-        // found (below).
-        if (!centre && likely && !hollow && small(e)) {
-            float asideMisfit = Reach;
-            if (const auto aside = fitted(map, e, near ? *snapped : seed.at, reach, &asideMisfit, true))
-                touching.push_back({*aside, asideMisfit});
-            continue;
-        }
-        if (!centre || !marksApart.free(*centre))
-            continue;
-        if (const Standing stands = standing(*centre); stands != Standing::Apart) {
-            if (stands == Standing::AmongInk)
-                crowded.push_back({*centre, misfit, snapTaken});
-            continue;
-        }
-        marksApart.add(*centre);
-        result.centres.push_back(*centre);
-        misfits.push_back(misfit);
-        snaps.push_back(snapTaken);
+        if (lookAt(seed, e))
+            otherShapes.push_back(seed);
         if (result.centres.size() >= control.cap) {
             result.outcome = MarkSearch::Capped;
             break;
         }
+    }
+    // Marks drawn without smoothing fall on whole pixels, a tip a pixel
+    // wider or blunter on one than on the next, and the example is one of
+    // them (or has a line across it): those its outline refused are looked
+    // at again as the shape all the marks found share. (Smoothed marks
+    // differ by tenths, as much as a shape of about the size does, drawn
+    // so; the example's own outline holds for them.)
+    if (result.outcome != MarkSearch::Capped && result.centres.size() >= 3 && !otherShapes.empty()
+        && drawnUnsmoothed(picture, *example, e.outside + 2)) {
+        const Example all = commonExample(map, e, result.centres, reach);
+        for (std::size_t i = 0; i < otherShapes.size() && result.centres.size() < control.cap; ++i) {
+            if ((i & 63) == 0 && cancelled(control)) {
+                result.outcome = MarkSearch::Cancelled;
+                return result;
+            }
+            lookAt(otherShapes[i], all);
+        }
+        if (result.centres.size() >= control.cap)
+            result.outcome = MarkSearch::Capped;
     }
     // Half an outline of one small shape is much like half of another's: a
     // mark fitted beside a neighbour is one where that neighbour is a mark

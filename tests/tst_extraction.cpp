@@ -472,7 +472,9 @@ void TestExtraction::hollowMarksBesideGridLines()
     }
 }
 
-// From the first listed mark of each kind: every listed mark of that kind.
+// From each listed mark of each kind: every listed mark of that kind. (The
+// diamonds of one chart, drawn without smoothing 10 or 11 px wide, were
+// found 4 to 10 of 12 from five of them.)
 void TestExtraction::marksOnRealCharts()
 {
     for (const char *name : {"g3data-test2", "engauge-pointplot", "starry-seebeck"}) {
@@ -492,26 +494,36 @@ void TestExtraction::marksOnRealCharts()
         for (const QJsonValue m : truth.value(QLatin1String("points")).toArray())
             kinds[m.toObject().value(QLatin1String("marker")).toString()].push_back(pixel(m));
         for (auto kind = kinds.cbegin(); kind != kinds.cend(); ++kind) {
-            const QPointF first = kind.value().front();
-            const MarkSearch found = findSimilarMarks(pixels, {first.x() + 1, first.y() - 1}, region);
-            QVERIFY2(found.outcome == MarkSearch::Found, qPrintable(kind.key()));
-            // Real charts hold marks the truth leaves out (covered, cut by
-            // the frame, the legend): only the listed ones are checked, and
-            // each must be found once, on its centre.
-            int missed = 0;
-            for (const QPointF t : kind.value()) {
-                int hits = 0;
-                for (const PixelPoint f : found.centres)
-                    if (std::hypot(f.x - t.x(), f.y - t.y()) < 4) {
-                        ++hits;
-                        QVERIFY2(std::hypot(f.x - t.x(), f.y - t.y()) <= 0.15,
-                                 qPrintable(QStringLiteral("%1 %2: (%3, %4) found at (%5, %6)").arg(QLatin1String(name), kind.key()).arg(t.x()).arg(t.y()).arg(f.x).arg(f.y)));
-                    }
-                QVERIFY2(hits <= 1, qPrintable(QStringLiteral("%1 %2: (%3, %4) found %5 times").arg(QLatin1String(name), kind.key()).arg(t.x()).arg(t.y()).arg(hits)));
-                missed += hits == 0;
+            for (std::size_t from = 0; from < kind.value().size(); ++from) {
+                // Still no example: the dot over the word "data", taken for an
+                // i's dot; the triangle whose tip touches a grid line.
+                if ((qstrcmp(name, "g3data-test2") == 0 && from == 5)
+                    || (qstrcmp(name, "engauge-pointplot") == 0 && kind.key().contains(QLatin1String("triangle")) && from == 4))
+                    continue;
+                const QPointF example = kind.value()[from];
+                const MarkSearch found = findSimilarMarks(pixels, {example.x() + 1, example.y() - 1}, region);
+                QVERIFY2(found.outcome == MarkSearch::Found, qPrintable(QStringLiteral("%1 from %2").arg(kind.key()).arg(from)));
+                // Real charts hold marks the truth leaves out (covered, cut by
+                // the frame, the legend): only the listed ones are checked, and
+                // each must be found once, on its centre.
+                int missed = 0;
+                for (const QPointF t : kind.value()) {
+                    int hits = 0;
+                    for (const PixelPoint f : found.centres)
+                        if (std::hypot(f.x - t.x(), f.y - t.y()) < 4) {
+                            ++hits;
+                            QVERIFY2(std::hypot(f.x - t.x(), f.y - t.y()) <= 0.15,
+                                     qPrintable(QStringLiteral("%1 %2: (%3, %4) found at (%5, %6)").arg(QLatin1String(name), kind.key()).arg(t.x()).arg(t.y()).arg(f.x).arg(f.y)));
+                        }
+                    QVERIFY2(hits <= 1, qPrintable(QStringLiteral("%1 %2: (%3, %4) found %5 times").arg(QLatin1String(name), kind.key()).arg(t.x()).arg(t.y()).arg(hits)));
+                    missed += hits == 0;
+                }
+                QVERIFY2(missed == 0, qPrintable(QStringLiteral("%1 %2 from %3: %4 of %5 missed")
+                                                     .arg(QLatin1String(name), kind.key())
+                                                     .arg(from)
+                                                     .arg(missed)
+                                                     .arg(kind.value().size())));
             }
-            QVERIFY2(missed == 0,
-                     qPrintable(QStringLiteral("%1 %2: %3 of %4 missed").arg(QLatin1String(name), kind.key()).arg(missed).arg(kind.value().size())));
         }
     }
 }
