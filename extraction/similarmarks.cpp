@@ -103,6 +103,11 @@ struct Example {
     float outside = 0;               // the farthest outer edge of those rays, or of a neighbour joined to it
     Surround surround;
     std::optional<HarmonicTerms> corners; // harmonic 4 of its outer edge (see withCorners)
+    // How far a mark's outline may lie off this one along a whole arc (and
+    // half that more on the whole): a few tenths, or half a pixel and a
+    // little where marks are drawn on whole pixels, each side of one a
+    // pixel wider or narrower than the next one's.
+    float arcSlack = 0.3f;
 };
 
 // A neighbour overlapping or touching a filled example widens it over a
@@ -302,7 +307,7 @@ bool sameEdge(const Example &e, const std::array<float, Rays> &edge, const std::
         return false;
     // On the whole close: what tells a small triangle from a diamond.
     const int counted = std::max(1, agree + shorter);
-    return misfit / counted <= std::max(0.3, 0.035 * typical / counted) + 0.5 * slack;
+    return misfit / counted <= std::max(0.3, 0.035 * typical / counted) + 0.5 * (slack + e.arcSlack - 0.3f);
 }
 
 // The rays along which a small mark's outline and the example's are both
@@ -718,7 +723,7 @@ std::optional<PixelPoint> fitted(const MatchMap &map, const Example &e, PixelPoi
             const PixelPoint u = Directions[std::size_t(k)];
             const double r = got[std::size_t(k)] - want[std::size_t(k)] - (shift.x * u.x + shift.y * u.y);
             const bool usable = e.shows[std::size_t(k)] && !runsOnAt(k);
-            side[std::size_t(k)] = !usable || std::abs(r) <= 0.3 ? 0 : r > 0 ? 1 : -1;
+            side[std::size_t(k)] = !usable || std::abs(r) <= e.arcSlack ? 0 : r > 0 ? 1 : -1;
         }
         if (side[0] != 0 && std::all_of(side.begin(), side.end(), [&](int v) { return v == side[0]; }))
             return std::nullopt;
@@ -1789,7 +1794,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // so; the example's own outline holds for them.)
     if (result.outcome != MarkSearch::Capped && result.centres.size() >= 3 && !otherShapes.empty()
         && drawnUnsmoothed(picture, *example, e.outside + 2)) {
-        const Example all = commonExample(map, e, result.centres, reach);
+        Example all = commonExample(map, e, result.centres, reach);
+        all.arcSlack = 0.6f;
         for (std::size_t i = 0; i < otherShapes.size() && result.centres.size() < control.cap; ++i) {
             if ((i & 63) == 0 && cancelled(control)) {
                 result.outcome = MarkSearch::Cancelled;

@@ -107,6 +107,8 @@ private slots:
     void fromAMarkBesideOtherInk_data();
     void fromAMarkBesideOtherInk();
     void smallOverlappingMarksBothFound();
+    void marksDrawnWithoutSmoothing_data();
+    void marksDrawnWithoutSmoothing();
     void hollowMarksBesideGridLines_data();
     void hollowMarksBesideGridLines();
     void seriesInSevenInks_data();
@@ -407,6 +409,48 @@ void TestExtraction::seriesInSevenInks()
             failures << s.name + QStringLiteral(": ") + wrong;
     }
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QStringLiteral("; "))));
+}
+
+void TestExtraction::marksDrawnWithoutSmoothing_data()
+{
+    QTest::addColumn<double>("side");
+    QTest::addRow("9.6 px squares") << 9.6;
+    QTest::addRow("12.8 px squares") << 12.8;
+}
+
+// Outlined squares drawn without smoothing at fractional positions: each
+// falls on whole pixels, a pixel wider or taller than the next. From each
+// one, every one, at the middle of its pixels. (From most, a search missed
+// some.)
+void TestExtraction::marksDrawnWithoutSmoothing()
+{
+    QFETCH(double, side);
+    const QColor paper(222, 218, 222);
+    QImage image(900, 100, QImage::Format_RGB32);
+    image.fill(paper);
+    std::vector<QPointF> centres;
+    for (int i = 0; i < 12; ++i)
+        centres.push_back({60 + 70 * i + 0.37 * (i % 3), 40 + 3.3 * i});
+    {
+        QPainter p(&image);
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(QColor(156, 48, 98));
+        for (const QPointF c : centres)
+            p.drawRect(QRectF(c - QPointF(side / 2, side / 2), QSizeF(side, side)));
+    }
+    for (QPointF &c : centres) { // where it fell: the middle of the pixels it took
+        double sx = 0, sy = 0, n = 0;
+        for (int y = int(c.y() - side); y <= int(c.y() + side); ++y)
+            for (int x = int(c.x() - side); x <= int(c.x() + side); ++x)
+                if (image.pixelColor(x, y) != paper)
+                    sx += x + 0.5, sy += y + 0.5, ++n;
+        c = {sx / n, sy / n};
+    }
+    const PixelBuffer pixels = pixelsOf(image);
+    for (const QPointF from : centres) {
+        const MarkSearch found = findSimilarMarks(pixels, at(from + QPointF(0.7, -0.6)), {0, 0, pixels.width, pixels.height});
+        QCOMPARE(compare(found.centres, centres, {-100, -100}, side, 0.15), QString());
+    }
 }
 
 // Two 5 px discs 3 px apart, among single ones: snapping takes the pair for
