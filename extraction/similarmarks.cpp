@@ -443,7 +443,7 @@ bool otherSmallShape(const Example &e, const Outline &o)
         return true;
     return (small(e) && (corners3 > (noise < 1.1 ? 0.19 : 0.22) || harmonic(seen, want, e.shows, 4) > 0.3))
         || (hollow && e.nearest < 3.5 && harmonic(seen, want, e.shows, 4) > 0.2)
-        || (hollow && e.nearest < 2 && harmonic(o.outer, e.outline.outer, outerShows(e), 4) > 0.18);
+        || (hollow && e.nearest < 2 && harmonic(o.outer, e.outline.outer, outerShows(e), 4) > 0.18 + 0.5 * (e.arcSlack - 0.3));
 }
 
 // How much further out than the example's a filled mark's outline lies,
@@ -1509,10 +1509,12 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // and a round or square hole nearly keeps the mirrors across its
     // diagonals, which, made exact, leave it no stretch at all. (A real
     // chart's triangle that is not quite equilateral is stretched by 0.07
-    // of its size.)
+    // of its size; drawn without smoothing, one a pixel taller than wide,
+    // by a tenth of a pixel more.)
     if (hollow && e.typical <= 4) {
         const auto stretch = harmonicOf(e.outline.inner, e.shows, 2);
-        if (stretch && std::hypot(stretch->cos, stretch->sin) > 0.1 * e.typical)
+        if (stretch && std::hypot(stretch->cos, stretch->sin) > 0.1 * e.typical
+            && (std::hypot(stretch->cos, stretch->sin) > 0.1 * e.typical + 0.1 || !drawnUnsmoothed(picture, *example, e.outside + 2)))
             return result;
     }
     // (Through JPEG a 5 px ring's hole is a little over a pixel across.)
