@@ -1237,6 +1237,28 @@ Rgb outlineColourOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper, do
     return half ? Rgb{sum.r / float(half), sum.g / float(half), sum.b / float(half)} : paper;
 }
 
+// How deep a filled example's ink goes, and the deepest ink in the band
+// round it where letters or lines beside it would cross (see surroundOf),
+// in thirds of a pixel.
+std::pair<int, int> depthAndSurround(const MatchMap &near, PixelPoint c, double outside)
+{
+    const std::vector<std::uint16_t> d = depthOf(near);
+    const PixelRect &a = near.area;
+    auto depthAt = [&](int x, int y) { return near.inside(x, y) ? int(d[std::size_t((y - a.top) * a.width() + x - a.left)]) : 0; };
+    int own = 0, around = 0;
+    for (int y = int(c.y) - 1; y <= int(c.y) + 1; ++y)
+        for (int x = int(c.x) - 1; x <= int(c.x) + 1; ++x)
+            own = std::max(own, depthAt(x, y));
+    const double from = outside + 2, to = from + std::max(3.0, 0.5 * outside);
+    for (int y = int(c.y - to) - 1; y <= int(c.y + to) + 1; ++y)
+        for (int x = int(c.x - to) - 1; x <= int(c.x + to) + 1; ++x) {
+            const double r = std::hypot(x + 0.5 - c.x, y + 0.5 - c.y);
+            if (r >= from && r <= to)
+                around = std::max(around, depthAt(x, y));
+        }
+    return {own, around};
+}
+
 // Whether the pixels round `centre` take no more than a few colours: a mark
 // drawn without smoothing (paper, its ink, its outline, a grid line), whose
 // edges fall on whole pixels, where a smoothed or scanned one shades off.
@@ -1488,14 +1510,22 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // A small example with ink just outside it along many rays stands
     // among other ink as a letter among the letters of its word, or is the
     // dot of an i: a label, not a mark. (A line and error bars through a
-    // small mark meet the band along four rays, a tenth of it.)
-    if (e.outside <= 7 && e.surround.directions >= 7 && e.surround.share >= 0.1)
-        return result;
-    // As does a small filled one with two things or more round it that
-    // paper parts from it (the stem under an i's dot and the letter
-    // beside it, the next letters round a stroke of an m): what runs on
-    // from a mark, its line and error bars, is joined to it.
-    if (!hollow && e.outside <= 7 && e.surround.directions >= 5 && e.surround.apart >= 2)
+    // small mark meet the band along four rays, a tenth of it.) So does a
+    // small filled one with two things or more round it that paper parts
+    // from it (the stem under an i's dot and the letter beside it, the next
+    // letters round a stroke of an m): what runs on from a mark, its line
+    // and error bars, is joined to it. Not a filled one 8 px or more across
+    // whose ink goes twice as deep as any round it, though: an i's dot is no
+    // wider than the stem under it; that is a dot set on a label's thinner
+    // strokes, or on lines.
+    const bool amidLetters = e.outside <= 7
+        && ((e.surround.directions >= 7 && e.surround.share >= 0.1)
+            || (!hollow && e.surround.directions >= 5 && e.surround.apart >= 2));
+    auto dotOnThinnerStrokes = [&] {
+        const auto [own, around] = depthAndSurround(near, *example, e.outside);
+        return !hollow && own >= 12 && own >= 2 * around;
+    };
+    if (amidLetters && !dotOnThinnerStrokes())
         return result;
     // So is a small hollow one with more than one thing round it, in three
     // directions or more (the bowl of an o, a d or a p between the letters
