@@ -85,6 +85,7 @@ struct Surround {
     int apart = 0;  // of those, the ones paper parts from the mark along each of their directions
     int passing = 0; // directions crossed by a long straight line passing the mark by (a grid line)
     int passingThings = 0; // the things among them
+    bool passesThrough = false; // that line runs through the mark (its series line), not beside it
 };
 
 // A harmonic of an outline, or of its difference from another: its cosine
@@ -190,8 +191,10 @@ Example exampleOf(const Outline &o, const MatchMap &map, PixelPoint c)
         // overlapping it, whose far edge lies up to three times its
         // nearest out: the two stand together among what lies round them.
         // Round a hole over 8 px across, no letter's eye, it lies round the
-        // outline, not out along a line leaving it, where grid lines cross.)
-        if (o.hollow ? shows && (nearest <= 4 || o.outer[std::size_t(k)] <= 1.5f * nearestOuter + 1)
+        // outline, not out along a line leaving it, where grid lines cross;
+        // round a smaller one, out to where a triangle's corners reach, not
+        // out along its series line, past the letters round a legend's o.)
+        if (o.hollow ? shows && o.outer[std::size_t(k)] <= (nearest <= 4 ? 2.2f * nearestOuter + 1.5f : 1.5f * nearestOuter + 1)
                      : r <= 3.2f * nearest + 0.5f && o.outer[std::size_t(k)] < float(Reach))
             e.outside = std::max(e.outside, o.outer[std::size_t(k)]);
     }
@@ -596,6 +599,13 @@ Surround surroundOf(const MatchMap &map, PixelPoint c, double outside, bool coun
     for (const auto &thing : things)
         hits.insert(hits.end(), thing.begin(), thing.end());
     const std::vector<bool> passing = onAPassingLine(map, hits, to);
+    const auto firstOn = std::find(passing.begin(), passing.end(), true);
+    const auto lastOn = std::find(passing.rbegin(), passing.rend(), true);
+    if (firstOn != passing.end()) {
+        const PixelPoint a = hits[std::size_t(firstOn - passing.begin())], b = hits[std::size_t(passing.rend() - lastOn - 1)];
+        const double length = std::hypot(b.x - a.x, b.y - a.y);
+        s.passesThrough = length > 0 && std::abs((c.x - a.x) * (b.y - a.y) - (c.y - a.y) * (b.x - a.x)) / length <= 1.5;
+    }
     std::size_t next = 0;
     for (const auto &thing : things) {
         const auto first = passing.begin() + std::ptrdiff_t(next), last = first + std::ptrdiff_t(thing.size());
@@ -1678,7 +1688,11 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         if (!hollow && e.outside > 5)
             return Standing::Apart;
         const Surround around = surroundOf(map, c, e.outside, false, marksAround);
-        const int lines = std::max(e.surround.directions + 2, 2 * e.surround.things + 1);
+        // (A series line through a hollow example is left out of the ink
+        // round each mark found, as a line passing by: it allows them none.)
+        const int lines = hollow && e.surround.passesThrough
+            ? std::max(e.surround.directions - e.surround.passing + 2, 2 * (e.surround.things - e.surround.passingThings) + 1)
+            : std::max(e.surround.directions + 2, 2 * e.surround.things + 1);
         const int allowed = marksAround.empty() ? std::max(lines, e.typical > 4 ? 6 : 3) : e.surround.directions + 1;
         if (around.share > e.surround.share + (hollow ? 0.15 : 0.3)
             || (hollow && around.directions - around.passing >= allowed))

@@ -104,6 +104,8 @@ private slots:
     void otherInkAcrossAMark();
     void everyMarkOfASeries_data();
     void everyMarkOfASeries();
+    void smallRingsFromEachOfThem_data();
+    void smallRingsFromEachOfThem();
     void fromAMarkBesideOtherInk_data();
     void fromAMarkBesideOtherInk();
     void smallOverlappingMarksBothFound();
@@ -251,6 +253,31 @@ void TestExtraction::everyMarkOfASeries()
     if (scanned > 1)
         chart.picture = ::scanned(chart.picture, 7);
     const QStringList failures = seriesFailures(chart, size, only, bound, {1});
+    if (!failures.isEmpty())
+        QFAIL(qPrintable(failures.join(QStringLiteral("; "))));
+}
+
+void TestExtraction::smallRingsFromEachOfThem_data()
+{
+    QTest::addColumn<bool>("scanned");
+    QTest::addColumn<QList<int>>("from");
+    QTest::addRow("clean") << false << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    // (From the one where its line ends, a letter of the legend is still
+    // taken.)
+    QTest::addRow("JPEG turned") << true << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 9};
+}
+
+// 8 px rings on their series line, from each of them: the band round them
+// where letters would cross lies round their own outline, not out along
+// the line, and the line through them allows the rings found no more ink
+// round them (from the first, 11 letters of the legend were taken; from
+// others 1 to 8, or 3 of 10 rings were found).
+void TestExtraction::smallRingsFromEachOfThem()
+{
+    QFETCH(bool, scanned);
+    QFETCH(QList<int>, from);
+    const SeriesChart chart = markSeriesChart(8, scanned);
+    const QStringList failures = seriesFailures(chart, 8, {QStringLiteral("rings")}, scanned ? 0.3 : 0.15, from);
     if (!failures.isEmpty())
         QFAIL(qPrintable(failures.join(QStringLiteral("; "))));
 }
