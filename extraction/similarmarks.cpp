@@ -1247,26 +1247,20 @@ Rgb outlineColourOf(const PixelBuffer &picture, PixelPoint centre, Rgb paper, do
     return half ? Rgb{sum.r / float(half), sum.g / float(half), sum.b / float(half)} : paper;
 }
 
-// How deep a filled example's ink goes, and the deepest ink in the band
-// round it where letters or lines beside it would cross (see surroundOf),
-// in thirds of a pixel.
-std::pair<int, int> depthAndSurround(const MatchMap &near, PixelPoint c, double outside)
+// The deepest ink in the band round `c` where letters or lines beside it
+// would cross (see surroundOf), by `depth` of `near`, in thirds of a pixel.
+int deepestInBand(const MatchMap &near, const std::vector<std::uint16_t> &depth, PixelPoint c, double outside)
 {
-    const std::vector<std::uint16_t> d = depthOf(near);
     const PixelRect &a = near.area;
-    auto depthAt = [&](int x, int y) { return near.inside(x, y) ? int(d[std::size_t((y - a.top) * a.width() + x - a.left)]) : 0; };
-    int own = 0, around = 0;
-    for (int y = int(c.y) - 1; y <= int(c.y) + 1; ++y)
-        for (int x = int(c.x) - 1; x <= int(c.x) + 1; ++x)
-            own = std::max(own, depthAt(x, y));
     const double from = outside + 2, to = from + std::max(3.0, 0.5 * outside);
+    int deepest = 0;
     for (int y = int(c.y - to) - 1; y <= int(c.y + to) + 1; ++y)
         for (int x = int(c.x - to) - 1; x <= int(c.x + to) + 1; ++x) {
             const double r = std::hypot(x + 0.5 - c.x, y + 0.5 - c.y);
-            if (r >= from && r <= to)
-                around = std::max(around, depthAt(x, y));
+            if (r >= from && r <= to && near.inside(x, y))
+                deepest = std::max<int>(deepest, depth[std::size_t((y - a.top) * a.width() + x - a.left)]);
         }
-    return {own, around};
+    return deepest;
 }
 
 // Whether the pixels round `centre` take no more than a few colours: a mark
@@ -1517,6 +1511,16 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         }
     }
     const bool pinholed = !exampleHoles.empty();
+    // How deep a filled example's ink goes, in thirds of a pixel.
+    std::vector<std::uint16_t> nearDepth;
+    int exampleDepth = 0;
+    if (!hollow) {
+        nearDepth = depthOf(near);
+        for (int y = ey - 1; y <= ey + 1; ++y)
+            for (int x = ex - 1; x <= ex + 1; ++x)
+                if (near.inside(x, y))
+                    exampleDepth = std::max<int>(exampleDepth, nearDepth[std::size_t((y - local.top) * local.width() + x - local.left)]);
+    }
     // A small example with ink just outside it along many rays stands
     // among other ink as a letter among the letters of its word, or is the
     // dot of an i: a label, not a mark. (A line and error bars through a
@@ -1532,8 +1536,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
         && ((e.surround.directions >= 7 && e.surround.share >= 0.1)
             || (!hollow && e.surround.directions >= 5 && e.surround.apart >= 2));
     auto dotOnThinnerStrokes = [&] {
-        const auto [own, around] = depthAndSurround(near, *example, e.outside);
-        return !hollow && own >= 12 && own >= 2 * around;
+        return !hollow && exampleDepth >= 12 && exampleDepth >= 2 * deepestInBand(near, nearDepth, *example, e.outside);
     };
     if (amidLetters && !dotOnThinnerStrokes())
         return result;
@@ -1544,6 +1547,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     if (hollow && e.outside <= 7 && e.typical <= 4 && e.surround.directions - e.surround.passing >= 3
         && e.surround.things - e.surround.passingThings >= 2)
         return result;
+    // Whether the example is drawn on whole pixels, without smoothing.
+    const bool wholePixels = drawnUnsmoothed(picture, *example, e.outside + 2);
     // And a small hole stretched by a tenth or more, taller than wide or
     // wider than tall (an o's, an e's): marks are drawn round or regular,
     // and a round or square hole nearly keeps the mirrors across its
@@ -1554,22 +1559,16 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     if (hollow && e.typical <= 4) {
         const auto stretch = harmonicOf(e.outline.inner, e.shows, 2);
         if (stretch && std::hypot(stretch->cos, stretch->sin) > 0.1 * e.typical
-            && (std::hypot(stretch->cos, stretch->sin) > 0.1 * e.typical + 0.1 || !drawnUnsmoothed(picture, *example, e.outside + 2)))
+            && (std::hypot(stretch->cos, stretch->sin) > 0.1 * e.typical + 0.1 || !wholePixels))
             return result;
     }
     // (Through JPEG a 5 px ring's hole is a little over a pixel across.)
     if (e.shown < Rays / 2 || e.nearest < (hollow ? 0.6f : 0.75f) || e.farthest >= float(Reach) - 1)
         return result;
     const double reach = std::min(Reach, 1.6 * e.farthest + 2);
-    int exampleDepth = 0;
     Hole exampleHole;
     {
         if (!hollow) {
-            const std::vector<std::uint16_t> d = depthOf(near);
-            for (int y = ey - 1; y <= ey + 1; ++y)
-                for (int x = ex - 1; x <= ex + 1; ++x)
-                    if (near.inside(x, y))
-                        exampleDepth = std::max<int>(exampleDepth, d[std::size_t((y - local.top) * local.width() + x - local.left)]);
             if (exampleDepth < 3)
                 return result;
         } else {
@@ -1839,7 +1838,7 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // differ by tenths, as much as a shape of about the size does, drawn
     // so; the example's own outline holds for them.)
     if (result.outcome != MarkSearch::Capped && result.centres.size() >= 3 && !otherShapes.empty()
-        && drawnUnsmoothed(picture, *example, e.outside + 2)) {
+        && wholePixels) {
         Example all = commonExample(map, e, result.centres, reach);
         all.arcSlack = 0.6f;
         for (std::size_t i = 0; i < otherShapes.size() && result.centres.size() < control.cap; ++i) {
