@@ -1724,90 +1724,90 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     // beside a neighbour, or passed over. True where its outline is not that
     // shape.
     auto lookAt = [&](const Seed &seed, const Example &shape) {
-            // Cheap first: the outline round the seed itself, which may lie a
-            // pixel from the centre.
-            Outline o;
-            const bool likely = traceOutline(map, seed.at, hollow, reach, o) && alike(shape, o, 1.5f);
-            // A mark that another overlaps peaks off its centre, towards the
-            // other: as deep as the example, it is looked at from where
-            // snapping puts it.
-            if (!likely && (hollow || seed.depth < exampleDepth - 2))
-                return true;
-            // Started where snapping puts the mark, or else at the seed.
-            const auto snapped = snapToMark(picture, seed.at);
-            const bool near = snapped && std::hypot(snapped->x - seed.at.x, snapped->y - seed.at.y) <= 0.5 * shape.nearest + 2;
-            Outline atSnap;
-            const bool tracedAtSnap = !likely && near && traceOutline(map, *snapped, hollow, reach, atSnap);
-            if (!likely && (!tracedAtSnap || !alike(shape, atSnap, 1.5f)))
-                return true;
-            float misfit = Reach;
-            auto centre = fitted(map, shape, near ? *snapped : seed.at, reach, &misfit);
-            // Snapping may take a mark and one touching or overlapping it for
-            // one and settle between them, where the fit fails or runs on to
-            // the other mark; the seed lies inside this one.
-            if (near && likely && (!centre || std::hypot(centre->x - seed.at.x, centre->y - seed.at.y) > 0.5 * shape.nearest + 0.5)) {
-                float ownMisfit = Reach;
-                const auto own = fitted(map, shape, seed.at, reach, &ownMisfit);
-                if (own && std::hypot(own->x - seed.at.x, own->y - seed.at.y) <= 0.5 * shape.nearest + 0.5) {
-                    centre = own;
-                    misfit = ownMisfit;
-                }
+        // Cheap first: the outline round the seed itself, which may lie a
+        // pixel from the centre.
+        Outline o;
+        const bool likely = traceOutline(map, seed.at, hollow, reach, o) && alike(shape, o, 1.5f);
+        // A mark that another overlaps peaks off its centre, towards the
+        // other: as deep as the example, it is looked at from where
+        // snapping puts it.
+        if (!likely && (hollow || seed.depth < exampleDepth - 2))
+            return true;
+        // Started where snapping puts the mark, or else at the seed.
+        const auto snapped = snapToMark(picture, seed.at);
+        const bool near = snapped && std::hypot(snapped->x - seed.at.x, snapped->y - seed.at.y) <= 0.5 * shape.nearest + 2;
+        Outline atSnap;
+        const bool tracedAtSnap = !likely && near && traceOutline(map, *snapped, hollow, reach, atSnap);
+        if (!likely && (!tracedAtSnap || !alike(shape, atSnap, 1.5f)))
+            return true;
+        float misfit = Reach;
+        auto centre = fitted(map, shape, near ? *snapped : seed.at, reach, &misfit);
+        // Snapping may take a mark and one touching or overlapping it for
+        // one and settle between them, where the fit fails or runs on to
+        // the other mark; the seed lies inside this one.
+        if (near && likely && (!centre || std::hypot(centre->x - seed.at.x, centre->y - seed.at.y) > 0.5 * shape.nearest + 0.5)) {
+            float ownMisfit = Reach;
+            const auto own = fitted(map, shape, seed.at, reach, &ownMisfit);
+            if (own && std::hypot(own->x - seed.at.x, own->y - seed.at.y) <= 0.5 * shape.nearest + 0.5) {
+                centre = own;
+                misfit = ownMisfit;
             }
-            // A filled mark that another overlaps: the arc of its outline the
-            // other widens draws the fit towards that one, up to a pixel from
-            // where snapping put it; fitted without that arc, the two agree.
-            if (centre && near && !hollow && std::hypot(centre->x - snapped->x, centre->y - snapped->y) > 2 * agreeing) {
-                float asideMisfit = Reach;
-                if (const auto aside = fitted(map, shape, *snapped, reach, &asideMisfit, true);
-                    aside && std::hypot(aside->x - snapped->x, aside->y - snapped->y) <= agreeing) {
-                    centre = aside;
-                    misfit = asideMisfit;
-                }
+        }
+        // A filled mark that another overlaps: the arc of its outline the
+        // other widens draws the fit towards that one, up to a pixel from
+        // where snapping put it; fitted without that arc, the two agree.
+        if (centre && near && !hollow && std::hypot(centre->x - snapped->x, centre->y - snapped->y) > 2 * agreeing) {
+            float asideMisfit = Reach;
+            if (const auto aside = fitted(map, shape, *snapped, reach, &asideMisfit, true);
+                aside && std::hypot(aside->x - snapped->x, aside->y - snapped->y) <= agreeing) {
+                centre = aside;
+                misfit = asideMisfit;
             }
-            // Where both measures agree, their mean: the fit follows the
-            // example's own outline, snapping the mark's symmetry (which
-            // something attached on one side only pulls aside).
-            std::optional<PixelPoint> snapTaken;
-            if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= agreeing
-                && (hollow || !attachedOnOneSide(map, shape, *centre, reach))) {
-                centre = PixelPoint{0.5 * (centre->x + snapped->x), 0.5 * (centre->y + snapped->y)};
-                snapTaken = snapped;
-            }
-            // A mark rounded to whole pixels otherwise than the example: the
-            // fit chases the difference, but from snapping's centre its outline
-            // is the example's within that rounding, and hardly anywhere ends
-            // past it (a triangle's corner beside a diamond's side).
-            if (!centre && near && (tracedAtSnap || traceOutline(map, *snapped, hollow, reach, atSnap)) && alike(shape, atSnap, 0.35f, 1)
-                && !otherSmallShape(shape, atSnap)) {
-                centre = snapped;
-                // A hole's fit would chase the rounding again; a small filled
-                // mark's may have failed on a scan's noise along one side, and
-                // the outline all marks show may yet fit it.
-                misfit = hollow ? 0 : float(Reach);
-            }
-            // A small filled mark touching another, through a scan: fitted
-            // without the arc the other widens, and kept once that other is
-            // found (below).
-            if (!centre && likely && !hollow && small(shape)) {
-                float asideMisfit = Reach;
-                if (const auto aside = fitted(map, shape, near ? *snapped : seed.at, reach, &asideMisfit, true))
-                    touching.push_back({*aside, asideMisfit});
-                return false;
-            }
-            if (!centre)
-                return true;
-            if (!marksApart.free(*centre))
-                return false;
-            if (const Standing stands = standing(*centre); stands != Standing::Apart) {
-                if (stands == Standing::AmongInk)
-                    crowded.push_back({*centre, misfit, snapTaken});
-                return false;
-            }
-            marksApart.add(*centre);
-            result.centres.push_back(*centre);
-            misfits.push_back(misfit);
-            snaps.push_back(snapTaken);
+        }
+        // Where both measures agree, their mean: the fit follows the
+        // example's own outline, snapping the mark's symmetry (which
+        // something attached on one side only pulls aside).
+        std::optional<PixelPoint> snapTaken;
+        if (centre && near && std::hypot(centre->x - snapped->x, centre->y - snapped->y) <= agreeing
+            && (hollow || !attachedOnOneSide(map, shape, *centre, reach))) {
+            centre = PixelPoint{0.5 * (centre->x + snapped->x), 0.5 * (centre->y + snapped->y)};
+            snapTaken = snapped;
+        }
+        // A mark rounded to whole pixels otherwise than the example: the
+        // fit chases the difference, but from snapping's centre its outline
+        // is the example's within that rounding, and hardly anywhere ends
+        // past it (a triangle's corner beside a diamond's side).
+        if (!centre && near && (tracedAtSnap || traceOutline(map, *snapped, hollow, reach, atSnap)) && alike(shape, atSnap, 0.35f, 1)
+            && !otherSmallShape(shape, atSnap)) {
+            centre = snapped;
+            // A hole's fit would chase the rounding again; a small filled
+            // mark's may have failed on a scan's noise along one side, and
+            // the outline all marks show may yet fit it.
+            misfit = hollow ? 0 : float(Reach);
+        }
+        // A small filled mark touching another, through a scan: fitted
+        // without the arc the other widens, and kept once that other is
+        // found (below).
+        if (!centre && likely && !hollow && small(shape)) {
+            float asideMisfit = Reach;
+            if (const auto aside = fitted(map, shape, near ? *snapped : seed.at, reach, &asideMisfit, true))
+                touching.push_back({*aside, asideMisfit});
             return false;
+        }
+        if (!centre)
+            return true;
+        if (!marksApart.free(*centre))
+            return false;
+        if (const Standing stands = standing(*centre); stands != Standing::Apart) {
+            if (stands == Standing::AmongInk)
+                crowded.push_back({*centre, misfit, snapTaken});
+            return false;
+        }
+        marksApart.add(*centre);
+        result.centres.push_back(*centre);
+        misfits.push_back(misfit);
+        snaps.push_back(snapTaken);
+        return false;
     };
     std::vector<Seed> otherShapes; // seeds whose outline is not the example's
     for (const Seed &seed : seeds) {
