@@ -866,6 +866,39 @@ void dropOtherSizes(const MatchMap &map, const Example &e, std::vector<PixelPoin
     centres.resize(kept);
 }
 
+// Where a line hides part of a small filled mark, the corners left to
+// see tell it from another shape of its size by little more than noise
+// (a 5 px triangle on its line beside diamonds through JPEG). Against the
+// outline all the marks found share, the noise of the example's own is
+// gone: the marks of its kind lie close to it, and one whose corners
+// (three or four) differ by several times as much as most do is of
+// another kind.
+void dropOtherShapes(const MatchMap &map, const Example &e, std::vector<PixelPoint> &centres, double reach)
+{
+    const Example all = commonExample(map, e, centres, reach);
+    std::vector<double> differs(centres.size()), sorted;
+    std::vector<bool> hidden(centres.size());
+    for (std::size_t i = 0; i < centres.size(); ++i) {
+        Outline o;
+        if (!traceOutline(map, centres[i], false, reach, o))
+            continue;
+        double noise = 0;
+        const double corners3 = harmonic(o.outer, all.outline.outer, e.shows, 3, &noise);
+        differs[i] = std::hypot(corners3, harmonic(o.outer, all.outline.outer, e.shows, 4));
+        hidden[i] = noise >= 1.1;
+        sorted.push_back(differs[i]);
+    }
+    if (sorted.size() < 3)
+        return;
+    std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2), sorted.end());
+    const double most = sorted[sorted.size() / 2];
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < centres.size(); ++i)
+        if (!hidden[i] || differs[i] <= std::max(0.2, 3 * most))
+            centres[kept++] = centres[i];
+    centres.resize(kept);
+}
+
 // A mark is wider than a line through it. Where the ink runs on from a
 // small filled candidate, every way as wide as the example (at the
 // example's reach past its outline, and as far again, where a touching
@@ -1959,6 +1992,8 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
     }
     if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
         dropOtherSizes(map, e, result.centres, reach);
+    if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
+        dropOtherShapes(map, e, result.centres, reach);
     if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
         withoutSharedOffset(picture, result.centres);
     if (small(e) && !hollow && result.outcome != MarkSearch::Capped && result.centres.size() >= 3)

@@ -208,6 +208,8 @@ void TestExtraction::everyMarkOfASeries_data()
     QTest::addRow("5 px JPEG turned, rings") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("rings")};
     // A disc touching another and the line, which widen half its outline.
     QTest::addRow("5 px JPEG turned, discs") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("discs")};
+    // Diamonds, beside triangles whose corners their line half hides.
+    QTest::addRow("5 px JPEG turned, diamonds") << 5.0 << 1 << false << 0.3 << QStringList{QStringLiteral("diamonds")};
     QTest::addRow("5 px alone, hollow") << 5.0 << 0 << true << 0.2 << QStringList{QStringLiteral("open squares"), QStringLiteral("rings")};
     // One ring's hole worn wider on one side.
     QTest::addRow("5 px alone, JPEG turned, hollow") << 5.0 << 1 << true << 0.3 << QStringList{QStringLiteral("open squares"), QStringLiteral("rings")};
