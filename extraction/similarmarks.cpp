@@ -975,15 +975,16 @@ bool partOfALine(const MatchMap &map, const Example &e, PixelPoint c, double rea
 
 // Every mark is placed by the example's outline, and so shares any error
 // in where the example's centre was taken (snapping's, on a filled mark a
-// few pixels across, may be a fifth of a pixel off); each mark's own snap
-// errs its own way, with where its edges fall on the pixels. The median
-// difference is that shared error. (Marks drawn pixel for pixel alike
-// share snapping's error as well, and stay where they are.)
+// few pixels across, may be a fifth of a pixel off, and over a pixel
+// where the example overlaps a neighbour); each mark's own snap errs its
+// own way, with where its edges fall on the pixels. The median difference
+// is that shared error. (Marks drawn pixel for pixel alike share
+// snapping's error as well, and stay where they are.)
 void withoutSharedOffset(const PixelBuffer &picture, std::vector<PixelPoint> &centres)
 {
     std::vector<double> dx, dy;
     for (const PixelPoint c : centres)
-        if (const auto own = snapToMark(picture, c); own && std::hypot(own->x - c.x, own->y - c.y) < 0.5) {
+        if (const auto own = snapToMark(picture, c); own && std::hypot(own->x - c.x, own->y - c.y) < 1.5) {
             dx.push_back(own->x - c.x);
             dy.push_back(own->y - c.y);
         }
