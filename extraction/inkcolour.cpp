@@ -112,24 +112,12 @@ float InkMatch::along(Rgb c) const
     return ((c.r - Paper.r) * Axis.r + (c.g - Paper.g) * Axis.g + (c.b - Paper.b) * Axis.b) / AxisLength2;
 }
 
-double MatchMap::between(double x, double y) const
+double MatchMap::betweenAtEdge(int x0, int y0, double ax, double ay) const
 {
-    const double fx = x - 0.5, fy = y - 0.5;
-    if (!(fx > area.left - 2 && fy > area.top - 2 && fx < area.right + 1 && fy < area.bottom + 1))
-        return 0;
-    const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
-    const double ax = fx - x0, ay = fy - y0;
-    double v00 = 0, v10 = 0, v01 = 0, v11 = 0;
-    if (x0 >= area.left && y0 >= area.top && x0 + 1 < area.right && y0 + 1 < area.bottom) {
-        // (Nearly every sample: all four pixels in the map, read directly.)
-        const std::size_t width = std::size_t(area.width());
-        const std::uint8_t *row = level.data() + std::size_t(y0 - area.top) * width + std::size_t(x0 - area.left);
-        v00 = row[0], v10 = row[1], v01 = row[width], v11 = row[width + 1];
-    } else {
-        auto pick = [this](int px, int py) -> double { return inside(px, py) ? (*this)(px, py) : 0.0; };
-        v00 = pick(x0, y0), v10 = pick(x0 + 1, y0), v01 = pick(x0, y0 + 1), v11 = pick(x0 + 1, y0 + 1);
-    }
-    return ((1 - ay) * ((1 - ax) * v00 + ax * v10) + ay * ((1 - ax) * v01 + ax * v11)) / 255.0;
+    auto pick = [this](int px, int py) -> double { return inside(px, py) ? (*this)(px, py) : 0.0; };
+    return ((1 - ay) * ((1 - ax) * pick(x0, y0) + ax * pick(x0 + 1, y0))
+            + ay * ((1 - ax) * pick(x0, y0 + 1) + ax * pick(x0 + 1, y0 + 1)))
+        / 255.0;
 }
 
 namespace {

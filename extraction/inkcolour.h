@@ -5,6 +5,7 @@
 
 #include "snapping/pixelbuffer.h"
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -73,7 +74,25 @@ struct MatchMap {
     int operator()(int x, int y) const { return level[std::size_t((y - area.top) * area.width() + (x - area.left))]; }
     bool inside(int x, int y) const { return x >= area.left && y >= area.top && x < area.right && y < area.bottom; }
     // Bilinear between pixel centres, picture coordinates; 0 outside.
-    double between(double x, double y) const;
+    // (Inline: outlines are traced by millions of samples a search.)
+    double between(double x, double y) const
+    {
+        const double fx = x - 0.5, fy = y - 0.5;
+        if (!(fx > area.left - 2 && fy > area.top - 2 && fx < area.right + 1 && fy < area.bottom + 1))
+            return 0;
+        const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
+        const double ax = fx - x0, ay = fy - y0;
+        if (x0 < area.left || y0 < area.top || x0 + 1 >= area.right || y0 + 1 >= area.bottom)
+            return betweenAtEdge(x0, y0, ax, ay);
+        const std::size_t width = std::size_t(area.width());
+        const std::uint8_t *row = level.data() + std::size_t(y0 - area.top) * width + std::size_t(x0 - area.left);
+        const double v00 = row[0], v10 = row[1], v01 = row[width], v11 = row[width + 1];
+        return ((1 - ay) * ((1 - ax) * v00 + ax * v10) + ay * ((1 - ax) * v01 + ax * v11)) / 255.0;
+    }
+
+private:
+    // Where some of the four pixels lie outside the map (taken as 0).
+    double betweenAtEdge(int x0, int y0, double ax, double ay) const;
 };
 MatchMap matchMap(const PixelBuffer &picture, const PixelRect &area, const InkMatch &match);
 
