@@ -90,6 +90,25 @@ struct MatchMap {
         return ((1 - ay) * ((1 - ax) * v00 + ax * v10) + ay * ((1 - ax) * v01 + ax * v11)) / 255.0;
     }
 
+    // Whether every point within `r` of (x, y) reads four pixels of the map.
+    bool allInside(double x, double y, double r) const
+    {
+        return x - r - 0.5 >= area.left && y - r - 0.5 >= area.top && x + r < area.right - 0.5
+            && y + r < area.bottom - 0.5;
+    }
+    // between() where allInside() holds: nothing to check, and truncation
+    // is the floor of a coordinate that is not negative.
+    double betweenInside(double x, double y) const
+    {
+        const double fx = x - 0.5, fy = y - 0.5;
+        const int x0 = int(fx), y0 = int(fy);
+        const double ax = fx - x0, ay = fy - y0;
+        const std::size_t width = std::size_t(area.width());
+        const std::uint8_t *row = level.data() + std::size_t(y0 - area.top) * width + std::size_t(x0 - area.left);
+        const double v00 = row[0], v10 = row[1], v01 = row[width], v11 = row[width + 1];
+        return ((1 - ay) * ((1 - ax) * v00 + ax * v10) + ay * ((1 - ax) * v01 + ax * v11)) / 255.0;
+    }
+
 private:
     // Where some of the four pixels lie outside the map (taken as 0).
     double betweenAtEdge(int x0, int y0, double ax, double ay) const;

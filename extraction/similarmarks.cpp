@@ -49,13 +49,17 @@ bool traceOutline(const MatchMap &map, PixelPoint c, bool hollow, double reach, 
     const double atCentre = map.between(c.x, c.y);
     if (hollow != (atCentre < 0.5))
         return false;
+    // (Nearly always: the rays never come near the map's edge, and each
+    // sample reads the map unchecked, the same value.)
+    const bool inside = map.allInside(c.x, c.y, reach + 0.01);
     for (int k = 0; k < Rays; ++k) {
         const PixelPoint u = Directions[std::size_t(k)];
         double previous = atCentre;
         int phase = hollow ? 0 : 1; // 0: in the hole, 1: in the ink, 2: out
         float inner = 0, outer = float(reach);
         for (double s = Step; s <= reach; s += Step) {
-            const double v = map.between(c.x + s * u.x, c.y + s * u.y);
+            const double x = c.x + s * u.x, y = c.y + s * u.y;
+            const double v = inside ? map.betweenInside(x, y) : map.between(x, y);
             if (phase == 0 && v >= 0.5) {
                 inner = float(s - Step + Step * (0.5 - previous) / (v - previous));
                 phase = 1;
