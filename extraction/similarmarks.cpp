@@ -841,6 +841,13 @@ Example commonExample(const MatchMap &map, const Example &e, const std::vector<P
     return withCorners(common);
 }
 
+// The middle value (the upper of two), reordering `values`.
+double medianOf(std::vector<double> &values)
+{
+    std::nth_element(values.begin(), values.begin() + std::ptrdiff_t(values.size() / 2), values.end());
+    return values[values.size() / 2];
+}
+
 // Small filled marks of another shape may differ from the example by less
 // along each ray than marks of one kind differ among themselves, and yet
 // lie larger or smaller all round (a 5 px disc's outline half a pixel
@@ -861,8 +868,7 @@ void dropOtherSizes(const MatchMap &map, const Example &e, std::vector<PixelPoin
     }
     if (near.size() < 3)
         return;
-    std::nth_element(near.begin(), near.begin() + std::ptrdiff_t(near.size() / 2), near.end());
-    const double usual = near[near.size() / 2];
+    const double usual = medianOf(near);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < centres.size(); ++i)
         if (!larger[i] || std::abs(*larger[i] - usual) <= 0.18)
@@ -894,8 +900,7 @@ void dropOtherShapes(const MatchMap &map, const Example &e, std::vector<PixelPoi
     }
     if (sorted.size() < 3)
         return;
-    std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2), sorted.end());
-    const double most = sorted[sorted.size() / 2];
+    const double most = medianOf(sorted);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < centres.size(); ++i)
         if (!hidden[i] || differs[i] <= std::max(0.2, 3 * most))
