@@ -84,10 +84,7 @@ struct MatchMap {
         const double ax = fx - x0, ay = fy - y0;
         if (x0 < area.left || y0 < area.top || x0 + 1 >= area.right || y0 + 1 >= area.bottom)
             return betweenAtEdge(x0, y0, ax, ay);
-        const std::size_t width = std::size_t(area.width());
-        const std::uint8_t *row = level.data() + std::size_t(y0 - area.top) * width + std::size_t(x0 - area.left);
-        const double v00 = row[0], v10 = row[1], v01 = row[width], v11 = row[width + 1];
-        return ((1 - ay) * ((1 - ax) * v00 + ax * v10) + ay * ((1 - ax) * v01 + ax * v11)) / 255.0;
+        return fourPixels(x0, y0, ax, ay);
     }
 
     // Whether every point within `r` of (x, y) reads four pixels of the map.
@@ -102,14 +99,18 @@ struct MatchMap {
     {
         const double fx = x - 0.5, fy = y - 0.5;
         const int x0 = int(fx), y0 = int(fy);
-        const double ax = fx - x0, ay = fy - y0;
+        return fourPixels(x0, y0, fx - x0, fy - y0);
+    }
+
+private:
+    // The four pixels from (x0, y0), all in the map, weighed.
+    double fourPixels(int x0, int y0, double ax, double ay) const
+    {
         const std::size_t width = std::size_t(area.width());
         const std::uint8_t *row = level.data() + std::size_t(y0 - area.top) * width + std::size_t(x0 - area.left);
         const double v00 = row[0], v10 = row[1], v01 = row[width], v11 = row[width + 1];
         return ((1 - ay) * ((1 - ax) * v00 + ax * v10) + ay * ((1 - ax) * v01 + ax * v11)) / 255.0;
     }
-
-private:
     // Where some of the four pixels lie outside the map (taken as 0).
     double betweenAtEdge(int x0, int y0, double ax, double ay) const;
 };

@@ -999,10 +999,9 @@ void withoutSharedOffset(const PixelBuffer &picture, std::vector<PixelPoint> &ce
         }
     if (dx.size() < 3)
         return;
-    std::nth_element(dx.begin(), dx.begin() + std::ptrdiff_t(dx.size() / 2), dx.end());
-    std::nth_element(dy.begin(), dy.begin() + std::ptrdiff_t(dy.size() / 2), dy.end());
+    const PixelPoint shared{medianOf(dx), medianOf(dy)};
     for (PixelPoint &c : centres)
-        c = {c.x + dx[dx.size() / 2], c.y + dy[dy.size() / 2]};
+        c = {c.x + shared.x, c.y + shared.y};
 }
 
 // All marks placed alike a little aside of their true centres show it in
@@ -2000,14 +1999,13 @@ MarkSearch findSimilarMarks(const PixelBuffer &picture, PixelPoint click, const 
             }
         }
     }
-    if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
+    if (small(e) && !hollow && result.outcome != MarkSearch::Capped) {
         dropOtherSizes(map, e, result.centres, reach);
-    if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
         dropOtherShapes(map, e, result.centres, reach);
-    if (small(e) && !hollow && result.outcome != MarkSearch::Capped)
         withoutSharedOffset(picture, result.centres);
-    if (small(e) && !hollow && result.outcome != MarkSearch::Capped && result.centres.size() >= 3)
-        recentredOnMirrors(map, e, result.centres, reach);
+        if (result.centres.size() >= 3)
+            recentredOnMirrors(map, e, result.centres, reach);
+    }
     // Each mark at the middle of its hole's paper or its own ink, where
     // that stands apart and is the example's size: a filled mark's rays
     // must all end within a pixel of the example's outmost edge, not run
